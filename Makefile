@@ -1,0 +1,43 @@
+# Front door: `make test` and `make run`. Each installs what is missing, configures and builds.
+.PHONY: all deps host win32 test test-host test-win32 run bench fuzz format clean
+
+CTEST_FLAGS ?= --output-on-failure
+
+all: win32
+
+deps:
+	@bash scripts/install-deps.sh
+
+host: deps
+	@cmake --preset host >/dev/null
+	@cmake --build --preset host
+
+# The Windows build packs its payload with host tools, so the host build comes first.
+win32: host
+	@cmake --preset win32 >/dev/null
+	@cmake --build --preset win32
+
+test: win32
+	ctest --preset host -j2 $(CTEST_FLAGS)
+	ctest --preset win32 $(CTEST_FLAGS)
+
+test-host: host
+	ctest --preset host -j2 $(CTEST_FLAGS)
+
+test-win32: win32
+	ctest --preset win32 $(CTEST_FLAGS)
+
+run: win32
+	@bash scripts/run-installer.sh
+
+bench: win32
+	@bash scripts/bench.sh
+
+fuzz: host
+	@bash scripts/fuzz.sh
+
+format:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf build

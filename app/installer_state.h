@@ -1,0 +1,32 @@
+// The installer's one process-wide record, its product texts and the single error path.
+#pragma once
+
+#include <windows.h>
+
+struct InstallerState {
+  HINSTANCE Instance;
+  HWND DialogWindow;
+  // When 1, every further install step does nothing.
+  int AbortRequested;
+  // 1 while RunInstallSequence runs.
+  int Installing;
+  // DDE conversation with Program Manager.
+  HWND ProgmanServer;
+  WORD ProgmanState;
+  // Progress indicator geometry and position.
+  int ProgressTotal;
+  int ProgressSpan;
+  int IconWidth;
+  int IconHeight;
+  POINT ProgressOrigin;
+};
+
+// Zero at process start; nothing initialises it beyond that.
+extern InstallerState g_Installer;
+
+const char* InstallerTitle();
+const char* DefaultDestination();
+
+// Shows "message : detail" in an error box owned by owner and captioned with the installer
+// title, then sets AbortRequested. Always shows its box, whatever the flag's value.
+void ReportInstallError(HWND owner, const char* message, const char* detail);

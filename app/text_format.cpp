@@ -1,0 +1,33 @@
+#include "app/text_format.h"
+
+#include <stdarg.h>
+#include <stdio.h>
+#include <string.h>
+
+int FormatText(char* out, size_t size, const char* format, ...) {
+  if (size == 0) return 0;
+  va_list args;
+  va_start(args, format);
+#if defined(_WIN32)
+  // msvcrt's own formatter keeps the executable small; it returns a negative count and leaves
+  // the text unterminated when the text does not fit, so the last byte is set here.
+  int length = _vsnprintf(out, size, format, args);
+  int fits = length >= 0 && static_cast<size_t>(length) < size;
+#else
+  int length = vsnprintf(out, size, format, args);
+  int fits = length >= 0 && static_cast<size_t>(length) < size;
+#endif
+  va_end(args);
+  out[size - 1] = '\0';
+  return fits;
+}
+
+int CopyText(char* out, size_t size, const char* text) {
+  if (size == 0) return 0;
+  size_t length = strlen(text);
+  int fits = length < size;
+  size_t count = fits ? length : size - 1;
+  memmove(out, text, count);
+  out[count] = '\0';
+  return fits;
+}

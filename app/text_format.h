@@ -1,0 +1,17 @@
+// Bounded text formatting into caller-owned fixed buffers.
+#pragma once
+
+#include <stddef.h>
+
+// Formats like printf into out[0..size-1]. The result is always zero-terminated, also when it is
+// cut; nothing is written beyond size bytes. Returns 1 when the whole text fitted, 0 when it was
+// cut (or size is 0).
+int FormatText(char* out, size_t size, const char* format, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 3, 4)))
+#endif
+    ;
+
+// Copies text into out[0..size-1], cutting it if needed; always terminates when size > 0.
+// Returns 1 when the whole text fitted, 0 when it was cut.
+int CopyText(char* out, size_t size, const char* text);

@@ -1,0 +1,85 @@
+# Shared build settings and helper functions for both builds.
+include_guard(GLOBAL)
+
+set(PAGIX_ROOT "${CMAKE_CURRENT_LIST_DIR}/..")
+cmake_path(NORMAL_PATH PAGIX_ROOT)
+
+if(WIN32)
+  set(PAGIX_WIN32 ON)
+else()
+  set(PAGIX_WIN32 OFF)
+endif()
+
+# Warnings are errors everywhere.
+add_compile_options(-Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wsign-conversion -Werror)
+
+if(PAGIX_WIN32)
+  # C-style code: no exceptions, no RTTI, no unwind tables, small sections that the linker may drop.
+  # msvcrt's own printf family is used (mingw's C99 printf would add about 30 KB).
+  add_compile_definitions(__USE_MINGW_ANSI_STDIO=0 WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0501)
+  add_compile_options(-ffunction-sections -fdata-sections)
+  add_link_options(-static -Wl,--gc-sections -Wl,--dynamicbase -Wl,--nxcompat)
+endif()
+
+set(PAGIX_SANITIZE_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+
+# pagix_core_library(NAME SOURCES...)
+# A platform-free library, built in both presets. On the host a second variant NAME_san is built
+# with ASan and UBSan for the unit tests; tools and benchmarks link the plain one.
+function(pagix_core_library name)
+  add_library(${name} STATIC ${ARGN})
+  target_include_directories(${name} PUBLIC "${PAGIX_ROOT}")
+  if(PAGIX_WIN32)
+    target_compile_options(${name} PRIVATE -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables)
+  else()
+    add_library(${name}_san STATIC ${ARGN})
+    target_include_directories(${name}_san PUBLIC "${PAGIX_ROOT}")
+    target_compile_options(${name}_san PUBLIC ${PAGIX_SANITIZE_FLAGS})
+    target_link_options(${name}_san PUBLIC ${PAGIX_SANITIZE_FLAGS})
+  endif()
+endfunction()
+
+# pagix_win32_library(NAME SOURCES... [LIBS libs...])
+# A thin Win32 layer, built in the win32 preset only, with the installer's size-minded flags.
+function(pagix_win32_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  target_include_directories(${name} PUBLIC "${PAGIX_ROOT}")
+  target_compile_options(${name} PRIVATE -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables)
+  if(ARG_LIBS)
+    target_link_libraries(${name} PUBLIC ${ARG_LIBS})
+  endif()
+endfunction()
+
+# pagix_host_test(NAME SOURCES... LIBS libs...)
+# A native GoogleTest program with ASan and UBSan; each test case becomes a ctest test.
+function(pagix_host_test name)
+  if(PAGIX_WIN32)
+    return()
+  endif()
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_include_directories(${name} PRIVATE "${PAGIX_ROOT}")
+  target_compile_options(${name} PRIVATE ${PAGIX_SANITIZE_FLAGS})
+  target_link_options(${name} PRIVATE ${PAGIX_SANITIZE_FLAGS})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest_main GTest::gmock)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
+endfunction()
+
+# pagix_wine_test(NAME SOURCES... LIBS libs... [RESOURCES rc files] [ARGS args])
+# A Win32 GoogleTest program that ctest runs under Wine in the build's private prefix.
+function(pagix_wine_test name)
+  if(NOT PAGIX_WIN32)
+    return()
+  endif()
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;ARGS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_include_directories(${name} PRIVATE "${PAGIX_ROOT}")
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} pagix_wine_test_support gtest gmock)
+  add_test(NAME ${name} COMMAND ${name} ${ARG_ARGS})
+  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine_session TIMEOUT 300
+    ENVIRONMENT "PAGIX_WINE_STATE=${PAGIX_WINE_STATE}")
+endfunction()
+
+# The private Wine session of this build tree.
+set(PAGIX_WINE_STATE "${CMAKE_BINARY_DIR}/wine")

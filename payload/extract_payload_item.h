@@ -1,0 +1,16 @@
+// Writes one payload item (a "RAW" resource of the installer) to a file below the destination.
+#pragma once
+
+#include <windows.h>
+
+#include <stdint.h>
+
+// Creates directory + relativeName and fills it with item itemId, decoding it when compressed is
+// nonzero. With askBeforeOverwrite set, a non-empty existing file is replaced only after the user
+// confirms. An install step: does nothing once AbortRequested is set; a failure shows
+// "Cannot Create File : relativeName" and sets AbortRequested; a refusal sets it silently.
+void ExtractPayloadItem(HWND owner, int itemId, const char* directory, const char* relativeName,
+                        int compressed, int askBeforeOverwrite);
+
+// Size of the file at path as _stat reports it, or 0 when it cannot be examined.
+int32_t FileSizeOrZero(const char* path);

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that the two builds and the Wine test run need.
+# Idempotent: quiet and quick when everything is already there.
+set -euo pipefail
+
+need_i386=0
+dpkg --print-foreign-architectures | grep -qx i386 || need_i386=1
+
+packages=(
+  cmake ninja-build make g++ clang libclang-rt-dev
+  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  g++-mingw-w64-i686-posix g++-mingw-w64-i686-win32 binutils-mingw-w64-i686
+  wine wine32:i386 xvfb x11-utils x11-apps imagemagick xdotool
+  python3 gzip
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ "$need_i386" = 0 ] && [ "${#missing[@]}" = 0 ] && exit 0
+
+if [ "$(id -u)" != 0 ]; then
+  sudo_cmd=sudo
+else
+  sudo_cmd=
+fi
+echo "install-deps: installing ${missing[*]}" >&2
+[ "$need_i386" = 1 ] && $sudo_cmd dpkg --add-architecture i386
+export DEBIAN_FRONTEND=noninteractive
+$sudo_cmd apt-get update -qq >/dev/null
+$sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

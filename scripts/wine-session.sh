@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Starts or stops a private Wine session for the tests: a virtual X display (Xvfb), a 32-bit Wine
+# prefix and its server, all kept under one state folder of the build. Never touches ~/.wine.
+#   wine-session.sh start STATE_DIR
+#   wine-session.sh stop  STATE_DIR
+set -euo pipefail
+
+action=${1:?usage: wine-session.sh start|stop STATE_DIR}
+state=${2:?usage: wine-session.sh start|stop STATE_DIR}
+mkdir -p "$state"
+state=$(cd "$state" && pwd)
+
+export WINEPREFIX="$state/prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+
+pid_alive() { [ -s "$1" ] && kill -0 "$(cat "$1")" 2>/dev/null; }
+
+start() {
+  if ! pid_alive "$state/xvfb.pid"; then
+    rm -f "$state/display"
+    # -displayfd picks a free display number and writes it to fd 3 once the server is ready.
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$state/display" >"$state/xvfb.log" 2>&1 &
+    echo $! >"$state/xvfb.pid"
+    for _ in $(seq 100); do
+      [ -s "$state/display" ] && break
+      pid_alive "$state/xvfb.pid" || { echo "wine-session: Xvfb did not start" >&2; exit 1; }
+      sleep 0.1
+    done
+    [ -s "$state/display" ] || { echo "wine-session: Xvfb gave no display" >&2; exit 1; }
+  fi
+  export DISPLAY=":$(tr -d '\n' <"$state/display")"
+  # A persistent server, one initialised prefix and the desktop process (which also serves the
+  # shell's Program Manager DDE) started once, so each test program starts in milliseconds.
+  wineserver -p >/dev/null 2>&1
+  wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+  echo "$DISPLAY" >"$state/display-name"
+}
+
+stop() {
+  if [ -d "$WINEPREFIX" ]; then
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -w >/dev/null 2>&1 || true
+  fi
+  if pid_alive "$state/xvfb.pid"; then
+    kill "$(cat "$state/xvfb.pid")" 2>/dev/null || true
+  fi
+  rm -f "$state/xvfb.pid" "$state/display" "$state/display-name"
+}
+
+case "$action" in
+  start) start ;;
+  stop) stop ;;
+  *) echo "wine-session: unknown action $action" >&2; exit 2 ;;
+esac

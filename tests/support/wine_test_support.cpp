@@ -1,0 +1,202 @@
+#include "tests/support/wine_test_support.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace pagix_test {
+namespace {
+
+// Control ids of the platform's message box template.
+constexpr int kMessageBoxTextId = 0xFFFF;
+constexpr int kMessageBoxIconId = 20;
+
+MessageBoxAnswerer* g_active_answerer = nullptr;
+
+std::string WindowText(HWND window) {
+  char text[2048] = {};
+  GetWindowTextA(window, text, sizeof text);
+  return text;
+}
+
+std::string IconName(HWND box) {
+  HWND icon_control = GetDlgItem(box, kMessageBoxIconId);
+  if (!icon_control) return "none";
+  HICON icon = reinterpret_cast<HICON>(SendMessageA(icon_control, STM_GETICON, 0, 0));
+  if (!icon) return "none";
+  struct Known {
+    LPCSTR Id;
+    const char* Name;
+  };
+  const Known known[] = {{IDI_ERROR, "error"},
+                         {IDI_QUESTION, "question"},
+                         {IDI_WARNING, "warning"},
+                         {IDI_INFORMATION, "information"}};
+  for (const Known& k : known) {
+    if (LoadIconA(nullptr, k.Id) == icon) return k.Name;
+  }
+  return "other";
+}
+
+}  // namespace
+
+SeenBox DescribeMessageBox(HWND box) {
+  SeenBox seen;
+  seen.Caption = WindowText(box);
+  seen.Text = WindowText(GetDlgItem(box, kMessageBoxTextId));
+  seen.Owner = GetWindow(box, GW_OWNER);
+  seen.Icon = IconName(box);
+  const int ids[] = {IDOK, IDCANCEL, IDABORT, IDRETRY, IDIGNORE, IDYES, IDNO};
+  for (int id : ids) {
+    HWND button = GetDlgItem(box, id);
+    if (button && IsWindowVisible(button)) seen.Buttons.push_back(id);
+  }
+  return seen;
+}
+
+void PressDialogButton(HWND dialog, int buttonId) {
+  HWND button = GetDlgItem(dialog, buttonId);
+  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
+               reinterpret_cast<LPARAM>(button));
+}
+
+MessageBoxAnswerer::MessageBoxAnswerer(std::vector<int> answers) : answers_(std::move(answers)) {
+  g_active_answerer = this;
+  hook_ = SetWindowsHookExA(WH_CBT, &MessageBoxAnswerer::Hook, nullptr, GetCurrentThreadId());
+}
+
+MessageBoxAnswerer::~MessageBoxAnswerer() {
+  if (hook_) UnhookWindowsHookEx(hook_);
+  if (g_active_answerer == this) g_active_answerer = nullptr;
+}
+
+LRESULT CALLBACK MessageBoxAnswerer::Hook(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_ACTIVATE && g_active_answerer) {
+    HWND window = reinterpret_cast<HWND>(wParam);
+    char class_name[64] = {};
+    GetClassNameA(window, class_name, sizeof class_name);
+    if (std::string(class_name) == "#32770") g_active_answerer->Handle(window);
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+void MessageBoxAnswerer::Handle(HWND box) {
+  if (std::find(ignored_.begin(), ignored_.end(), box) != ignored_.end()) return;
+  // A box is activated more than once (for example when focus returns to it); answer it once.
+  if (GetPropA(box, "PagixTestAnswered")) return;
+  SetPropA(box, "PagixTestAnswered", reinterpret_cast<HANDLE>(1));
+  SeenBox seen = DescribeMessageBox(box);
+  if (next_ < answers_.size()) {
+    seen.Answer = answers_[next_++];
+  } else {
+    const int fallbacks[] = {IDCANCEL, IDNO, IDOK};
+    for (int id : fallbacks) {
+      if (std::find(seen.Buttons.begin(), seen.Buttons.end(), id) != seen.Buttons.end()) {
+        seen.Answer = id;
+        break;
+      }
+    }
+  }
+  seen_.push_back(seen);
+  if (OnBox) OnBox(box, OnBoxContext);
+  PressDialogButton(box, seen.Answer);
+}
+
+bool EnterPrivateDesktop(const char* name) {
+  HWINSTA station = CreateWindowStationA(name, 0, WINSTA_ALL_ACCESS, nullptr);
+  if (!station || !SetProcessWindowStation(station)) return false;
+  HDESK desktop = CreateDesktopA(name, nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+  return desktop && SetThreadDesktop(desktop);
+}
+
+ScratchFolder::ScratchFolder(const char* tag) {
+  char temp[MAX_PATH] = {};
+  GetTempPathA(sizeof temp, temp);
+  std::string base = temp;
+  if (!base.empty() && base.back() == '\\') base.pop_back();
+  for (unsigned attempt = 0;; ++attempt) {
+    char name[MAX_PATH];
+    std::snprintf(name, sizeof name, "%s\\pgx-%s-%lu-%u", base.c_str(), tag,
+                  static_cast<unsigned long>(GetCurrentProcessId()), attempt);
+    if (CreateDirectoryA(name, nullptr)) {
+      path_ = name;
+      break;
+    }
+  }
+}
+
+ScratchFolder::~ScratchFolder() {
+  // Leave the folder first so that it can be removed.
+  char windows_dir[MAX_PATH] = {};
+  GetWindowsDirectoryA(windows_dir, sizeof windows_dir);
+  SetCurrentDirectoryA(windows_dir);
+  RemoveTree(path_);
+}
+
+std::string ScratchFolder::Join(const std::string& relative) const {
+  std::string rel = relative;
+  std::replace(rel.begin(), rel.end(), '/', '\\');
+  return path_ + "\\" + rel;
+}
+
+std::string ScratchFolder::AsDestination() const {
+  std::string dest = path_;
+  std::replace(dest.begin(), dest.end(), '\\', '/');
+  return dest + "/";
+}
+
+void RemoveTree(const std::string& path) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      std::string name = found.cFileName;
+      if (name == "." || name == "..") continue;
+      std::string child = path + "\\" + name;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(child);
+      } else {
+        SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(child.c_str());
+      }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryA(path.c_str());
+}
+
+bool FileExists(const std::string& path) {
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool DirectoryExists(const std::string& path) {
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::vector<unsigned char> ReadWholeFile(const std::string& path) {
+  std::vector<unsigned char> bytes;
+  FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return bytes;
+  unsigned char piece[4096];
+  size_t n;
+  while ((n = std::fread(piece, 1, sizeof piece, file)) > 0)
+    bytes.insert(bytes.end(), piece, piece + n);
+  std::fclose(file);
+  return bytes;
+}
+
+bool WriteWholeFile(const std::string& path, const std::vector<unsigned char>& bytes) {
+  FILE* file = std::fopen(path.c_str(), "wb");
+  if (!file) return false;
+  bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  return std::fclose(file) == 0 && ok;
+}
+
+std::string CurrentDirectory() {
+  char directory[MAX_PATH] = {};
+  GetCurrentDirectoryA(sizeof directory, directory);
+  return directory;
+}
+
+}  // namespace pagix_test

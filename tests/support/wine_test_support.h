@@ -1,0 +1,92 @@
+// Helpers for the Win32 test programs that run under Wine: answering message boxes, private
+// desktops, scratch folders.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace pagix_test {
+
+// One message box as the test saw it when it appeared.
+struct SeenBox {
+  std::string Caption;
+  std::string Text;
+  HWND Owner = nullptr;
+  // "error", "question", "warning", "information" or "none".
+  std::string Icon;
+  // Ids of the buttons that the box offers, in id order (IDOK, IDCANCEL, IDYES, IDNO, ...).
+  std::vector<int> Buttons;
+  int Answer = 0;
+};
+
+// Answers every message box (dialog of class "#32770" that is not one of the dialogs the test
+// names as its own) that this thread shows while the object lives, pressing the next button of
+// a scripted list. A CBT hook sees each box the moment it is activated, so nothing is timed.
+// When the script is exhausted the box is answered with its cancel-like button (IDCANCEL, IDNO
+// or IDOK) so that a test never hangs.
+class MessageBoxAnswerer {
+ public:
+  explicit MessageBoxAnswerer(std::vector<int> answers = {});
+  ~MessageBoxAnswerer();
+  MessageBoxAnswerer(const MessageBoxAnswerer&) = delete;
+  MessageBoxAnswerer& operator=(const MessageBoxAnswerer&) = delete;
+
+  const std::vector<SeenBox>& Seen() const { return seen_; }
+  void Clear() { seen_.clear(); }
+  // Windows that are dialogs of the test itself, never answered.
+  void Ignore(HWND window) { ignored_.push_back(window); }
+  // Called for each box after it is recorded and before it is answered (may be empty).
+  void (*OnBox)(HWND box, void* context) = nullptr;
+  void* OnBoxContext = nullptr;
+
+ private:
+  static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam);
+  void Handle(HWND box);
+
+  HHOOK hook_ = nullptr;
+  std::vector<int> answers_;
+  size_t next_ = 0;
+  std::vector<SeenBox> seen_;
+  std::vector<HWND> ignored_;
+};
+
+// Describes a box that is open now (caption, text, icon, buttons); used by the answerer and by
+// cross-process drivers.
+SeenBox DescribeMessageBox(HWND box);
+
+// Presses a button of a dialog the way a click would, through its window procedure.
+void PressDialogButton(HWND dialog, int buttonId);
+
+// Moves the calling process into a window station and desktop of its own, where no other
+// program's top-level windows (such as the shell's Program Manager DDE server) can be seen. Must
+// be called before the process creates any window. Returns false when the platform refuses.
+bool EnterPrivateDesktop(const char* name);
+
+// A fresh, empty folder below the Windows temporary folder, removed with its contents on
+// destruction. Path() uses backslashes and has no trailing separator.
+class ScratchFolder {
+ public:
+  explicit ScratchFolder(const char* tag);
+  ~ScratchFolder();
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+  const std::string& Path() const { return path_; }
+  // Path() + "\" + relative, with "/" turned into "\".
+  std::string Join(const std::string& relative) const;
+  // Path() with "/" separators and a trailing "/", the form the installer builds paths from.
+  std::string AsDestination() const;
+
+ private:
+  std::string path_;
+};
+
+void RemoveTree(const std::string& path);
+bool FileExists(const std::string& path);
+bool DirectoryExists(const std::string& path);
+std::vector<unsigned char> ReadWholeFile(const std::string& path);
+bool WriteWholeFile(const std::string& path, const std::vector<unsigned char>& bytes);
+std::string CurrentDirectory();
+
+}  // namespace pagix_test
