@@ -1,0 +1,42 @@
+#include "app/manifest.h"
+
+#include <string.h>
+
+const PayloadManifestRow kInstallManifest[kPayloadItemCount] = {
+    {111, "Pagix.exe", 1, 10},          {112, "uninstall.exe", 1, 5},
+    {113, "Pagix.def", 1, 3},           {115, "LANG/English.zip", 0, 6},
+    {116, "Pagix.psk", 1, 2},           {117, "Pagix_dicon.gif", 1, 3},
+    {118, "Pagix_ficon.gif", 1, 3},     {119, "DICTIONARY/Webster 1913 - Micro.zip", 0, 4},
+    {120, "PF1/Pagix.pf2", 0, 5},       {121, "PGN/Pagix_books.def", 1, 3},
+    {122, "SKINS/Back.jpg", 1, 2},      {123, "SKINS/Book.jpg", 1, 2},
+    {124, "SKINS/Book.psk", 1, 2},      {125, "SKINS/BookMenu.bmp", 1, 2},
+    {126, "SKINS/BookStart.psk", 1, 2}, {127, "SKINS/Simple.psk", 1, 2},
+    {128, "SKINS/Space.bmp", 1, 2},     {129, "SKINS/Space.psk", 1, 2},
+};
+
+const char* const kSubFolderNames[kSubFolderCount] = {"DICTIONARY", "PF1", "PGN", "SKINS", "LANG"};
+
+const char kProgramFileName[] = "Pagix.exe";
+const char kUninstallerFileName[] = "uninstall.exe";
+const char kProgramItemTitle[] = "Pagix";
+const char kUninstallerItemTitle[] = "uninstall Pagix";
+const char kProgmanGroupName[] = "Marrowby";
+const char kUninstallKeyName[] = "Pagix";
+const char kUninstallDisplayName[] = "Pagix 0.9d";
+const char kLaunchQuestion[] = "Run Pagix now?";
+
+const char* const kGroupItemFiles[2] = {kProgramFileName, kUninstallerFileName};
+const char* const kGroupItemTitles[2] = {kProgramItemTitle, kUninstallerItemTitle};
+
+int LongestInstalledRelativeName() {
+  size_t longest = 0;
+  for (const PayloadManifestRow& row : kInstallManifest) {
+    size_t length = strlen(row.RelativePath);
+    if (length > longest) longest = length;
+  }
+  for (const char* name : kSubFolderNames) {
+    size_t length = strlen(name);
+    if (length > longest) longest = length;
+  }
+  return static_cast<int>(longest);
+}

@@ -1,0 +1,32 @@
+// What the installer installs: the payload items in the order they are written, the folders,
+// names and texts of the install sequence. Platform-free, so the build and the tests use the
+// very same list.
+#pragma once
+
+struct PayloadManifestRow {
+  int ResourceId;
+  const char* RelativePath;
+  int Compressed;  // 1: LZHUF item, 0: stored item
+  int Weight;      // percent the progress indicator advances after the item
+};
+
+enum { kPayloadItemCount = 18, kSubFolderCount = 5 };
+
+extern const PayloadManifestRow kInstallManifest[kPayloadItemCount];
+extern const char* const kSubFolderNames[kSubFolderCount];
+
+extern const char kProgramFileName[];       // "Pagix.exe"
+extern const char kUninstallerFileName[];   // "uninstall.exe"
+extern const char kProgramItemTitle[];      // "Pagix"
+extern const char kUninstallerItemTitle[];  // "uninstall Pagix"
+extern const char kProgmanGroupName[];      // "Marrowby"
+extern const char kUninstallKeyName[];      // "Pagix"
+extern const char kUninstallDisplayName[];  // "Pagix 0.9d"
+extern const char kLaunchQuestion[];        // "Run Pagix now?"
+
+// The Program Manager group's items: file name i with title i.
+extern const char* const kGroupItemFiles[2];
+extern const char* const kGroupItemTitles[2];
+
+// The longest relative name that the installer appends to the destination directory.
+int LongestInstalledRelativeName();

@@ -1,0 +1,37 @@
+# libFuzzer targets, built with clang on the host (the host compiler is g++, so the fuzzers are
+# built by a custom command). Each target also gets a short, seeded run as a ctest test.
+include_guard(GLOBAL)
+
+find_program(PAGIX_CLANGXX NAMES clang++ clang++-14)
+set(PAGIX_FUZZ_DIR "${CMAKE_BINARY_DIR}/fuzz")
+set(PAGIX_FUZZ_SHORT_RUNS 20000 CACHE STRING "Executions of each fuzz target's run under ctest")
+
+# pagix_fuzz_target(NAME SOURCES...): sources are relative to the repository root.
+function(pagix_fuzz_target name)
+  if(PAGIX_WIN32 OR NOT PAGIX_CLANGXX)
+    return()
+  endif()
+  set(sources)
+  foreach(source ${ARGN})
+    list(APPEND sources "${PAGIX_ROOT}/${source}")
+  endforeach()
+  set(output "${PAGIX_FUZZ_DIR}/${name}")
+  add_custom_command(
+    OUTPUT "${output}"
+    COMMAND "${CMAKE_COMMAND}" -E make_directory "${PAGIX_FUZZ_DIR}"
+    COMMAND "${PAGIX_CLANGXX}" -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined
+            -fno-sanitize-recover=all -Wall -Wextra -Werror -I "${PAGIX_ROOT}" ${sources}
+            -MD -MF "${output}.d" -o "${output}"
+    DEPENDS ${sources}
+    DEPFILE "${output}.d"
+    COMMENT "Building fuzz target ${name}"
+    VERBATIM)
+  add_custom_target(${name} ALL DEPENDS "${output}")
+  set(corpus "${PAGIX_ROOT}/tests/fuzz/corpus/${name}")
+  set(work "${PAGIX_FUZZ_DIR}/${name}-work")
+  # New inputs go to a scratch folder; the kept corpus is only read.
+  add_test(NAME ${name}_short_run
+           COMMAND "${CMAKE_COMMAND}" -E env UBSAN_OPTIONS=halt_on_error=1
+                   sh -c "mkdir -p '${work}' && '${output}' -runs=${PAGIX_FUZZ_SHORT_RUNS} -seed=1 -print_final_stats=1 '${work}' '${corpus}'")
+  set_tests_properties(${name}_short_run PROPERTIES TIMEOUT 300 LABELS fuzz)
+endfunction()
