@@ -1,0 +1,112 @@
+#include "shell/progman_dde.h"
+
+#include <dde.h>
+
+#include "app/installer_state.h"
+#include "shell/progman_commands.h"
+
+namespace {
+
+const char kProgmanName[] = "PROGMAN";
+
+// The window handle with all bits set: the window manager delivers a message sent to it to
+// every top-level window, like one sent to HWND_BROADCAST.
+HWND const kEveryTopLevelWindow = reinterpret_cast<HWND>(-1);
+
+void ReportExecuteFailed(HWND owner) {
+  ReportInstallError(owner, "Program Manager DDE", "execute failed");
+}
+
+}  // namespace
+
+void ProgmanConnect(HWND dialog) {
+  g_Installer.ProgmanState = WM_DDE_INITIATE;
+  // Application and topic are both "PROGMAN"; the second call only raises the reference count.
+  ATOM application = GlobalAddAtomA(kProgmanName);
+  ATOM topic = GlobalAddAtomA(kProgmanName);
+  // Servers send (never post) their answers, so every answer reaches ProgmanOnAck inside this
+  // call while the state says "initiating".
+  SendMessageA(kEveryTopLevelWindow, WM_DDE_INITIATE, reinterpret_cast<WPARAM>(dialog),
+               MAKELPARAM(application, topic));
+  GlobalDeleteAtom(application);
+  GlobalDeleteAtom(topic);
+  g_Installer.ProgmanState = 0;
+  if (!g_Installer.ProgmanServer) {
+    ReportInstallError(dialog, "Cannot establish DDE link", "Program Manager.");
+  }
+}
+
+void ProgmanCreateGroup(HWND owner, const char* group, const char* destination,
+                        const char* const* files, const char* const* titles, int count) {
+  if (g_Installer.AbortRequested) return;
+  if (!g_Installer.ProgmanServer || g_Installer.ProgmanState != 0) {
+    ReportExecuteFailed(owner);
+    return;
+  }
+  size_t size = ProgmanCommandBlockSize(group, destination, files, titles, count);
+  HGLOBAL block = GlobalAlloc(GMEM_DDESHARE | GMEM_MOVEABLE, size);
+  if (!block) {
+    ReportExecuteFailed(owner);
+    return;
+  }
+  char* commands = static_cast<char*>(GlobalLock(block));
+  if (!commands) {
+    // Nothing may be written into a block without an address; it is not sent either.
+    GlobalFree(block);
+    ReportExecuteFailed(owner);
+    return;
+  }
+  FormatProgmanCommands(commands, size, group, destination, files, titles, count);
+  GlobalUnlock(block);
+  if (PostMessageA(g_Installer.ProgmanServer, WM_DDE_EXECUTE, reinterpret_cast<WPARAM>(owner),
+                   reinterpret_cast<LPARAM>(block))) {
+    // The block now belongs to the conversation; the acknowledgement releases it.
+    g_Installer.ProgmanState = WM_DDE_EXECUTE;
+    return;
+  }
+  GlobalFree(block);
+  ReportExecuteFailed(owner);
+}
+
+void ProgmanDisconnect(HWND dialog) {
+  HWND server = g_Installer.ProgmanServer;
+  g_Installer.ProgmanServer = nullptr;
+  // The server's answering terminate is not awaited; ProgmanOnTerminate ignores it.
+  if (IsWindow(server)) {
+    PostMessageA(server, WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(dialog), 0);
+  }
+}
+
+void ProgmanOnAck(HWND dialog, HWND sender, LPARAM lParam) {
+  switch (g_Installer.ProgmanState) {
+    case WM_DDE_INITIATE:
+      // The first server to answer holds the conversation; every further one is dismissed.
+      if (!g_Installer.ProgmanServer) {
+        g_Installer.ProgmanServer = sender;
+      } else {
+        PostMessageA(sender, WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(dialog), 0);
+      }
+      // The answer's atoms belong to the client now, whether or not its server was taken.
+      GlobalDeleteAtom(LOWORD(lParam));
+      GlobalDeleteAtom(HIWORD(lParam));
+      break;
+    case WM_DDE_EXECUTE:
+      // Any answer completes the request; its status is not examined.
+      GlobalFree(reinterpret_cast<HGLOBAL>(lParam));
+      g_Installer.ProgmanState = 0;
+      SetFocus(dialog);
+      break;
+    default:
+      // Nothing is outstanding: the answer is ignored.
+      break;
+  }
+}
+
+void ProgmanOnTerminate(HWND dialog, HWND sender) {
+  // Answers to our own terminate and terminates of dismissed servers are not ours to answer.
+  if (sender != g_Installer.ProgmanServer) return;
+  g_Installer.ProgmanServer = nullptr;
+  if (IsWindow(sender)) {
+    PostMessageA(sender, WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(dialog), 0);
+  }
+}

@@ -1,0 +1,50 @@
+#include "shell/uninstall_entry.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+namespace {
+
+const char kKeyPrefix[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+
+TEST(UninstallEntry, KeyPathFitsUpTo207CharactersAndRefusesLonger) {
+  ASSERT_EQ(52u, sizeof kKeyPrefix - 1);
+  struct Case {
+    size_t NameLength;
+    int Fits;
+  };
+  for (Case c : {Case{5, 1}, Case{207, 1}, Case{208, 0}, Case{400, 0}}) {
+    SCOPED_TRACE(c.NameLength);
+    std::string name(c.NameLength, 'k');
+    char out[kUninstallKeyPathSize + 4];
+    std::fill(out, out + sizeof out, '#');
+    EXPECT_EQ(c.Fits, FormatUninstallKeyPath(out, kUninstallKeyPathSize, name.c_str()));
+    // A refused key leaves nothing behind, so no shorter key can be written by mistake.
+    EXPECT_EQ(c.Fits ? std::string(kKeyPrefix) + name : std::string(), std::string(out));
+    EXPECT_EQ("####", std::string(out + kUninstallKeyPathSize, 4));
+  }
+}
+
+TEST(UninstallEntry, CommandIsQuotedOrRefusedWhole) {
+  char out[kUninstallCommandSize + 4];
+  ASSERT_EQ(1, FormatUninstallCommand(out, kUninstallCommandSize,
+                                      "C:/Program Files/Marrowby/Pagix/uninstall.exe"));
+  EXPECT_EQ("\"C:/Program Files/Marrowby/Pagix/uninstall.exe\"", std::string(out));
+  EXPECT_EQ(47u, std::string(out).size());
+
+  // The longest path text (259 characters) still fits in its quotation marks.
+  std::string longest(259, 'p');
+  std::fill(out, out + sizeof out, '#');
+  ASSERT_EQ(1, FormatUninstallCommand(out, kUninstallCommandSize, longest.c_str()));
+  EXPECT_EQ("\"" + longest + "\"", std::string(out));
+
+  std::string tooLong(260, 'p');
+  std::fill(out, out + sizeof out, '#');
+  EXPECT_EQ(0, FormatUninstallCommand(out, kUninstallCommandSize, tooLong.c_str()));
+  EXPECT_EQ("", std::string(out));
+  EXPECT_EQ("####", std::string(out + kUninstallCommandSize, 4));
+}
+
+}  // namespace
