@@ -30,6 +30,8 @@ start() {
   export DISPLAY=":$(tr -d '\n' <"$state/display")"
   # A persistent server, one initialised prefix and the desktop process (which also serves the
   # shell's Program Manager DDE) started once, so each test program starts in milliseconds.
+  # The server refuses to start for a prefix folder that does not exist yet.
+  mkdir -p "$WINEPREFIX"
   wineserver -p >/dev/null 2>&1
   wine cmd /c exit >/dev/null 2>&1 </dev/null || true
   echo "$DISPLAY" >"$state/display-name"
