@@ -5,12 +5,40 @@
 
 #include "app/installer_state.h"
 #include "app/text_format.h"
+#include "payload/crc32.h"
 #include "payload/lzhuf_decoder.h"
 #include "payload/memory_byte_source.h"
 
 namespace {
 
 const char kPayloadResourceType[] = "RAW";
+// The build's record of the CRC-32 of each item's installed bytes: pairs of little-endian
+// 32-bit numbers (resource id, CRC).
+const char kChecksumResourceType[] = "PAYLOADCRC";
+const int kChecksumResourceId = 1;
+
+uint32_t ReadLittleEndian(const uint8_t* bytes) {
+  return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
+         static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
+}
+
+// Looks up the recorded CRC of itemId; returns 0 when the record has no entry for it.
+int FindExpectedChecksum(int itemId, uint32_t* crc) {
+  HRSRC resource = FindResourceA(g_Installer.Instance, MAKEINTRESOURCEA(kChecksumResourceId),
+                                 kChecksumResourceType);
+  if (!resource) return 0;
+  DWORD size = SizeofResource(g_Installer.Instance, resource);
+  HGLOBAL loaded = LoadResource(g_Installer.Instance, resource);
+  const uint8_t* record = loaded ? static_cast<const uint8_t*>(LockResource(loaded)) : nullptr;
+  if (!record) return 0;
+  for (DWORD at = 0; at + 8 <= size; at += 8) {
+    if (ReadLittleEndian(record + at) == static_cast<uint32_t>(itemId)) {
+      *crc = ReadLittleEndian(record + at + 4);
+      return 1;
+    }
+  }
+  return 0;
+}
 
 // The item's bytes in place in the module, or null when the module has no usable item.
 const uint8_t* FindPayloadItem(int itemId, int32_t* size) {
@@ -26,9 +54,9 @@ const uint8_t* FindPayloadItem(int itemId, int32_t* size) {
   return bytes;
 }
 
-// Decodes an LZHUF item into file in pieces of 256 bytes. Returns 0 when the decoder could not
-// be created or a write failed.
-int WriteDecodedItem(FILE* file, const uint8_t* bytes, int32_t size) {
+// Decodes an LZHUF item into file in pieces of 256 bytes, adding the written bytes to crc.
+// Returns 0 when the decoder could not be created or a write failed.
+int WriteDecodedItem(FILE* file, const uint8_t* bytes, int32_t size, uint32_t* crc) {
   MemoryByteSourceContext source = {bytes, 0, size};
   LzhufDecoder* decoder = LzhufDecoderCreate(MemoryByteSource, &source);
   if (!decoder) return 0;
@@ -41,6 +69,7 @@ int WriteDecodedItem(FILE* file, const uint8_t* bytes, int32_t size) {
       written = 0;
       break;
     }
+    *crc = Crc32Update(*crc, piece, static_cast<size_t>(count));
   }
   LzhufDecoderDestroy(decoder);
   return written;
@@ -83,16 +112,27 @@ void ExtractPayloadItem(HWND owner, int itemId, const char* directory, const cha
   int32_t size = 0;
   const uint8_t* bytes = FindPayloadItem(itemId, &size);
   int written = 0;
+  uint32_t crc = 0;
   if (bytes) {
     if (compressed) {
-      written = WriteDecodedItem(file, bytes, size);
+      written = WriteDecodedItem(file, bytes, size, &crc);
     } else {
       written = fwrite(bytes, 1, static_cast<size_t>(size), file) == static_cast<size_t>(size);
+      crc = Crc32Update(0, bytes, static_cast<size_t>(size));
     }
   }
+  // A damaged executable (a bad download, a flipped bit) must not install damaged files: the
+  // installed bytes must match the build's record.
+  uint32_t expected = 0;
+  if (written && (!FindExpectedChecksum(itemId, &expected) || crc != expected)) written = 0;
   // A full disk shows only when the buffered bytes are flushed; a file that did not reach the
   // disk whole must not pass for an installed one.
   if (written && (fflush(file) != 0 || ferror(file))) written = 0;
   if (fclose(file) != 0) written = 0;
-  if (!written) ReportInstallError(owner, "Cannot Create File", relativeName);
+  if (!written) {
+    // A partial or damaged file must not pass for an installed one; a missing item leaves its
+    // empty file as the record of the failure.
+    if (bytes) remove(fullPath);
+    ReportInstallError(owner, "Cannot Create File", relativeName);
+  }
 }
