@@ -179,6 +179,8 @@ void LzhufDecoderDestroy(LzhufDecoder* d) { free(d); }
 
 int32_t LzhufDecoderRead(LzhufDecoder* d, uint8_t* buffer, int32_t capacity) {
   if (d->SourceEnded && d->MatchDone >= d->MatchLength) return 0;
+  // A read into no room at all would still decode a symbol and write its byte.
+  if (capacity < 1) return 0;
   int32_t n = 0;
   for (;;) {
     if (d->Phase == 1) {
