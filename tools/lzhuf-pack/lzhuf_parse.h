@@ -1,0 +1,16 @@
+// Parses of the input into literals and matches.
+#pragma once
+
+#include <stddef.h>
+#include <stdint.h>
+
+#include <vector>
+
+#include "tools/lzhuf-pack/lzhuf_match_window.h"
+
+namespace lzhuf_pack {
+
+// Longest match at each position (nearest distance among equal lengths), else a literal.
+void ParseGreedy(const uint8_t* window, size_t size, std::vector<Token>* tokens);
+
+}  // namespace lzhuf_pack
