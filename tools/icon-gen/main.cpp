@@ -2,7 +2,7 @@
 // 256 colours each.
 #include <stdio.h>
 
-#include "tools/installer-icon/icon_file.h"
+#include "tools/icon-gen/icon_file.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {

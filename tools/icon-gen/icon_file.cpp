@@ -1,4 +1,4 @@
-#include "tools/installer-icon/icon_file.h"
+#include "tools/icon-gen/icon_file.h"
 
 #include <math.h>
 
