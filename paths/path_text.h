@@ -1,16 +1,52 @@
 // Text operations on paths: "/" and "\" are both separators; nothing touches the file system.
+//
+// Bounds. Paths live in caller-owned buffers of kPathBufferSize (260) bytes, at most 259
+// characters and a terminator. None of these operations ever writes more than kPathBufferSize
+// bytes into an output, whatever the input; an output never needs more than the smaller of
+// kPathBufferSize and the sizes given with each operation below.
 #pragma once
 
-enum { kPathBufferSize = 260 };
+enum {
+  kPathBufferSize = 260,
+  // Longest path text: 259 characters.
+  kPathMaxLength = kPathBufferSize - 1,
+  // The private work area of NormalizePath and SplitPath holds twice a path.
+  kPathWorkSize = 2 * kPathBufferSize
+};
 
-// Normalises in into out (which may be the same buffer): backslashes become "/", runs of
-// separators after the first character collapse to one, then directory form (fileForm 0) ends the
-// text with exactly one "/" and file form removes trailing "/"; finally "../" is collapsed.
-void NormalizePath(char* out, const char* in, int fileForm);
+// Normalises in into out, which may be the very buffer that holds in (the whole input is read
+// before anything is written): backslashes become "/", of each run of separators from the second
+// character onward only the first survives, then directory form (fileForm 0) ends a non-empty
+// text with exactly one "/" and file form (any other value) removes every trailing "/"; finally
+// CollapseParentRefs is applied. Empty input gives empty output.
+//
+// Returns 1 when out holds the whole result. The result is built in a work area of
+// kPathWorkSize - 1 characters, so it is exact for every input up to 518 characters. When the
+// result is longer than kPathMaxLength characters, or the input is too long for the work area,
+// out receives only the first kPathMaxLength characters and 0 is returned: such a text is never
+// a usable path (DestinationLeavesRoom refuses it). out needs the smaller of kPathBufferSize
+// bytes and the input's length plus two bytes.
+int NormalizePath(char* out, const char* in, int fileForm);
 
-// Removes every "../" together with the segment before it, in place.
+// Removes every "../" (found at position 1 or later, also at the end of a longer segment name)
+// together with the segment in front of it, in place; stops for good at a "../" whose preceding
+// segment is itself "../". Only ever shortens the text.
 void CollapseParentRefs(char* path);
 
-// Splits in into its directory part (keeping the final separator) and its last component,
-// ignoring trailing separators. Either output may be null or the input buffer itself.
-void SplitPath(const char* in, char* directoryOut, char* nameOut);
+// Splits in into its directory part, which keeps the final separator as it stood, and its last
+// component, after removing every trailing separator. With no separator left the name is the
+// whole remaining text and the directory part is empty. Either output may be null (not written)
+// or the very buffer that holds in (the input is copied first; the name is written before the
+// directory part).
+//
+// Only the first kPathWorkSize - 1 (519) characters of in are considered. Each output receives
+// at most kPathMaxLength characters and a terminator, so it needs the smaller of
+// kPathBufferSize bytes and the input's length plus one byte. Returns 1 when every part written
+// is complete, 0 when the input was too long or a part written had to be cut (a cut part names
+// no real folder).
+int SplitPath(const char* in, char* directoryOut, char* nameOut);
+
+// Nonzero when every path the installer composes from destinationDirectory (the directory
+// followed by the longest relative name of the install tree) fits in kPathMaxLength characters.
+// A text without a terminator within kPathBufferSize bytes never fits.
+int DestinationLeavesRoom(const char* destinationDirectory);

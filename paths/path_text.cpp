@@ -1,0 +1,107 @@
+#include "paths/path_text.h"
+
+#include <string.h>
+
+namespace {
+
+const size_t kWorkLimit = kPathWorkSize - 1;
+
+int IsSeparator(char c) { return c == '/' || c == '\\'; }
+
+// Copies the first length characters of text into out and terminates it; at most
+// kPathMaxLength of them. Returns 1 when nothing was cut.
+int StorePart(char* out, const char* text, size_t length) {
+  int whole = length <= kPathMaxLength;
+  if (!whole) length = kPathMaxLength;
+  memmove(out, text, length);
+  out[length] = '\0';
+  return whole;
+}
+
+// Position of the first "../" at position 1 or later, or 0 when there is none.
+size_t FindParentRef(const char* path) {
+  for (size_t i = 1; path[i] != '\0'; ++i) {
+    if (path[i] == '.' && path[i + 1] == '.' && path[i + 2] == '/') return i;
+  }
+  return 0;
+}
+
+}  // namespace
+
+void CollapseParentRefs(char* path) {
+  while (path[0] != '\0') {
+    size_t found = FindParentRef(path);
+    if (found == 0) return;
+    // The segment in front of "../" starts after the nearest "/" before it (the character
+    // directly before "../" is not examined); a "/" at position 0 goes with the segment.
+    size_t start = 0;
+    if (found > 1) {
+      for (size_t j = found - 1; j-- > 0;) {
+        if (path[j] == '/') {
+          start = j == 0 ? 0 : j + 1;
+          break;
+        }
+      }
+    }
+    // A parent reference that follows another one is left alone, and so is the rest.
+    if (path[start] == '.' && path[start + 1] == '.' && path[start + 2] == '/') return;
+    const char* rest = path + found + 3;
+    memmove(path + start, rest, strlen(rest) + 1);
+  }
+}
+
+int NormalizePath(char* out, const char* in, int fileForm) {
+  char work[kPathWorkSize];
+  size_t length = 0;
+  int complete = 1;
+  if (in[0] != '\0') {
+    work[length++] = in[0] == '\\' ? '/' : in[0];
+    for (size_t i = 1; in[i] != '\0'; ++i) {
+      char c = in[i] == '\\' ? '/' : in[i];
+      // The first character never counts as part of a run, so a leading "//" survives.
+      if (c == '/' && length > 1 && work[length - 1] == '/') continue;
+      if (length == kWorkLimit) {
+        complete = 0;
+        break;
+      }
+      work[length++] = c;
+    }
+    if (complete) {
+      if (!fileForm) {
+        if (work[length - 1] != '/') {
+          if (length == kWorkLimit) {
+            complete = 0;
+          } else {
+            work[length++] = '/';
+          }
+        }
+      } else {
+        while (length > 0 && work[length - 1] == '/') --length;
+      }
+    }
+  }
+  work[length] = '\0';
+  if (complete) {
+    CollapseParentRefs(work);
+    length = strlen(work);
+  }
+  return StorePart(out, work, length) && complete;
+}
+
+int SplitPath(const char* in, char* directoryOut, char* nameOut) {
+  char work[kPathWorkSize];
+  size_t length = 0;
+  while (length < kWorkLimit && in[length] != '\0') {
+    work[length] = in[length];
+    ++length;
+  }
+  int complete = in[length] == '\0';
+  while (length > 0 && IsSeparator(work[length - 1])) --length;
+  work[length] = '\0';
+  size_t split = length;
+  while (split > 0 && !IsSeparator(work[split - 1])) --split;
+  // split is now the length of the directory part (0 when there is no separator).
+  if (nameOut && !StorePart(nameOut, work + split, length - split)) complete = 0;
+  if (directoryOut && !StorePart(directoryOut, work, split)) complete = 0;
+  return complete;
+}

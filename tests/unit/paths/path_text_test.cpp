@@ -1,0 +1,343 @@
+#include "paths/path_text.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/manifest.h"
+
+namespace {
+
+// A heap buffer of exactly the given size, so that ASan reports any byte written past it.
+struct ExactBuffer {
+  explicit ExactBuffer(size_t size, const std::string& text = "") : bytes(new char[size]) {
+    std::memset(bytes.get(), 0x5A, size);
+    std::memcpy(bytes.get(), text.c_str(), text.size() + 1);
+  }
+  char* get() { return bytes.get(); }
+  std::unique_ptr<char[]> bytes;
+};
+
+struct NormalizeRow {
+  const char* Input;
+  const char* Directory;
+  const char* File;
+};
+
+// Backslashes in these rows are single 0x5C bytes (raw literals).
+const NormalizeRow kNormalizeRows[] = {
+    {R"(C:\Program Files\X)", "C:/Program Files/X/", "C:/Program Files/X"},
+    {R"(C:\Program Files\Marrowby\Pagix)", "C:/Program Files/Marrowby/Pagix/",
+     "C:/Program Files/Marrowby/Pagix"},
+    {R"(C:\Program Files\X\)", "C:/Program Files/X/", "C:/Program Files/X"},
+    {R"(C:\a\\b\)", "C:/a/b/", "C:/a/b"},
+    {R"(a\/\b)", "a/b/", "a/b"},
+    {R"(C:/a/b/../c)", "C:/a/c/", "C:/a/c"},
+    {R"(C:\a\b\c\..\..\d)", "C:/a/d/", "C:/a/d"},
+    {R"(C:\Program Files\Marrowby\Pagix\..\..\Other)", "C:/Program Files/Other/",
+     "C:/Program Files/Other"},
+    {R"(\\server\share)", "//server/share/", "//server/share"},
+    {R"(\\\server\\share\\)", "//server/share/", "//server/share"},
+    {R"(\\server\..\x)", "//x/", "//x"},
+    {R"(///x)", "//x/", "//x"},
+    {"", "", ""},
+    {R"(C:\)", "C:/", "C:"},
+    {R"(C:)", "C:/", "C:"},
+    {R"(C)", "C/", "C"},
+    {R"(\)", "/", ""},
+    {R"(//)", "//", ""},
+    {R"(a/../../b)", "../b/", "../b"},
+    {R"(C:\a\..\..\b)", "b/", "b"},
+    {R"(C:\..\x)", "x/", "x"},
+    {R"(/a/../b)", "b/", "b"},
+    {R"(x/a/../b)", "x/b/", "x/b"},
+    {R"(..\..\a\..\b)", "../../a/../b/", "../../a/../b"},
+    {R"(..\x)", "../x/", "../x"},
+    {R"(C:\a\b\..)", "C:/a/", "C:/a/b/.."},
+    {R"(c:\x\..\..)", "", "c:/.."},
+    {R"(a/..)", "", "a/.."},
+    {R"(a\.\b)", "a/./b/", "a/./b"},
+    {R"(a/./../b)", "a/b/", "a/b"},
+    {R"(a\...\b)", "a/b/", "a/b"},
+    {R"(C:\foo..\bar)", "C:/bar/", "C:/bar"},
+    // Letter case, spaces, ":" anywhere and other bytes pass through unchanged.
+    {"MiXeD case:x:y\xE9", "MiXeD case:x:y\xE9/", "MiXeD case:x:y\xE9"},
+};
+
+TEST(NormalizePathTest, EveryRowInBothFormsInPlaceAndSeparately) {
+  for (const NormalizeRow& row : kNormalizeRows) {
+    for (int fileForm = 0; fileForm <= 1; ++fileForm) {
+      SCOPED_TRACE(std::string("input \"") + row.Input + "\" file form " +
+                   std::to_string(fileForm));
+      const char* expected = fileForm ? row.File : row.Directory;
+
+      char separate[kPathBufferSize];
+      std::memset(separate, 0x5A, sizeof separate);
+      EXPECT_EQ(1, NormalizePath(separate, row.Input, fileForm));
+      EXPECT_STREQ(expected, separate);
+
+      char inPlace[kPathBufferSize];
+      std::strcpy(inPlace, row.Input);
+      EXPECT_EQ(1, NormalizePath(inPlace, inPlace, fileForm));
+      EXPECT_STREQ(expected, inPlace);
+    }
+  }
+}
+
+TEST(NormalizePathTest, OutputNeedsOnlyInputLengthPlusTwoBytes) {
+  for (const NormalizeRow& row : kNormalizeRows) {
+    for (int fileForm = 0; fileForm <= 1; ++fileForm) {
+      SCOPED_TRACE(row.Input);
+      size_t size = std::strlen(row.Input) + 2;
+      ExactBuffer out(size);
+      NormalizePath(out.get(), row.Input, fileForm);
+      ExactBuffer inPlace(size, row.Input);
+      NormalizePath(inPlace.get(), inPlace.get(), fileForm);
+      EXPECT_STREQ(out.get(), inPlace.get());
+    }
+  }
+}
+
+TEST(NormalizePathTest, EmptyInputTouchesNothingBeyondItsTerminator) {
+  for (int fileForm = 0; fileForm <= 1; ++fileForm) {
+    ExactBuffer in(1, "");
+    ExactBuffer out(2);
+    NormalizePath(out.get(), in.get(), fileForm);
+    EXPECT_EQ('\0', out.get()[0]);
+    EXPECT_EQ(0x5A, out.get()[1]);
+    NormalizePath(in.get(), in.get(), fileForm);
+    EXPECT_EQ('\0', in.get()[0]);
+  }
+}
+
+TEST(CollapseParentRefsTest, TextualRules) {
+  struct Row {
+    const char* Input;
+    const char* Expected;
+  };
+  const Row rows[] = {
+      {"C:/foo../bar/", "C:/bar/"},        // "../" at the end of a longer segment name
+      {"C:/../x/", "x/"},                  // the drive is a segment like any other
+      {"../../a/../b/", "../../a/../b/"},  // stops for good after "../../"
+      {"../x/", "../x/"},                  // never at position 0
+      {"a/./../b/", "a/b/"},               // "./" is an ordinary segment
+      {"x../y", "y"},                      // at position 1 the segment starts at 0
+      {"/a/../b/", "b/"},                  // a "/" at position 0 goes with the segment
+      {"a/b/c/../../../d/", "d/"},
+      {"", ""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.Input);
+    ExactBuffer path(std::strlen(row.Input) + 1, row.Input);
+    CollapseParentRefs(path.get());
+    EXPECT_STREQ(row.Expected, path.get());
+  }
+}
+
+// A 259-character field text whose directory form needs 260 characters.
+std::string LongestFieldText() { return "C:\\" + std::string(256, 'p'); }
+
+TEST(NormalizePathTest, ResultLongerThanAPathIsCutAndFlagged) {
+  std::string input = LongestFieldText();
+  ASSERT_EQ(259u, input.size());
+  ExactBuffer inPlace(kPathBufferSize, input);
+  EXPECT_EQ(0, NormalizePath(inPlace.get(), inPlace.get(), 0));
+  EXPECT_EQ(std::string("C:/") + std::string(256, 'p'), inPlace.get());
+  // Such a text is never accepted as a destination.
+  EXPECT_FALSE(DestinationLeavesRoom(inPlace.get()));
+
+  // One character less fits with its "/".
+  input.pop_back();
+  ExactBuffer shorter(kPathBufferSize, input);
+  EXPECT_EQ(1, NormalizePath(shorter.get(), shorter.get(), 0));
+  EXPECT_EQ(259u, std::strlen(shorter.get()));
+  EXPECT_EQ('/', shorter.get()[258]);
+
+  // File form never grows, so the 259-character text fits there.
+  ExactBuffer fileForm(kPathBufferSize, LongestFieldText());
+  EXPECT_EQ(1, NormalizePath(fileForm.get(), fileForm.get(), 1));
+  EXPECT_EQ(259u, std::strlen(fileForm.get()));
+}
+
+TEST(NormalizePathTest, LongInputThatCollapsesIsNormalisedExactly) {
+  std::string refs;
+  while (refs.size() < 255) refs += "x/../";
+  // 259 characters whose intermediate directory form is 260 long.
+  std::string input = refs + "abcd";
+  ASSERT_EQ(259u, input.size());
+  ExactBuffer inPlace(kPathBufferSize, input);
+  EXPECT_EQ(1, NormalizePath(inPlace.get(), inPlace.get(), 0));
+  EXPECT_STREQ("abcd/", inPlace.get());
+
+  // Up to 518 characters of input are held whole.
+  std::string longer;
+  while (longer.size() < 515) longer += "x\\..\\";
+  longer += "abc";
+  ASSERT_EQ(518u, longer.size());
+  char out[kPathBufferSize];
+  EXPECT_EQ(1, NormalizePath(out, longer.c_str(), 0));
+  EXPECT_STREQ("abc/", out);
+}
+
+TEST(NormalizePathTest, OverlongInputNeverOverflowsAndIsFlagged) {
+  const std::string inputs[] = {
+      std::string(5000, 'a'),
+      std::string(600, '\\'),  // a run of separators collapses to "//"
+      [] {
+        std::string refs;
+        while (refs.size() < 600) refs += "x/../";
+        return refs + "abc";
+      }(),
+      "C:\\" + std::string(517, 'q'),
+  };
+  for (const std::string& input : inputs) {
+    for (int fileForm = 0; fileForm <= 1; ++fileForm) {
+      ExactBuffer out(kPathBufferSize);
+      int whole = NormalizePath(out.get(), input.c_str(), fileForm);
+      size_t length = std::strlen(out.get());
+      EXPECT_LE(length, 259u);
+      if (!whole) {
+        EXPECT_EQ(259u, length);
+      }
+    }
+  }
+  // A run of separators is not long once collapsed.
+  char out[kPathBufferSize];
+  EXPECT_EQ(1, NormalizePath(out, std::string(600, '\\').c_str(), 0));
+  EXPECT_STREQ("//", out);
+  EXPECT_EQ(0, NormalizePath(out, std::string(5000, 'a').c_str(), 1));
+  EXPECT_EQ(std::string(259, 'a'), out);
+}
+
+struct SplitRow {
+  const char* Input;
+  const char* Directory;
+  const char* Name;
+};
+
+const SplitRow kSplitRows[] = {
+    {"C:/Program Files/X", "C:/Program Files/", "X"},
+    {"C:/Program Files/X/", "C:/Program Files/", "X"},
+    {"C:/a/b//", "C:/a/", "b"},
+    {"C:/Program Files/Marrowby/Pagix/DICTIONARY", "C:/Program Files/Marrowby/Pagix/",
+     "DICTIONARY"},
+    {R"(C:\Program Files\X\*.*)", R"(C:\Program Files\X\)", "*.*"},
+    {R"(c:\*.*)", R"(c:\)", "*.*"},
+    {"//server/share/", "//server/", "share"},
+    {R"(a/b\c)", R"(a/b\)", "c"},
+    {R"(a\b/c)", R"(a\b/)", "c"},
+    {R"(C:/a\/)", "C:/", "a"},
+    {"C:/", "", "C:"},
+    {"C:", "", "C:"},
+    {"x/", "", "x"},
+    {"abc", "", "abc"},
+    {"", "", ""},
+    {"/", "", ""},
+    {"///", "", ""},
+};
+
+TEST(SplitPathTest, EveryRowIntoSeparateBuffersAndInPlace) {
+  for (const SplitRow& row : kSplitRows) {
+    SCOPED_TRACE(row.Input);
+    char directory[kPathBufferSize];
+    char name[kPathBufferSize];
+    EXPECT_EQ(1, SplitPath(row.Input, directory, name));
+    EXPECT_STREQ(row.Directory, directory);
+    EXPECT_STREQ(row.Name, name);
+
+    // As the installer uses it: the input buffer receives the directory part, no name.
+    char inPlace[kPathBufferSize];
+    std::strcpy(inPlace, row.Input);
+    EXPECT_EQ(1, SplitPath(inPlace, inPlace, nullptr));
+    EXPECT_STREQ(row.Directory, inPlace);
+
+    // The name into the input buffer, the directory part elsewhere.
+    std::strcpy(inPlace, row.Input);
+    EXPECT_EQ(1, SplitPath(inPlace, directory, inPlace));
+    EXPECT_STREQ(row.Directory, directory);
+    EXPECT_STREQ(row.Name, inPlace);
+
+    // Exactly sized outputs: the input's length plus one byte each.
+    size_t size = std::strlen(row.Input) + 1;
+    ExactBuffer exactDirectory(size);
+    ExactBuffer exactName(size);
+    SplitPath(row.Input, exactDirectory.get(), exactName.get());
+    EXPECT_STREQ(row.Directory, exactDirectory.get());
+    EXPECT_STREQ(row.Name, exactName.get());
+  }
+}
+
+TEST(SplitPathTest, ClimbsOneFolderPerCallDownToTheEmptyText) {
+  char path[kPathBufferSize] = "C:/Program Files/Marrowby/Pagix/";
+  const char* chain[] = {"C:/Program Files/Marrowby/", "C:/Program Files/", "C:/", "", ""};
+  for (const char* expected : chain) {
+    SplitPath(path, path, nullptr);
+    EXPECT_STREQ(expected, path);
+  }
+}
+
+TEST(SplitPathTest, OverlongPartsAreCutWithinAPathBuffer) {
+  // A 300-character directory part and a 300-character name.
+  std::string longDirectory = std::string(299, 'd') + "/";
+  std::string longName(300, 'n');
+  struct Case {
+    std::string Input;
+    std::string Directory;
+    std::string Name;
+  };
+  const Case cases[] = {
+      {longDirectory + "x", std::string(259, 'd'), "x"},
+      {"a/" + longName, "a/", std::string(259, 'n')},
+      // Only the first 519 characters are considered.
+      {std::string(519, 'z') + "/tail", "", std::string(259, 'z')},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Input.size());
+    ExactBuffer directory(kPathBufferSize);
+    ExactBuffer name(kPathBufferSize);
+    EXPECT_EQ(0, SplitPath(c.Input.c_str(), directory.get(), name.get()));
+    EXPECT_EQ(c.Directory, directory.get());
+    EXPECT_EQ(c.Name, name.get());
+  }
+  // An input of exactly 519 characters is still whole.
+  std::string input = std::string(300, 'e') + "/" + std::string(218, 'f');
+  ASSERT_EQ(519u, input.size());
+  ExactBuffer name(kPathBufferSize);
+  EXPECT_EQ(1, SplitPath(input.c_str(), nullptr, name.get()));
+  EXPECT_EQ(std::string(218, 'f'), name.get());
+}
+
+TEST(DestinationLeavesRoomTest, LongestFittingDestinationAndOneMore) {
+  // Every installed path is the destination followed by one of these names.
+  std::vector<std::string> names;
+  for (const PayloadManifestRow& row : kInstallManifest) names.push_back(row.RelativePath);
+  for (const char* folder : kSubFolderNames) names.push_back(folder);
+  names.push_back(kUninstallerFileName);
+  size_t longest = 0;
+  for (const std::string& name : names) longest = std::max(longest, name.size());
+  EXPECT_EQ(35u, longest);  // "DICTIONARY/Webster 1913 - Micro.zip"
+
+  std::string fits = "C:/" + std::string(259 - longest - 4, 'f') + "/";
+  ASSERT_EQ(224u, fits.size());
+  EXPECT_TRUE(DestinationLeavesRoom(fits.c_str()));
+  for (const std::string& name : names) EXPECT_LE((fits + name).size(), 259u) << name;
+
+  std::string tooLong = "C:/" + std::string(259 - longest - 3, 'f') + "/";
+  EXPECT_FALSE(DestinationLeavesRoom(tooLong.c_str()));
+  EXPECT_EQ(260u, tooLong.size() + longest);
+
+  EXPECT_TRUE(DestinationLeavesRoom("C:/Program Files/Marrowby/Pagix/"));
+  EXPECT_TRUE(DestinationLeavesRoom(""));
+}
+
+TEST(DestinationLeavesRoomTest, UnterminatedBufferNeverFits) {
+  std::unique_ptr<char[]> full(new char[kPathBufferSize]);
+  std::memset(full.get(), 'a', kPathBufferSize);  // no terminator
+  EXPECT_FALSE(DestinationLeavesRoom(full.get()));
+}
+
+}  // namespace
