@@ -3,9 +3,15 @@
 
 #include <windows.h>
 
+// The chooser's current-directory text, copied by the hook when the chooser window is destroyed.
 extern char ChosenDirectoryText[260];
 
-// Opens the chooser at the folder part of path. On OK returns nonzero and leaves the chosen
-// folder followed by "*.*" or "\*.*" in path; on Cancel returns 0 and leaves path unchanged.
+// Opens the chooser, owned by owner, at the folder part of path (a zero-terminated text in a
+// 260-byte buffer). On OK returns nonzero and leaves the chosen folder followed by "*.*" (drive
+// root) or "\*.*" in path. Returns 0 and leaves path unchanged on Cancel, when the dialog cannot
+// be shown, and when the chosen folder's text is too long to come back whole with its pattern.
 int ChooseDirectory(HWND owner, char* path);
+
+// The common dialog's hook: on WM_DESTROY copies the text of the current-directory control into
+// ChosenDirectoryText and returns 1; returns 0 for every other message.
 UINT_PTR CALLBACK DirectoryChooserHook(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

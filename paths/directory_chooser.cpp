@@ -1,0 +1,61 @@
+#include "paths/directory_chooser.h"
+
+#include <commdlg.h>
+#include <dlgs.h>
+
+#include "app/text_format.h"
+#include "paths/chooser_text.h"
+#include "paths/path_text.h"
+
+char ChosenDirectoryText[260];
+
+namespace {
+
+// Set by the hook when the directory text did not fit ChosenDirectoryText and was cut.
+int g_ChosenDirectoryCut;
+
+const char kChooserTitle[] = "Directory Selection";
+const char kChooserTemplate[] = "DIRDLG";
+// One pair "All Files" / "*.*" and the terminating empty string.
+const char kChooserFilter[] = "All Files\0*.*\0";
+const char kAllFiles[] = "*.*";
+// The record's size without the fields added in Windows 2000: the old-style dialog.
+const DWORD kOpenFileNameSize = 76;
+
+// The one place where COMDLG32 is called.
+BOOL RunOpenFileDialog(OPENFILENAMEA* description) { return GetOpenFileNameA(description); }
+
+}  // namespace
+
+UINT_PTR CALLBACK DirectoryChooserHook(HWND dialog, UINT message, WPARAM, LPARAM) {
+  if (message != WM_DESTROY) return 0;
+  g_ChosenDirectoryCut = GetWindowTextLengthA(GetDlgItem(dialog, stc1)) >= kPathBufferSize;
+  GetDlgItemTextA(dialog, stc1, ChosenDirectoryText, sizeof ChosenDirectoryText);
+  return 1;
+}
+
+int ChooseDirectory(HWND owner, char* path) {
+  char initialFolder[kPathBufferSize];
+  char fileName[kPathBufferSize];
+  ComputeInitialFolder(initialFolder, path);
+  CopyText(fileName, sizeof fileName, kAllFiles);
+  ChosenDirectoryText[0] = '\0';
+  g_ChosenDirectoryCut = 0;
+
+  OPENFILENAMEA description = {};
+  description.lStructSize = kOpenFileNameSize;
+  description.hwndOwner = owner;
+  description.lpstrFilter = kChooserFilter;
+  description.nFilterIndex = 1;
+  description.lpstrFile = fileName;
+  description.nMaxFile = sizeof fileName;
+  description.lpstrInitialDir = initialFolder;
+  description.lpstrTitle = kChooserTitle;
+  description.Flags = OFN_ENABLEHOOK | OFN_ENABLETEMPLATE | OFN_NOVALIDATE;
+  description.lpfnHook = DirectoryChooserHook;
+  description.lpTemplateName = kChooserTemplate;
+  if (!RunOpenFileDialog(&description)) return 0;
+  // A cut directory text, or one without room for its pattern, would name another folder.
+  if (g_ChosenDirectoryCut) return 0;
+  return ComposeChosenPath(path, ChosenDirectoryText);
+}
