@@ -1,0 +1,106 @@
+#!/usr/bin/env bash
+# `make run`: starts build/win32/PagixSetup.exe under Wine in a prefix of its own
+# (build/win32/run-wine/prefix, apart from the test sessions).
+#   - With a reachable X display ($DISPLAY): the installer opens there for you to use; when it
+#     has ended, this script shows where the installation went.
+#   - Without one: a private Xvfb display, on which the test driver performs a default
+#     installation (Install, "Create Destination" OK, "Run Pagix now?" No) and saves a
+#     screenshot of the dialog. Then the Wine server and Xvfb of this run are shut down.
+# PAGIX_RUN_HEADLESS=1 forces the second way.
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${PAGIX_RUN_BUILD:-$root/build/win32}
+setup=$build/PagixSetup.exe
+driver=$build/tests/e2e/pagix_drive_install.exe
+state=$build/run-wine
+screenshot=$state/PagixSetup-dialog.png
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Pagix'
+
+[ -f "$setup" ] || { echo "run-installer: $setup is missing (make win32 builds it)" >&2; exit 1; }
+mkdir -p "$state/prefix"
+export WINEPREFIX=$state/prefix WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+
+# The value of one registry string of the uninstall entry, or nothing.
+registry_value() {
+  wine reg query "$uninstall_key" /v "$1" 2>/dev/null | tr -d '\r' |
+    sed -n "s/^ *$1 *REG_SZ *//p"
+}
+
+report() {
+  local uninstall display_name destination group
+  uninstall=$(registry_value UninstallString)
+  display_name=$(registry_value DisplayName)
+  echo
+  echo "Wine prefix: $WINEPREFIX"
+  if [ -z "$uninstall" ]; then
+    echo "No uninstall entry was written: the installation did not complete."
+    return
+  fi
+  # The uninstall command is the destination folder followed by uninstall.exe.
+  destination=${uninstall#\"}
+  destination=${destination%\"}
+  destination=${destination%uninstall.exe}
+  destination=$(winepath -u "$destination" 2>/dev/null | tr -d '\r')
+  group=$(find "$WINEPREFIX/drive_c" -type d -name Marrowby -path '*Start Menu*' 2>/dev/null |
+    head -n 1)
+  echo "Installed files:  ${destination%/}/ ($(find "$destination" -type f | wc -l) files)"
+  echo "Uninstall entry:  HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pagix"
+  echo "                  in $WINEPREFIX/system.reg"
+  echo "                  DisplayName     = $display_name"
+  echo "                  UninstallString = $uninstall"
+  if [ -n "$group" ]; then
+    echo "Start Menu group: $group/"
+    (cd "$group" && for link in *; do echo "                  $link"; done)
+  else
+    echo "Start Menu group: none found"
+  fi
+}
+
+if [ "${PAGIX_RUN_HEADLESS:-0}" != 1 ] && [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+  echo "Starting PagixSetup.exe on display $DISPLAY"
+  # Your window manager draws the window frames (a headless run may have switched that off).
+  wine reg delete 'HKCU\Software\Wine\X11 Driver' /v Decorated /f >/dev/null 2>&1 || true
+  wine "$setup" || true
+  report
+  echo
+  echo "Wine keeps running while Pagix or the group's window is open; to stop it:"
+  echo "  WINEPREFIX=$WINEPREFIX wineserver -k"
+  exit 0
+fi
+
+[ -f "$driver" ] || { echo "run-installer: $driver is missing (make win32 builds it)" >&2; exit 1; }
+echo "No display at hand: a private Xvfb display, and a default installation driven by"
+echo "$(basename "$driver")"
+
+xvfb_pid=
+stop() {
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
+  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
+}
+trap stop EXIT
+
+rm -f "$state/display"
+# -displayfd picks a free display number and writes it once the server is ready.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$state/display" >"$state/xvfb.log" 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 100); do
+  [ -s "$state/display" ] && break
+  kill -0 "$xvfb_pid" 2>/dev/null || { echo "run-installer: Xvfb did not start" >&2; exit 1; }
+  sleep 0.1
+done
+[ -s "$state/display" ] || { echo "run-installer: Xvfb gave no display" >&2; exit 1; }
+export DISPLAY=":$(tr -d '\n' <"$state/display")"
+
+status=0
+wine "$driver" --setup="$setup" --screenshot="$screenshot" </dev/null | tr -d '\r' |
+  tee "$state/drive.log" | sed 's/^/  driver: /' || status=$?
+report
+if grep -q '^SCREENSHOT=' "$state/drive.log"; then
+  echo "Screenshot:       $screenshot"
+fi
+if [ "$status" != 0 ] || grep -q '^ERROR=' "$state/drive.log"; then
+  echo "run-installer: the driven installation failed (see above)" >&2
+  exit 1
+fi

@@ -1,0 +1,318 @@
+// The real PagixSetup.exe under Wine: the folder chooser behind Browse and the dialog's layout
+// as the user sees it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/e2e_scenario.h"
+#include "tests/support/wine_test_support.h"
+
+namespace pagix_e2e {
+namespace {
+
+std::string Lower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return text;
+}
+
+// The folder the chooser shows now (its hidden current-folder control).
+std::string ChooserFolder(HWND chooser) {
+  return TextOf(GetDlgItem(chooser, kChooserCurrentFolder));
+}
+
+std::vector<std::string> ListItems(HWND list) {
+  std::vector<std::string> items;
+  LRESULT count = 0;
+  if (!SendSync(list, LB_GETCOUNT, 0, 0, &count)) return items;
+  for (LRESULT i = 0; i < count; ++i) {
+    char text[MAX_PATH * 2] = {};
+    SendSync(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+    items.push_back(text);
+  }
+  return items;
+}
+
+// Opens an entry of the directory list ("[name]" or "[..]") the way a double click does:
+// select it, then the list's double-click notification to the chooser.
+void OpenListEntry(HWND chooser, const std::string& entry, const std::string& expectedFolder) {
+  HWND list = GetDlgItem(chooser, kChooserDirectoryList);
+  std::vector<std::string> items = ListItems(list);
+  auto found = std::find_if(items.begin(), items.end(),
+                            [&](const std::string& item) { return Lower(item) == Lower(entry); });
+  ASSERT_NE(found, items.end()) << entry << " is not listed: " << testing::PrintToString(items);
+  ASSERT_TRUE(SendSync(list, LB_SETCURSEL, static_cast<WPARAM>(found - items.begin())));
+  PostMessageA(chooser, WM_COMMAND, MAKEWPARAM(kChooserDirectoryList, LBN_DBLCLK),
+               reinterpret_cast<LPARAM>(list));
+  EXPECT_TRUE(WaitUntil([&] { return ChooserFolder(chooser) == expectedFolder; }))
+      << "after opening " << entry << " the chooser shows " << ChooserFolder(chooser);
+}
+
+class BrowseTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    CreateDirectoryA(start_.c_str(), nullptr);
+    CreateDirectoryA((start_ + "\\Alpha").c_str(), nullptr);
+    CreateDirectoryA((start_ + "\\Beta").c_str(), nullptr);
+    ASSERT_NE(dialog_ = StartInstaller(installer_), nullptr);
+  }
+  void TearDown() override { RemoveInstallation(""); }
+
+  // Browse from the field's text; checks the chooser as it opens and returns it.
+  HWND OpenChooser(const std::string& field, const std::string& expectedFolder) {
+    EXPECT_TRUE(SetFieldText(dialog_, field));
+    Press(dialog_, kBrowseButton);
+    std::string error;
+    HWND chooser = installer_.WaitForChooser(&error);
+    if (!chooser) {
+      ADD_FAILURE() << error;
+      return nullptr;
+    }
+    EXPECT_EQ(TextOf(chooser), kChooserTitle);
+    EXPECT_EQ(GetWindow(chooser, GW_OWNER), dialog_);
+    EXPECT_FALSE(IsWindowEnabled(dialog_)) << "the chooser is not modal to the dialog";
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(chooser, kChooserDriveList)));
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(chooser, kChooserFileName)));
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(chooser, kChooserCurrentFolder)));
+    EXPECT_TRUE(WaitUntil([&] { return ChooserFolder(chooser) == expectedFolder; }))
+        << "the chooser opened at " << ChooserFolder(chooser);
+    return chooser;
+  }
+
+  void CloseChooser(HWND chooser, int buttonId) {
+    pagix_test::PressDialogButton(chooser, buttonId);
+    std::string error;
+    EXPECT_TRUE(installer_.WaitUntilClosed(chooser, &error)) << error;
+    ExpectIdleAgain(installer_, dialog_);
+  }
+
+  RootFolder root_{"pgx-e2e-browse"};
+  const std::string start_ = root_.Join("Start Here");
+  InstallerProcess installer_;
+  HWND dialog_ = nullptr;
+};
+
+struct ChooseCase {
+  const char* Name;
+  const char* Field;
+  const char* OpensAt;               // the chooser's folder text at start (lower case)
+  std::vector<std::string> Entries;  // directory list entries opened in turn
+  std::vector<std::string> Through;  // the folder shown after each of them
+  const char* Result;                // the field after OK
+};
+
+class ChooseTest : public BrowseTest, public testing::WithParamInterface<ChooseCase> {};
+
+TEST_P(ChooseTest, OkPutsTheChosenFolderIntoTheField) {
+  const ChooseCase& c = GetParam();
+  HWND chooser = OpenChooser(c.Field, c.OpensAt);
+  ASSERT_NE(chooser, nullptr);
+  if (std::string(c.Name) == "Down") Screenshot(chooser, "chooser");
+  for (size_t i = 0; i < c.Entries.size(); ++i) {
+    ASSERT_NO_FATAL_FAILURE(OpenListEntry(chooser, c.Entries[i], c.Through[i]));
+  }
+  CloseChooser(chooser, IDOK);
+  EXPECT_EQ(FieldText(dialog_), c.Result);
+  Press(dialog_, IDCANCEL);
+  ExpectEndsWithZero(installer_);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Folders, ChooseTest,
+    testing::Values(
+        ChooseCase{"Down",
+                   "C:\\pgx-e2e-browse\\Start Here",
+                   "c:\\pgx-e2e-browse\\start here",
+                   {"[alpha]"},
+                   {"c:\\pgx-e2e-browse\\start here\\alpha"},
+                   "c:\\pgx-e2e-browse\\start here\\alpha\\"},
+        // The field's trailing backslash changes nothing; up and down again.
+        ChooseCase{"UpAndAcross",
+                   "C:\\pgx-e2e-browse\\Start Here\\Alpha\\",
+                   "c:\\pgx-e2e-browse\\start here\\alpha",
+                   {"[..]", "[beta]"},
+                   {"c:\\pgx-e2e-browse\\start here", "c:\\pgx-e2e-browse\\start here\\beta"},
+                   "c:\\pgx-e2e-browse\\start here\\beta\\"},
+        // A drive root keeps its one backslash.
+        ChooseCase{
+            "DriveRoot", "C:\\pgx-e2e-browse", "c:\\pgx-e2e-browse", {"[..]"}, {"c:\\"}, "c:\\"}),
+    [](const testing::TestParamInfo<ChooseCase>& p) { return std::string(p.param.Name); });
+
+TEST_F(BrowseTest, CancelLeavesTheFieldAsItWas) {
+  const std::string field = "C:\\pgx-e2e-browse\\Start Here";
+  HWND chooser = OpenChooser(field, "c:\\pgx-e2e-browse\\start here");
+  ASSERT_NE(chooser, nullptr);
+  ASSERT_NO_FATAL_FAILURE(OpenListEntry(chooser, "[beta]", "c:\\pgx-e2e-browse\\start here\\beta"));
+  CloseChooser(chooser, IDCANCEL);
+  EXPECT_EQ(FieldText(dialog_), field);
+  Press(dialog_, IDCANCEL);
+  ExpectEndsWithZero(installer_);
+}
+
+TEST_F(BrowseTest, ChosenFolderIsWhereInstallPutsTheFiles) {
+  HWND chooser = OpenChooser(start_, "c:\\pgx-e2e-browse\\start here");
+  ASSERT_NE(chooser, nullptr);
+  ASSERT_NO_FATAL_FAILURE(
+      OpenListEntry(chooser, "[alpha]", "c:\\pgx-e2e-browse\\start here\\alpha"));
+  CloseChooser(chooser, IDOK);
+  const std::string field = FieldText(dialog_);
+  ASSERT_EQ(field, "c:\\pgx-e2e-browse\\start here\\alpha\\");
+
+  // The folder exists, so nothing is asked before the launch question.
+  Press(dialog_, IDOK);
+  HWND launch = ExpectBox(installer_, dialog_, {"Run Pagix now?", "question", kYesNo});
+  ASSERT_NE(launch, nullptr);
+  ExpectInstalled(start_ + "\\Alpha");
+  EXPECT_EQ(ReadUninstallEntry().UninstallString,
+            "\"c:/pgx-e2e-browse/start here/alpha/uninstall.exe\"");
+  AnswerBox(installer_, launch, IDNO);
+  ExpectEndsWithZero(installer_);
+  EXPECT_TRUE(CloseGroupWindowWhenShown());
+}
+
+// Dialog units of a dialog with the installer's font, measured in this process.
+class DialogUnits {
+ public:
+  DialogUnits() {
+    // A DLGTEMPLATE without controls: style, extended style, count, x, y, cx, cy, no menu, the
+    // default class, no title, then the font's point size and face name.
+    const DWORD style = WS_POPUP | DS_SETFONT;
+    std::vector<WORD> words = {LOWORD(style), HIWORD(style), 0, 0, 0, 0, 0, 10, 10, 0, 0, 0, 8};
+    for (const char* c = "MS Sans Serif"; *c; ++c) words.push_back(static_cast<WORD>(*c));
+    words.push_back(0);
+    window_ = CreateDialogIndirectParamA(GetModuleHandleA(nullptr),
+                                         reinterpret_cast<LPCDLGTEMPLATEA>(words.data()), nullptr,
+                                         Proc, 0);
+  }
+  ~DialogUnits() {
+    if (window_) DestroyWindow(window_);
+  }
+  bool Ready() const { return window_ != nullptr; }
+  // Position and size as the dialog manager computes them: each number on its own.
+  RECT Map(int x, int y, int width, int height) const {
+    RECT r = {x, y, width, height};
+    MapDialogRect(window_, &r);
+    return r;
+  }
+
+ private:
+  static INT_PTR CALLBACK Proc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+  HWND window_ = nullptr;
+};
+
+// A control as laid out: position in the dialog's client area and size, in pixels.
+struct Placement {
+  int Id;
+  std::string Class;
+  std::string Text;
+  LONG Style;
+  int X, Y, Width, Height;
+};
+
+std::vector<Placement> ControlsInZOrder(HWND dialog) {
+  std::vector<Placement> controls;
+  for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    RECT r;
+    GetWindowRect(child, &r);
+    POINT topLeft = {r.left, r.top};
+    ScreenToClient(dialog, &topLeft);
+    controls.push_back({GetDlgCtrlID(child) & 0xFFFF, ClassOf(child), TextOf(child),
+                        GetWindowLongA(child, GWL_STYLE), topLeft.x, topLeft.y, r.right - r.left,
+                        r.bottom - r.top});
+  }
+  return controls;
+}
+
+struct TemplateControl {
+  int Id;
+  const char* Class;
+  int X, Y, Width, Height;
+};
+
+TEST(DialogLayoutTest, ControlsStandWhereTemplate106PutsThem) {
+  DialogUnits units;
+  ASSERT_TRUE(units.Ready());
+  InstallerProcess installer;
+  HWND dialog = StartInstaller(installer);
+  ASSERT_NE(dialog, nullptr);
+
+  // The dialog itself: its client area at (15, 77) of the screen (the dialog has no owner),
+  // 336 x 74.
+  RECT client;
+  GetClientRect(dialog, &client);
+  POINT origin = {0, 0};
+  ClientToScreen(dialog, &origin);
+  RECT place = units.Map(15, 77, 336, 74);
+  EXPECT_EQ(origin.x, place.left);
+  EXPECT_EQ(origin.y, place.top);
+  EXPECT_EQ(client.right, place.right);
+  EXPECT_EQ(client.bottom, place.bottom);
+  const DWORD style = static_cast<DWORD>(GetWindowLongA(dialog, GWL_STYLE));
+  const DWORD wanted = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+  EXPECT_EQ(style & wanted, wanted);
+  EXPECT_EQ(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0u);
+
+  const TemplateControl expected[] = {
+      {1001, "Static", 0, 0, 0, 0},  // the bar: placed by the progress indicator, below
+      {300, "Static", 143, 24, 186, 14}, {1003, "Static", 5, 7, 35, 8},
+      {102, "Edit", 44, 5, 244, 14},     {105, "Button", 290, 5, 40, 14},
+      {1, "Button", 44, 24, 45, 14},     {2, "Button", 93, 24, 45, 14},
+      {0xFFFF, "Static", 6, 40, 16, 8},  {0xFFFF, "Static", 309, 40, 21, 8},
+      {401, "Static", 5, 49, 0, 0},  // the icon: sized to the icon, below
+      {1000, "Static", 5, 49, 324, 20},
+  };
+  std::vector<Placement> controls = ControlsInZOrder(dialog);
+  ASSERT_EQ(controls.size(), std::size(expected));
+  for (size_t i = 0; i < controls.size(); ++i) {
+    const Placement& c = controls[i];
+    const TemplateControl& t = expected[i];
+    SCOPED_TRACE("control " + std::to_string(i + 1) + " (id " + std::to_string(t.Id) + ")");
+    EXPECT_EQ(c.Id, t.Id);
+    EXPECT_STRCASEEQ(c.Class.c_str(), t.Class);
+    if (t.Id == 1001 || t.Id == 401) continue;
+    RECT r = units.Map(t.X, t.Y, t.Width, t.Height);
+    EXPECT_EQ(c.X, r.left);
+    EXPECT_EQ(c.Y, r.top);
+    EXPECT_EQ(c.Width, r.right);
+    // The progress indicator takes one pixel off the frame's height.
+    EXPECT_EQ(c.Height, t.Id == 1000 ? r.bottom - 1 : r.bottom);
+  }
+  EXPECT_EQ(controls[7].Text, "0 %");
+  EXPECT_EQ(controls[8].Text, "100 %");
+  EXPECT_EQ(controls[4].Text, "Browse..");
+  EXPECT_EQ(controls[5].Text, "Install");
+  EXPECT_EQ(controls[6].Text, "Quit");
+  EXPECT_EQ(controls[2].Text, "Destination");
+  EXPECT_FALSE(controls[1].Text.empty()) << "no notice line";
+  // No sideways scrolling in the field; Install is the default button.
+  EXPECT_EQ(controls[3].Style & ES_AUTOHSCROLL, 0);
+  EXPECT_EQ(controls[5].Style & 0x0F, BS_DEFPUSHBUTTON);
+
+  // At 0 % the icon stands at the frame's left end, sized to the platform's icon, and the bar,
+  // inset by 2 pixels and 4 pixels less high than the icon, has no visible width.
+  const Placement& bar = controls[0];
+  const Placement& icon = controls[9];
+  const Placement& frame = controls[10];
+  EXPECT_EQ(icon.X, frame.X);
+  EXPECT_EQ(icon.Y, frame.Y);
+  EXPECT_EQ(icon.Width, GetSystemMetrics(SM_CXICON));
+  EXPECT_EQ(icon.Height, GetSystemMetrics(SM_CYICON));
+  EXPECT_EQ(bar.X, frame.X + 2);
+  EXPECT_EQ(bar.Y, frame.Y + 2);
+  EXPECT_LE(bar.Width, 0);
+  EXPECT_EQ(bar.Height, icon.Height - 4);
+
+  Press(dialog, IDCANCEL);
+  ExpectEndsWithZero(installer);
+}
+
+}  // namespace
+}  // namespace pagix_e2e
+
+int main(int argc, char** argv) {
+  testing::InitGoogleTest(&argc, argv);
+  pagix_e2e::ParseSettings(argc, argv);
+  return RUN_ALL_TESTS();
+}

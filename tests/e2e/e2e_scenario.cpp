@@ -1,0 +1,151 @@
+#include "tests/e2e/e2e_scenario.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "tests/e2e/screenshot.h"
+#include "tests/support/wine_test_support.h"
+
+namespace pagix_e2e {
+
+const std::vector<int> kOkCancel = {IDOK, IDCANCEL};
+const std::vector<int> kYesNo = {IDYES, IDNO};
+const std::vector<int> kOkOnly = {IDOK};
+
+E2eSettings& Settings() {
+  static E2eSettings settings;
+  return settings;
+}
+
+void ParseSettings(int argc, char** argv) {
+  E2eSettings& settings = Settings();
+  for (int i = 1; i < argc; ++i) {
+    const std::string argument = argv[i];
+    auto value = [&](const char* prefix, std::string* out) {
+      if (argument.rfind(prefix, 0) == 0) *out = ToWinePath(argument.substr(std::strlen(prefix)));
+    };
+    value("--setup=", &settings.Setup);
+    value("--product=", &settings.ProductDir);
+    value("--screenshots=", &settings.Screenshots);
+  }
+  if (!settings.Screenshots.empty()) {
+    CreateDirectoryA(settings.Screenshots.c_str(), nullptr);
+    UseWineDrawnFrames();
+  }
+}
+
+HWND StartInstaller(InstallerProcess& installer) {
+  std::string error;
+  if (Settings().Setup.empty()) {
+    ADD_FAILURE() << "no installer given (--setup=PATH)";
+    return nullptr;
+  }
+  if (!installer.Start(Settings().Setup, Settings().Desktop, &error)) {
+    ADD_FAILURE() << error;
+    return nullptr;
+  }
+  HWND dialog = installer.WaitForDialog(&error);
+  if (!dialog) ADD_FAILURE() << error;
+  return dialog;
+}
+
+HWND ExpectBox(InstallerProcess& installer, HWND dialog, const ExpectedBox& expected) {
+  std::string error;
+  HWND box = installer.WaitForMessageBox(&error);
+  if (!box) {
+    ADD_FAILURE() << "waiting for \"" << expected.Text << "\": " << error;
+    return nullptr;
+  }
+  BoxView view = ViewMessageBox(box);
+  EXPECT_EQ(view.Caption, kInstallerTitle) << "box \"" << view.Text << "\"";
+  EXPECT_EQ(view.Text, expected.Text);
+  EXPECT_EQ(view.Icon, expected.Icon) << "box \"" << view.Text << "\"";
+  EXPECT_EQ(ButtonNames(view.Buttons), ButtonNames(expected.Buttons))
+      << "box \"" << view.Text << "\"";
+  EXPECT_EQ(view.Owner, dialog) << "box \"" << view.Text << "\" is not owned by the dialog";
+  return box;
+}
+
+void AnswerBox(InstallerProcess& installer, HWND box, int buttonId) {
+  if (!box) return;
+  std::string error;
+  if (!Answer(installer, box, buttonId, &error)) ADD_FAILURE() << error;
+}
+
+void ExpectIdleAgain(InstallerProcess& installer, HWND dialog) {
+  EXPECT_TRUE(WaitUntil([&] { return InstallControlsEnabled(dialog) || !installer.Running(); }))
+      << "Install, Browse and the field were not enabled again; windows: "
+      << installer.DescribeWindows();
+  // A box would be created before the dialog's thread could answer this message.
+  EXPECT_TRUE(SendSync(dialog, WM_NULL)) << "the dialog does not answer";
+  EXPECT_EQ(installer.FindMessageBox(), nullptr)
+      << "an unexpected box is open: " << installer.DescribeWindows();
+  EXPECT_TRUE(installer.Running()) << "the installer ended, but its dialog should stay open";
+  EXPECT_TRUE(IsWindowVisible(dialog));
+  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDCANCEL)));
+}
+
+void ExpectEndsWithZero(InstallerProcess& installer) {
+  DWORD exitCode = 0xDEAD;
+  std::string error;
+  if (!installer.WaitForExit(&exitCode, &error)) {
+    ADD_FAILURE() << error;
+    return;
+  }
+  EXPECT_EQ(exitCode, 0u);
+}
+
+void Screenshot(HWND window, const std::string& name) {
+  if (Settings().Screenshots.empty() || !window) return;
+  std::string error;
+  EXPECT_TRUE(SaveWindowScreenshot(window, Settings().Screenshots + "\\" + name + ".png", &error))
+      << name << ": " << error;
+}
+
+RootFolder::RootFolder(const std::string& name) : path_("C:\\" + name) {
+  pagix_test::RemoveTree(path_);
+  CreateDirectoryA(path_.c_str(), nullptr);
+}
+
+RootFolder::~RootFolder() {
+  SetCurrentDirectoryA("C:\\");
+  pagix_test::RemoveTree(path_);
+}
+
+std::string ExpectedUninstallString(const std::string& destination) {
+  std::string normalized = destination;
+  std::replace(normalized.begin(), normalized.end(), '\\', '/');
+  if (normalized.empty() || normalized.back() != '/') normalized += '/';
+  return "\"" + normalized + "uninstall.exe\"";
+}
+
+void ExpectInstalled(const std::string& destination, const std::vector<std::string>& extraEntries) {
+  for (const std::string& problem : CompareInstalledFiles(destination, Settings().ProductDir)) {
+    ADD_FAILURE() << problem;
+  }
+  for (const char* folder : kInstalledFolders) {
+    EXPECT_TRUE(pagix_test::DirectoryExists(destination + "\\" + folder)) << folder;
+  }
+  std::vector<std::string> expected = extraEntries;
+  for (const char* folder : kInstalledFolders) expected.push_back(folder);
+  for (const char* file : kInstalledFiles) {
+    if (!std::strchr(file, '/')) expected.push_back(file);
+  }
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(FolderEntries(destination), expected) << "top level of " << destination;
+
+  UninstallEntry entry = ReadUninstallEntry();
+  EXPECT_TRUE(entry.Exists) << "no uninstall entry HKLM\\" << kUninstallKey;
+  EXPECT_EQ(entry.DisplayName, "Pagix 0.9d");
+  EXPECT_EQ(entry.DisplayNameType, static_cast<DWORD>(REG_SZ));
+  EXPECT_EQ(entry.UninstallString, ExpectedUninstallString(destination));
+  EXPECT_EQ(entry.UninstallStringType, static_cast<DWORD>(REG_SZ));
+
+  // The shell makes the group in its own time, after the command block has reached it.
+  const std::vector<std::string> links = {"Pagix.lnk", "uninstall Pagix.lnk"};
+  EXPECT_TRUE(WaitUntil([&] { return FolderEntries(GroupFolder()) == links; }))
+      << "group folder " << GroupFolder() << " holds "
+      << testing::PrintToString(FolderEntries(GroupFolder()));
+}
+
+}  // namespace pagix_e2e

@@ -1,0 +1,79 @@
+// Shared pieces of the end-to-end scenarios: the program's arguments, starting the installer,
+// expecting its message boxes, screenshots.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/e2e/install_outcome.h"
+#include "tests/e2e/installer_driver.h"
+
+namespace pagix_e2e {
+
+// Set from the command line: --setup=, --product=, --screenshots= (Unix or Windows paths).
+struct E2eSettings {
+  std::string Setup;        // PagixSetup.exe
+  std::string ProductDir;   // the build's copies of the installed files
+  std::string Screenshots;  // folder for the PNG files; empty: none
+  std::string Desktop;      // "station\desktop" for the installer, empty: the caller's own
+};
+E2eSettings& Settings();
+// Reads the arguments above; gtest's own have been removed already.
+void ParseSettings(int argc, char** argv);
+
+// What a message box must look like.
+struct ExpectedBox {
+  std::string Text;
+  const char* Icon;  // "question", "error"
+  std::vector<int> Buttons;
+};
+extern const std::vector<int> kOkCancel;
+extern const std::vector<int> kYesNo;
+extern const std::vector<int> kOkOnly;
+
+// Starts the installer and waits for its dialog; records a failure and returns null when it
+// does not appear.
+HWND StartInstaller(InstallerProcess& installer);
+
+// Waits for the installer's next message box and checks it: caption, text, icon, buttons, owned
+// by the dialog. Returns the box (null after a recorded failure).
+HWND ExpectBox(InstallerProcess& installer, HWND dialog, const ExpectedBox& expected);
+
+// Presses a button of the box and waits until it is gone.
+void AnswerBox(InstallerProcess& installer, HWND box, int buttonId);
+
+// After an abort: waits until Install, Browse and the field are enabled again, makes sure the
+// dialog's thread is back in its own loop, and checks that no box is open and the dialog is.
+void ExpectIdleAgain(InstallerProcess& installer, HWND dialog);
+
+// Waits for the installer to end and checks exit code 0.
+void ExpectEndsWithZero(InstallerProcess& installer);
+
+// Writes a screenshot NAME.png of the window when screenshots are wanted.
+void Screenshot(HWND window, const std::string& name);
+
+// A fresh folder in the Windows tree of the prefix (C:\NAME), removed again on destruction.
+class RootFolder {
+ public:
+  explicit RootFolder(const std::string& name);
+  ~RootFolder();
+  RootFolder(const RootFolder&) = delete;
+  RootFolder& operator=(const RootFolder&) = delete;
+  const std::string& Path() const { return path_; }
+  std::string Join(const std::string& relative) const { return path_ + "\\" + relative; }
+
+ private:
+  std::string path_;
+};
+
+// A complete installation of the product to destination (no trailing separator): every file
+// byte-identical to the product's copy, the five sub-folders, nothing else at the top level
+// beyond what was there before (listed in extraEntries), the uninstall entry and the group.
+void ExpectInstalled(const std::string& destination,
+                     const std::vector<std::string>& extraEntries = {});
+// The uninstall command for a destination text as the user typed it.
+std::string ExpectedUninstallString(const std::string& destination);
+
+}  // namespace pagix_e2e

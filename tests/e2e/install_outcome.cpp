@@ -1,0 +1,147 @@
+#include "tests/e2e/install_outcome.h"
+
+#include <shlobj.h>
+
+#include <algorithm>
+
+#include "tests/e2e/installer_driver.h"
+#include "tests/support/wine_test_support.h"
+
+namespace pagix_e2e {
+
+const char* const kInstalledFiles[18] = {
+    "Pagix.exe",           "uninstall.exe",
+    "Pagix.def",           "LANG/English.zip",
+    "Pagix.psk",           "Pagix_dicon.gif",
+    "Pagix_ficon.gif",     "DICTIONARY/Webster 1913 - Micro.zip",
+    "PF1/Pagix.pf2",       "PGN/Pagix_books.def",
+    "SKINS/Back.jpg",      "SKINS/Book.jpg",
+    "SKINS/Book.psk",      "SKINS/BookMenu.bmp",
+    "SKINS/BookStart.psk", "SKINS/Simple.psk",
+    "SKINS/Space.bmp",     "SKINS/Space.psk",
+};
+
+const char* const kInstalledFolders[5] = {"DICTIONARY", "PF1", "PGN", "SKINS", "LANG"};
+
+std::string Backslashed(std::string path) {
+  std::replace(path.begin(), path.end(), '/', '\\');
+  return path;
+}
+
+std::vector<std::string> CompareInstalledFiles(const std::string& destination,
+                                               const std::string& productDir) {
+  std::vector<std::string> problems;
+  for (const char* relative : kInstalledFiles) {
+    const std::string installed = destination + "\\" + Backslashed(relative);
+    const std::string source = productDir + "\\" + Backslashed(relative);
+    if (!pagix_test::FileExists(source)) {
+      problems.push_back(std::string(relative) + ": the product's copy " + source + " is missing");
+      continue;
+    }
+    if (!pagix_test::FileExists(installed)) {
+      problems.push_back(std::string(relative) + ": not installed");
+      continue;
+    }
+    std::vector<unsigned char> expected = pagix_test::ReadWholeFile(source);
+    std::vector<unsigned char> actual = pagix_test::ReadWholeFile(installed);
+    if (expected != actual) {
+      auto differ = std::mismatch(expected.begin(), expected.end(), actual.begin(), actual.end());
+      problems.push_back(std::string(relative) + ": " + std::to_string(actual.size()) +
+                         " bytes installed, " + std::to_string(expected.size()) +
+                         " expected, first difference at byte " +
+                         std::to_string(differ.first - expected.begin()));
+    }
+  }
+  return problems;
+}
+
+std::vector<std::string> FolderEntries(const std::string& folder) {
+  std::vector<std::string> entries;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return entries;
+  do {
+    std::string name = found.cFileName;
+    if (name != "." && name != "..") entries.push_back(name);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  std::sort(entries.begin(), entries.end());
+  return entries;
+}
+
+namespace {
+
+std::string SpecialFolder(int csidl) {
+  char path[MAX_PATH] = {};
+  if (FAILED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path))) return "";
+  return path;
+}
+
+}  // namespace
+
+std::string UserProgramsFolder() { return SpecialFolder(CSIDL_PROGRAMS); }
+std::string CommonProgramsFolder() { return SpecialFolder(CSIDL_COMMON_PROGRAMS); }
+
+std::string GroupFolder() {
+  const std::string user = UserProgramsFolder() + "\\" + kGroupName;
+  const std::string common = CommonProgramsFolder() + "\\" + kGroupName;
+  if (!pagix_test::DirectoryExists(user) && pagix_test::DirectoryExists(common)) return common;
+  return user;
+}
+
+UninstallEntry ReadUninstallEntry() {
+  UninstallEntry entry;
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    return entry;
+  }
+  entry.Exists = true;
+  auto read = [&](const char* name, std::string* value, DWORD* type) {
+    char data[1024] = {};
+    DWORD size = sizeof data - 1;
+    if (RegQueryValueExA(key, name, nullptr, type, reinterpret_cast<BYTE*>(data), &size) ==
+        ERROR_SUCCESS) {
+      // The stored data includes its terminating NUL.
+      *value = std::string(data, size > 0 && data[size - 1] == '\0' ? size - 1 : size);
+    }
+  };
+  read("DisplayName", &entry.DisplayName, &entry.DisplayNameType);
+  read("UninstallString", &entry.UninstallString, &entry.UninstallStringType);
+  RegCloseKey(key);
+  return entry;
+}
+
+int CloseWindowsCaptioned(const std::string& caption, bool waitForProcess) {
+  int closed = 0;
+  while (HWND window = FindTopLevel(caption)) {
+    HANDLE process = nullptr;
+    if (waitForProcess) process = OpenProcess(SYNCHRONIZE, FALSE, ProcessOf(window));
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    WaitUntil([&] { return !IsWindow(window) || !IsWindowVisible(window); });
+    if (process) {
+      WaitForSingleObject(process, kWaitMs);
+      CloseHandle(process);
+    }
+    ++closed;
+    if (closed > 20) break;  // a window that refuses to close; give up rather than spin
+  }
+  return closed;
+}
+
+bool CloseGroupWindowWhenShown() {
+  if (!WaitUntil([] { return FindTopLevel(kGroupName) != nullptr; })) return false;
+  CloseWindowsCaptioned(kGroupName, false);
+  return true;
+}
+
+void RemoveInstallation(const std::string& destination, const std::string& emptyParent) {
+  CloseWindowsCaptioned(kProductWindowTitle, true);
+  CloseWindowsCaptioned(kGroupName, false);
+  if (!destination.empty()) pagix_test::RemoveTree(destination);
+  if (!emptyParent.empty()) RemoveDirectoryA(emptyParent.c_str());
+  RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
+  pagix_test::RemoveTree(UserProgramsFolder() + "\\" + kGroupName);
+  pagix_test::RemoveTree(CommonProgramsFolder() + "\\" + kGroupName);
+}
+
+}  // namespace pagix_e2e

@@ -1,0 +1,58 @@
+// What an installation leaves behind (files, uninstall entry, Start Menu group, windows) as the
+// user would find it, and the clean-up that puts the machine back as it was before.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace pagix_e2e {
+
+// The installed tree below the destination folder, as the user finds it.
+extern const char* const kInstalledFiles[18];
+extern const char* const kInstalledFolders[5];
+
+// "a\b" for "a/b".
+std::string Backslashed(std::string path);
+
+// Differences between the installed files below destination (a folder, no trailing separator)
+// and the product's own copies below productDir; empty when every file is byte-identical.
+std::vector<std::string> CompareInstalledFiles(const std::string& destination,
+                                               const std::string& productDir);
+// The entries (files and folders) directly inside a folder, sorted.
+std::vector<std::string> FolderEntries(const std::string& folder);
+
+// The Start Menu folder in which the shell's Program Manager makes its groups (the user's or the
+// common Programs folder, whichever holds the group), and the installer's group inside it.
+std::string UserProgramsFolder();
+std::string CommonProgramsFolder();
+// The group folder that exists, or the user's one when neither does.
+std::string GroupFolder();
+
+// The uninstall entry under HKEY_LOCAL_MACHINE.
+constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pagix";
+struct UninstallEntry {
+  bool Exists = false;
+  std::string DisplayName;
+  DWORD DisplayNameType = 0;
+  std::string UninstallString;
+  DWORD UninstallStringType = 0;
+};
+UninstallEntry ReadUninstallEntry();
+
+// Closes (WM_CLOSE) every visible top-level window with this caption, of any process, and waits
+// until they are gone, and with waitForProcess until their processes have ended. Returns how
+// many there were.
+int CloseWindowsCaptioned(const std::string& caption, bool waitForProcess);
+
+// Waits (bounded) until the shell shows the group's folder window, then closes it. False when
+// the window did not appear.
+bool CloseGroupWindowWhenShown();
+
+// Removes everything an installation may have left: the destination folder (and its parent
+// when given and empty), the uninstall entry, the group folders, the group window and a
+// running product.
+void RemoveInstallation(const std::string& destination, const std::string& emptyParent = "");
+
+}  // namespace pagix_e2e

@@ -1,0 +1,127 @@
+// Drives the real PagixSetup.exe from another process, the way a user would: finds its windows,
+// reads and presses their buttons, and waits (always bounded) for what it does next.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace pagix_e2e {
+
+constexpr char kInstallerTitle[] = "Pagix 0.9d Install";
+constexpr char kDefaultDestination[] = "C:\\Program Files\\Marrowby\\Pagix";
+constexpr char kChooserTitle[] = "Directory Selection";
+constexpr char kProductWindowTitle[] = "Pagix 0.9d";
+constexpr char kGroupName[] = "Marrowby";
+
+// How long any one expected event may take before a wait gives up.
+constexpr DWORD kWaitMs = 20000;
+
+// Controls of the main dialog.
+enum MainDialogControl {
+  kDestinationField = 102,
+  kBrowseButton = 105,
+  kNoticeLine = 300,
+  kProgressIcon = 401,
+  kProgressFrame = 1000,
+  kProgressBar = 1001,
+};
+
+// Controls of the folder chooser (the old-style open dialog's own ids).
+enum ChooserControl {
+  kChooserFileName = 1152,
+  kChooserDirectoryList = 1121,
+  kChooserDriveList = 1137,
+  kChooserCurrentFolder = 1088,
+};
+
+// A Unix path as Wine's drive Z: shows it ("/a/b" becomes "Z:\a\b"); other paths unchanged.
+std::string ToWinePath(const std::string& path);
+
+// Calls done() every 20 ms until it returns true or timeoutMs have passed; returns its last
+// result.
+bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = kWaitMs);
+
+// A window's text through WM_GETTEXT (which crosses processes), class name and process id.
+std::string TextOf(HWND window);
+std::string ClassOf(HWND window);
+DWORD ProcessOf(HWND window);
+
+// Top-level windows of the calling thread's desktop, optionally only one process's.
+std::vector<HWND> TopLevelWindows(DWORD processId = 0);
+// The first visible top-level window with this caption (and class, when given), of any process
+// when processId is 0.
+HWND FindTopLevel(const std::string& caption, DWORD processId = 0, const char* className = nullptr);
+
+// A message box as it is open now.
+struct BoxView {
+  HWND Window = nullptr;
+  std::string Caption;
+  std::string Text;
+  HWND Owner = nullptr;
+  std::string Icon;          // "error", "question", "warning", "information", "none", "other"
+  std::vector<int> Buttons;  // ids of the visible buttons, in id order
+  bool Topmost = false;
+};
+BoxView ViewMessageBox(HWND box);
+std::string ButtonNames(const std::vector<int>& ids);
+
+// Sends a message to another process's window and waits (bounded) until it has been handled,
+// which also proves that the window's thread is back in a message loop. False when it was not
+// handled in time.
+bool SendSync(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0,
+              LRESULT* result = nullptr);
+
+// One run of the installer, started by the driver and ended (terminated if need be) with it.
+class InstallerProcess {
+ public:
+  InstallerProcess() = default;
+  ~InstallerProcess();
+  InstallerProcess(const InstallerProcess&) = delete;
+  InstallerProcess& operator=(const InstallerProcess&) = delete;
+
+  // Starts the installer (a Windows path) in working folder C:\. desktop is
+  // "station\desktop" or empty for the caller's own.
+  bool Start(const std::string& setupPath, const std::string& desktop, std::string* error);
+  DWORD Id() const { return info_.dwProcessId; }
+  bool Running() const;
+
+  // The main dialog: the process's "#32770" window that holds the destination field. With
+  // visibleOnly it is found only once the dialog manager has shown it, after initialisation.
+  HWND FindDialog(bool visibleOnly = true) const;
+  HWND WaitForDialog(std::string* error);
+  // The message box that the installer shows now: a visible "#32770" window of the process that
+  // holds the message text control (id 0xFFFF).
+  HWND FindMessageBox() const;
+  HWND WaitForMessageBox(std::string* error);
+  // Waits until the box window is gone (after it was answered).
+  bool WaitUntilClosed(HWND window, std::string* error);
+  // The folder chooser of Browse.
+  HWND FindChooser() const;
+  HWND WaitForChooser(std::string* error);
+
+  // Waits for the process to end and reads its exit code.
+  bool WaitForExit(DWORD* exitCode, std::string* error, DWORD timeoutMs = kWaitMs);
+
+  // The installer's top-level windows, for failure messages.
+  std::string DescribeWindows() const;
+
+ private:
+  PROCESS_INFORMATION info_ = {};
+};
+
+// Main dialog helpers.
+std::string FieldText(HWND dialog);
+bool SetFieldText(HWND dialog, const std::string& text);
+// Posts the button's command to the dialog, as a click does.
+void Press(HWND dialog, int buttonId);
+// Install, Browse and the destination field enabled (or all disabled).
+bool InstallControlsEnabled(HWND dialog);
+bool InstallControlsDisabled(HWND dialog);
+
+// Answers a message box by pressing one of its buttons and waits until it is gone.
+bool Answer(InstallerProcess& installer, HWND box, int buttonId, std::string* error);
+
+}  // namespace pagix_e2e

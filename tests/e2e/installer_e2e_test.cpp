@@ -1,0 +1,302 @@
+// The real PagixSetup.exe under Wine, driven from outside as a user would drive it: installs,
+// aborts, errors, ending the dialog, the folder chooser, and the dialog's layout.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/e2e/e2e_scenario.h"
+#include "tests/support/wine_test_support.h"
+
+namespace pagix_e2e {
+namespace {
+
+using pagix_test::DirectoryExists;
+using pagix_test::FileExists;
+
+const std::string kDefaultParent = "C:\\Program Files\\Marrowby";
+const ExpectedBox kCreateDestination = {"Create Destination", "question", kOkCancel};
+const ExpectedBox kRunPagixNow = {"Run Pagix now?", "question", kYesNo};
+
+// Every scenario starts and ends without any trace of an installation.
+class InstallerE2eTest : public testing::Test {
+ protected:
+  void SetUp() override { RemoveInstallation(kDefaultDestination, kDefaultParent); }
+  void TearDown() override { RemoveInstallation(kDefaultDestination, kDefaultParent); }
+
+  // Installs into the field's destination after the dialog has appeared: Install, "Create
+  // Destination" answered OK when askCreate, up to the open "Run Pagix now?" question.
+  void InstallThrough(bool askCreate, const char* screenshotPrefix = nullptr) {
+    Press(dialog_, IDOK);
+    if (askCreate) {
+      HWND ask = ExpectBox(installer_, dialog_, kCreateDestination);
+      ASSERT_NE(ask, nullptr);
+      // The sequence runs: Install, Browse and the field are off, Quit stays usable.
+      EXPECT_TRUE(InstallControlsDisabled(dialog_));
+      EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog_, IDCANCEL)));
+      if (screenshotPrefix) Screenshot(ask, std::string(screenshotPrefix) + "create-destination");
+      AnswerBox(installer_, ask, IDOK);
+    }
+    HWND launch = ExpectBox(installer_, dialog_, kRunPagixNow);
+    ASSERT_NE(launch, nullptr);
+    EXPECT_TRUE(ViewMessageBox(launch).Topmost) << "the launch question is not topmost";
+    if (screenshotPrefix) Screenshot(launch, std::string(screenshotPrefix) + "run-pagix-now");
+    launchQuestion_ = launch;
+  }
+
+  // Answers the launch question; the dialog ends and the shell shows the new group.
+  void FinishWith(int launchAnswer) {
+    AnswerBox(installer_, launchQuestion_, launchAnswer);
+    ExpectEndsWithZero(installer_);
+    EXPECT_TRUE(CloseGroupWindowWhenShown()) << "the shell showed no \"Marrowby\" window";
+  }
+
+  InstallerProcess installer_;
+  HWND dialog_ = nullptr;
+  HWND launchQuestion_ = nullptr;
+};
+
+TEST_F(InstallerE2eTest, DefaultInstallationAnsweredNo) {
+  ASSERT_NE(dialog_ = StartInstaller(installer_), nullptr);
+  Screenshot(dialog_, "dialog");
+  char caption[128] = {};
+  GetWindowTextA(dialog_, caption, sizeof caption);
+  EXPECT_STREQ(caption, kInstallerTitle);
+  EXPECT_EQ(FieldText(dialog_), kDefaultDestination);
+  EXPECT_TRUE(InstallControlsEnabled(dialog_));
+
+  ASSERT_NO_FATAL_FAILURE(InstallThrough(true, ""));
+  // Everything is in place before the question is asked.
+  ExpectInstalled(kDefaultDestination);
+  FinishWith(IDNO);
+  EXPECT_EQ(FindTopLevel(kProductWindowTitle), nullptr) << "Pagix was started after No";
+}
+
+TEST_F(InstallerE2eTest, ExistingDestinationIsNotAskedAboutAndItsFilesAreReplaced) {
+  RootFolder root("pgx-e2e existing");
+  const std::string destination = root.Join("Pagix");
+  CreateDirectoryA(destination.c_str(), nullptr);
+  CreateDirectoryA((destination + "\\SKINS").c_str(), nullptr);
+  // An older, shorter file and a longer one: both must end up exactly as the product's copy.
+  ASSERT_TRUE(pagix_test::WriteWholeFile(destination + "\\Pagix.def", {'o', 'l', 'd'}));
+  ASSERT_TRUE(pagix_test::WriteWholeFile(destination + "\\SKINS\\Space.psk",
+                                         std::vector<unsigned char>(300000, 'x')));
+  ASSERT_TRUE(pagix_test::WriteWholeFile(destination + "\\notes.txt", {'k', 'e', 'e', 'p'}));
+
+  ASSERT_NE(dialog_ = StartInstaller(installer_), nullptr);
+  ASSERT_TRUE(SetFieldText(dialog_, destination));
+  ASSERT_NO_FATAL_FAILURE(InstallThrough(false));
+  ExpectInstalled(destination, {"notes.txt"});
+  EXPECT_EQ(pagix_test::ReadWholeFile(destination + "\\notes.txt"),
+            (std::vector<unsigned char>{'k', 'e', 'e', 'p'}));
+  FinishWith(IDYES);
+
+  // Yes starts the installed program.
+  HWND product = nullptr;
+  EXPECT_TRUE(WaitUntil([&] { return (product = FindTopLevel(kProductWindowTitle)) != nullptr; }))
+      << "no \"" << kProductWindowTitle << "\" window after Yes";
+  if (product) {
+    EXPECT_NE(ProcessOf(product), installer_.Id());
+  }
+  RemoveInstallation(destination);
+}
+
+TEST_F(InstallerE2eTest, CancelAtCreateDestinationCreatesNothingAndAllowsAnotherInstall) {
+  ASSERT_NE(dialog_ = StartInstaller(installer_), nullptr);
+  Press(dialog_, IDOK);
+  HWND ask = ExpectBox(installer_, dialog_, kCreateDestination);
+  ASSERT_NE(ask, nullptr);
+  AnswerBox(installer_, ask, IDCANCEL);
+  ExpectIdleAgain(installer_, dialog_);
+  EXPECT_FALSE(DirectoryExists(kDefaultParent));
+  EXPECT_FALSE(ReadUninstallEntry().Exists);
+  EXPECT_FALSE(DirectoryExists(GroupFolder()));
+  EXPECT_EQ(FieldText(dialog_), kDefaultDestination);
+
+  ASSERT_NO_FATAL_FAILURE(InstallThrough(true));
+  ExpectInstalled(kDefaultDestination);
+  FinishWith(IDNO);
+}
+
+TEST_F(InstallerE2eTest, QuitWhileAskingCreateDestinationStopsAfterTheFolder) {
+  ASSERT_NE(dialog_ = StartInstaller(installer_), nullptr);
+  Press(dialog_, IDOK);
+  HWND ask = ExpectBox(installer_, dialog_, kCreateDestination);
+  ASSERT_NE(ask, nullptr);
+  // Both go to the installer's one message queue: Quit is handled first, then the answer.
+  Press(dialog_, IDCANCEL);
+  AnswerBox(installer_, ask, IDOK);
+  ExpectIdleAgain(installer_, dialog_);
+  // The answered question still creates the folder; every later step does nothing.
+  EXPECT_TRUE(DirectoryExists(kDefaultDestination));
+  EXPECT_EQ(FolderEntries(kDefaultDestination), std::vector<std::string>());
+  EXPECT_FALSE(ReadUninstallEntry().Exists);
+  EXPECT_FALSE(DirectoryExists(GroupFolder()));
+
+  // Quit while idle now ends the dialog.
+  Press(dialog_, IDCANCEL);
+  ExpectEndsWithZero(installer_);
+}
+
+// The three ways to leave the idle dialog.
+struct EndingCase {
+  const char* Name;
+  void (*Perform)(HWND dialog);
+};
+
+void PressQuit(HWND dialog) { Press(dialog, IDCANCEL); }
+
+void PressEscape(HWND dialog) {
+  // The key goes to the focused control; the dialog manager turns it into the cancel command.
+  GUITHREADINFO thread = {};
+  thread.cbSize = sizeof thread;
+  HWND focus = nullptr;
+  if (GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &thread))
+    focus = thread.hwndFocus;
+  if (!focus) focus = GetDlgItem(dialog, kDestinationField);
+  PostMessageA(focus, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+  PostMessageA(focus, WM_KEYUP, VK_ESCAPE, static_cast<LPARAM>(0xC0010001u));
+}
+
+void PressCloseBox(HWND dialog) { PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }
+
+class EndingTest : public InstallerE2eTest, public testing::WithParamInterface<EndingCase> {};
+
+TEST_P(EndingTest, IdleDialogEndsWithExitCodeZero) {
+  ASSERT_NE(dialog_ = StartInstaller(installer_), nullptr);
+  GetParam().Perform(dialog_);
+  ExpectEndsWithZero(installer_);
+  EXPECT_FALSE(DirectoryExists(kDefaultParent));
+}
+
+INSTANTIATE_TEST_SUITE_P(Idle, EndingTest,
+                         testing::Values(EndingCase{"Quit", PressQuit},
+                                         EndingCase{"Escape", PressEscape},
+                                         EndingCase{"CloseBox", PressCloseBox}),
+                         [](const testing::TestParamInfo<EndingCase>& p) {
+                           return std::string(p.param.Name);
+                         });
+
+// A file stands where the installer needs a folder.
+struct BlockedCase {
+  const char* Name;
+  const char* Blocker;         // relative to the scratch root; a file
+  const char* Destination;     // relative to the scratch root
+  bool AskCreate;              // the destination itself is missing
+  const char* ReportedSuffix;  // the path in the box, after the root's "C:/pgx-e2e-blocked/"
+  std::vector<std::string> LeftEntries;  // what the destination holds afterwards
+};
+
+class BlockedFolderTest : public InstallerE2eTest,
+                          public testing::WithParamInterface<BlockedCase> {};
+
+TEST_P(BlockedFolderTest, ReportsTheFolderThenInstallsElsewhere) {
+  const BlockedCase& c = GetParam();
+  RootFolder root("pgx-e2e-blocked");
+  const std::string destination = root.Join(c.Destination);
+  if (!c.AskCreate) CreateDirectoryA(destination.c_str(), nullptr);
+  ASSERT_TRUE(pagix_test::WriteWholeFile(root.Join(c.Blocker), {'f', 'i', 'l', 'e'}));
+
+  ASSERT_NE(dialog_ = StartInstaller(installer_), nullptr);
+  ASSERT_TRUE(SetFieldText(dialog_, destination));
+  Press(dialog_, IDOK);
+  if (c.AskCreate) {
+    HWND ask = ExpectBox(installer_, dialog_, kCreateDestination);
+    ASSERT_NE(ask, nullptr);
+    AnswerBox(installer_, ask, IDOK);
+  }
+  HWND error =
+      ExpectBox(installer_, dialog_,
+                {std::string("Cannot Create Directory : C:/pgx-e2e-blocked/") + c.ReportedSuffix,
+                 "error", kOkOnly});
+  ASSERT_NE(error, nullptr);
+  Screenshot(error, std::string("cannot-create-directory-") + c.Name);
+  AnswerBox(installer_, error, IDOK);
+  ExpectIdleAgain(installer_, dialog_);
+  if (c.AskCreate) {
+    EXPECT_TRUE(FileExists(destination)) << "the file in the way was touched";
+  } else {
+    EXPECT_EQ(FolderEntries(destination), c.LeftEntries);
+  }
+  EXPECT_FALSE(ReadUninstallEntry().Exists);
+  EXPECT_FALSE(DirectoryExists(GroupFolder()));
+
+  // The user corrects the field and installs.
+  const std::string corrected = root.Join("Corrected");
+  ASSERT_TRUE(SetFieldText(dialog_, corrected));
+  ASSERT_NO_FATAL_FAILURE(InstallThrough(true));
+  ExpectInstalled(corrected);
+  FinishWith(IDNO);
+  RemoveInstallation(corrected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    File, BlockedFolderTest,
+    testing::Values(
+        // The destination itself is a file: asked, then reported with the trailing "/".
+        BlockedCase{"Destination", "Pagix", "Pagix", true, "Pagix/", {}},
+        // A sub-folder is a file: no question; the folders before it exist, no file is written.
+        BlockedCase{"SubFolder",
+                    "Pagix\\SKINS",
+                    "Pagix",
+                    false,
+                    "Pagix/SKINS",
+                    {"DICTIONARY", "PF1", "PGN", "SKINS"}}),
+    [](const testing::TestParamInfo<BlockedCase>& p) { return std::string(p.param.Name); });
+
+// Destinations around the longest one that leaves room for every installed path: the longest
+// relative name is "DICTIONARY/Webster 1913 - Micro.zip" (35 characters) and a path holds at
+// most 259, so the normalised destination (with its trailing "/") may have 224 characters.
+std::string DestinationOfLength(size_t length) {
+  std::string text = "C:\\pgx-e2e-long\\";
+  while (text.size() < length) {
+    size_t piece = std::min<size_t>(60, length - text.size());
+    text += std::string(piece, 'd');
+    if (text.size() < length) text += '\\';
+  }
+  if (text.back() == '\\') text.back() = 'e';
+  return text;
+}
+
+TEST_F(InstallerE2eTest, OverlongDestinationIsRefusedBeforeAnythingHappens) {
+  RootFolder root("pgx-e2e-long");
+  ASSERT_NE(dialog_ = StartInstaller(installer_), nullptr);
+  for (size_t length : {size_t{224}, size_t{240}}) {
+    SCOPED_TRACE(length);
+    const std::string field = DestinationOfLength(length);
+    ASSERT_EQ(field.size(), length);
+    ASSERT_TRUE(SetFieldText(dialog_, field));
+    Press(dialog_, IDOK);
+    HWND refusal = ExpectBox(installer_, dialog_,
+                             {"Destination path is too long : " + field, "error", kOkOnly});
+    ASSERT_NE(refusal, nullptr);
+    if (length == 240) Screenshot(refusal, "destination-too-long");
+    AnswerBox(installer_, refusal, IDOK);
+    ExpectIdleAgain(installer_, dialog_);
+    EXPECT_EQ(FolderEntries(root.Path()), std::vector<std::string>());
+    EXPECT_EQ(FieldText(dialog_), field);
+  }
+  EXPECT_FALSE(ReadUninstallEntry().Exists);
+  Press(dialog_, IDCANCEL);
+  ExpectEndsWithZero(installer_);
+}
+
+TEST_F(InstallerE2eTest, LongestDestinationThatFitsInstallsEveryFile) {
+  RootFolder root("pgx-e2e-long");
+  const std::string destination = DestinationOfLength(223);
+  ASSERT_NE(dialog_ = StartInstaller(installer_), nullptr);
+  ASSERT_TRUE(SetFieldText(dialog_, destination));
+  ASSERT_NO_FATAL_FAILURE(InstallThrough(true));
+  ExpectInstalled(destination);
+  FinishWith(IDNO);
+  RemoveInstallation("");
+}
+
+}  // namespace
+}  // namespace pagix_e2e
+
+int main(int argc, char** argv) {
+  testing::InitGoogleTest(&argc, argv);
+  pagix_e2e::ParseSettings(argc, argv);
+  return RUN_ALL_TESTS();
+}
