@@ -59,7 +59,10 @@ HWND ExpectBox(InstallerProcess& installer, HWND dialog, const ExpectedBox& expe
   BoxView view = ViewMessageBox(box);
   EXPECT_EQ(view.Caption, kInstallerTitle) << "box \"" << view.Text << "\"";
   EXPECT_EQ(view.Text, expected.Text);
-  EXPECT_EQ(view.Icon, expected.Icon) << "box \"" << view.Text << "\"";
+  // A window station of its own has no screen to read the icon from.
+  if (Settings().Desktop.empty() || view.Icon != "unknown") {
+    EXPECT_EQ(view.Icon, expected.Icon) << "box \"" << view.Text << "\"";
+  }
   EXPECT_EQ(ButtonNames(view.Buttons), ButtonNames(expected.Buttons))
       << "box \"" << view.Text << "\"";
   EXPECT_EQ(view.Owner, dialog) << "box \"" << view.Text << "\" is not owned by the dialog";
@@ -96,7 +99,8 @@ void ExpectEndsWithZero(InstallerProcess& installer) {
 }
 
 void Screenshot(HWND window, const std::string& name) {
-  if (Settings().Screenshots.empty() || !window) return;
+  // A window station of its own has no screen to capture.
+  if (Settings().Screenshots.empty() || !Settings().Desktop.empty() || !window) return;
   std::string error;
   EXPECT_TRUE(SaveWindowScreenshot(window, Settings().Screenshots + "\\" + name + ".png", &error))
       << name << ": " << error;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "tests/e2e/screenshot.h"
 #include "tests/support/wine_test_support.h"
 
 namespace pagix_e2e {
@@ -18,6 +19,84 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM context) {
 
 bool IsDialogOf(HWND window, DWORD processId) {
   return ProcessOf(window) == processId && ClassOf(window) == kDialogClass;
+}
+
+// Renders one of this process's standard icons as a box would show it: over the background
+// colour, at the given size.
+RgbImage RenderIcon(LPCSTR which, int width, int height, COLORREF background) {
+  RgbImage image;
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (!bitmap) {
+    DeleteDC(dc);
+    return image;
+  }
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  RECT all = {0, 0, width, height};
+  HBRUSH brush = CreateSolidBrush(background);
+  FillRect(dc, &all, brush);
+  DeleteObject(brush);
+  DrawIconEx(dc, 0, 0, LoadIconA(nullptr, which), width, height, 0, nullptr, DI_NORMAL);
+  GdiFlush();
+  image.Width = width;
+  image.Height = height;
+  const auto* bgrx = static_cast<const std::uint8_t*>(bits);
+  for (size_t i = 0, n = static_cast<size_t>(width) * static_cast<size_t>(height); i < n; ++i) {
+    image.Pixels.push_back(bgrx[i * 4 + 2]);
+    image.Pixels.push_back(bgrx[i * 4 + 1]);
+    image.Pixels.push_back(bgrx[i * 4]);
+  }
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  return image;
+}
+
+// The standard icon that a message box shows, told by its pixels: the icon handle of another
+// process's box cannot be compared with this process's own handles.
+std::string IdentifyBoxIcon(HWND box) {
+  HWND control = GetDlgItem(box, 0x0440);       // Wine's message box template
+  if (!control) control = GetDlgItem(box, 20);  // Windows' one
+  if (!control || !IsWindowVisible(control)) return "none";
+  bool settled = false;
+  CaptureSettled(box, 2000, &settled);
+  RECT area;
+  GetWindowRect(control, &area);
+  RgbImage shown = CaptureScreen(area);
+  if (shown.Pixels.empty()) return "unknown";
+  const COLORREF background = RGB(shown.Pixels[0], shown.Pixels[1], shown.Pixels[2]);
+  struct Candidate {
+    LPCSTR Id;
+    const char* Name;
+  };
+  const Candidate candidates[] = {{IDI_ERROR, "error"},
+                                  {IDI_QUESTION, "question"},
+                                  {IDI_WARNING, "warning"},
+                                  {IDI_INFORMATION, "information"}};
+  std::string best = "other";
+  size_t bestMatches = 0;
+  for (const Candidate& candidate : candidates) {
+    RgbImage drawn = RenderIcon(candidate.Id, shown.Width, shown.Height, background);
+    if (drawn.Pixels.size() != shown.Pixels.size()) continue;
+    size_t matches = 0;
+    for (size_t i = 0; i + 2 < shown.Pixels.size(); i += 3) {
+      if (std::equal(&shown.Pixels[i], &shown.Pixels[i] + 3, &drawn.Pixels[i])) ++matches;
+    }
+    if (matches > bestMatches) {
+      bestMatches = matches;
+      best = candidate.Name;
+    }
+  }
+  // Nine pixels in ten alike, or it is no standard icon.
+  return bestMatches * 10 >= shown.Pixels.size() / 3 * 9 ? best : "other";
 }
 
 std::string Hex(const void* value) {
@@ -96,9 +175,8 @@ BoxView ViewMessageBox(HWND box) {
   view.Caption = TextOf(box);
   view.Text = TextOf(GetDlgItem(box, kMessageTextId));
   view.Owner = seen.Owner;
-  view.Icon = seen.Icon;
+  view.Icon = seen.Icon == "other" ? IdentifyBoxIcon(box) : seen.Icon;
   view.Buttons = seen.Buttons;
-  view.Topmost = (GetWindowLongA(box, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
   return view;
 }
 

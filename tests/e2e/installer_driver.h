@@ -63,7 +63,6 @@ struct BoxView {
   HWND Owner = nullptr;
   std::string Icon;          // "error", "question", "warning", "information", "none", "other"
   std::vector<int> Buttons;  // ids of the visible buttons, in id order
-  bool Topmost = false;
 };
 BoxView ViewMessageBox(HWND box);
 std::string ButtonNames(const std::vector<int>& ids);

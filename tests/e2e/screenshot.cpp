@@ -107,18 +107,16 @@ void UseWineDrawnFrames() {
   RegCloseKey(key);
 }
 
-RgbImage CaptureWindow(HWND window) {
+RgbImage CaptureScreen(const RECT& area) {
   RgbImage image;
-  RECT rect;
-  if (!GetWindowRect(window, &rect)) return image;
-  const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+  const int width = area.right - area.left, height = area.bottom - area.top;
   if (width <= 0 || height <= 0) return image;
   HDC screen = GetDC(nullptr);
   HDC memory = CreateCompatibleDC(screen);
   HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
   HGDIOBJ old = SelectObject(memory, bitmap);
   BOOL copied =
-      BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY | CAPTUREBLT);
+      BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY | CAPTUREBLT);
   SelectObject(memory, old);
   BITMAPINFO info = {};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -146,22 +144,32 @@ RgbImage CaptureWindow(HWND window) {
   return image;
 }
 
-bool SaveWindowScreenshot(HWND window, const std::string& path, std::string* error) {
-  // Painting happens in the window's own process; poll until two captures in a row agree and
-  // show more than one colour, for at most five seconds.
+RgbImage CaptureWindow(HWND window) {
+  RECT rect;
+  if (!GetWindowRect(window, &rect)) return RgbImage();
+  return CaptureScreen(rect);
+}
+
+RgbImage CaptureSettled(HWND window, DWORD timeoutMs, bool* settled) {
   RgbImage previous, current;
-  bool settled = false;
+  *settled = false;
   const DWORD start = GetTickCount();
-  while (GetTickCount() - start < 5000) {
+  while (GetTickCount() - start < timeoutMs) {
     current = CaptureWindow(window);
     if (!current.Pixels.empty() && !Uniform(current) && current.Width == previous.Width &&
         current.Height == previous.Height && current.Pixels == previous.Pixels) {
-      settled = true;
+      *settled = true;
       break;
     }
     previous = current;
     Sleep(50);
   }
+  return current;
+}
+
+bool SaveWindowScreenshot(HWND window, const std::string& path, std::string* error) {
+  bool settled = false;
+  RgbImage current = CaptureSettled(window, 5000, &settled);
   if (current.Pixels.empty()) {
     if (error) *error = "the window's screen area could not be captured";
     return false;

@@ -29,8 +29,14 @@ std::uint32_t Adler32(const std::uint8_t* bytes, size_t size);
 // started afterwards) to draw the whole window itself.
 void UseWineDrawnFrames();
 
-// What the screen shows inside the window's outer rectangle now; empty on failure.
+// What the screen shows inside a rectangle (screen coordinates), or inside the window's outer
+// rectangle, now; empty on failure.
+RgbImage CaptureScreen(const RECT& area);
 RgbImage CaptureWindow(HWND window);
+
+// Captures the window until two captures in a row agree and show more than one colour (its
+// process may still be painting), for at most timeoutMs; settled tells whether they did.
+RgbImage CaptureSettled(HWND window, DWORD timeoutMs, bool* settled);
 
 // Captures the window once its picture has settled (two consecutive captures alike, which
 // covers a paint that is still under way in the window's process), within a bounded time, and
