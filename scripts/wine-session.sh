@@ -34,6 +34,9 @@ start() {
   mkdir -p "$WINEPREFIX"
   wineserver -p >/dev/null 2>&1 || true  # fails when this prefix's server already runs
   wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+  # Xvfb has no window manager: unmanaged windows close at once instead of Wine waiting for a
+  # manager's answer for each closed dialog.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null || true
   echo "$DISPLAY" >"$state/display-name"
 }
 
