@@ -1,25 +1,19 @@
 #include <windows.h>
 
+#include "app/installer_dialog.h"
 #include "app/installer_state.h"
-
-namespace {
-
-INT_PTR CALLBACK StubDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-  if (message == WM_INITDIALOG) {
-    SetWindowTextA(dialog, InstallerTitle());
-    SetDlgItemTextA(dialog, 102, DefaultDestination());
-    return TRUE;
-  }
-  if (message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
-    EndDialog(dialog, LOWORD(wParam) == IDOK);
-  }
-  return FALSE;
-}
-
-}  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   g_Installer.Instance = instance;
-  DialogBoxParamA(instance, MAKEINTRESOURCEA(106), nullptr, StubDialogProc, 0);
+  DialogBoxParamA(instance, MAKEINTRESOURCEA(kInstallerDialogId), nullptr, InstallerDialogProc, 0);
   return 0;
+}
+
+// The process entry. The installer links without the C runtime's start-up code (it needs no
+// command-line parsing, no static constructors and no thread-local storage; msvcrt.dll sets
+// itself up when it is loaded), which keeps several kilobytes of start-up code out of the
+// executable. The exit code is always 0.
+extern "C" void WinMainCRTStartup() {
+  WinMain(GetModuleHandleA(nullptr), nullptr, GetCommandLineA(), SW_SHOWDEFAULT);
+  ExitProcess(0);
 }
