@@ -162,7 +162,8 @@ TEST_F(ProgressIndicator, LayoutShrinksTheFrameAndMeasuresTheIcon) {
 
 TEST_F(ProgressIndicator, IconAndBarFollowTheAdvances) {
   LayoutProgress();
-  ASSERT_GT(g_Installer.ProgressSpan, 200);
+  // With the dialog's span of a few hundred pixels, 1 percent shows the first pixels of the bar.
+  ASSERT_GE(g_Installer.ProgressSpan, 400);
   // The first steps of a run, then the weights of its last steps up to 100.
   const struct {
     int percent;
@@ -174,16 +175,6 @@ TEST_F(ProgressIndicator, IconAndBarFollowTheAdvances) {
   }
   // At 100 the icon's right edge meets the frame's right edge.
   EXPECT_EQ(ControlRect(kIconId).right, ControlRect(kFrameId).right);
-}
-
-TEST_F(ProgressIndicator, FirstPercentShowsTwoPixelsOfBar) {
-  LayoutProgress();
-  // With the dialog's usual span of a few hundred pixels, 1 percent moves the icon by 4 or more.
-  ASSERT_GE(g_Installer.ProgressSpan, 400);
-  AdvanceProgress(1);
-  const int x = g_Installer.ProgressSpan / 100;
-  EXPECT_EQ(ControlRect(kBarId).right - ControlRect(kBarId).left, x - 2);
-  ExpectIndicatorAt(1);
 }
 
 TEST_F(ProgressIndicator, AbortFreezesTheIndicatorAndPumpsNothing) {
