@@ -7,6 +7,7 @@ usage: check_exe.py EXE --allowed-imports DLL...
 import argparse
 import struct
 import sys
+import xml.dom.minidom
 
 IMAGE_FILE_MACHINE_I386 = 0x14C
 IMAGE_FILE_RELOCS_STRIPPED = 0x0001
@@ -199,6 +200,13 @@ def main():
     check(len(manifests) == 1 and [name for (kind, name, _), _ in resources
                                    if kind == RT_MANIFEST] == [1], "one manifest, id 1")
     manifest = manifests[0].decode("utf-8", "replace") if manifests else ""
+    # Windows refuses to start a program whose manifest is not well-formed XML.
+    try:
+        xml.dom.minidom.parseString(manifests[0] if manifests else b"")
+        well_formed = True
+    except Exception:  # the parser raises several kinds of error
+        well_formed = False
+    check(well_formed, "manifest is well-formed XML")
     check('level="requireAdministrator"' in manifest, "manifest asks for administrator rights")
     check('uiAccess="false"' in manifest, "manifest declines UI access")
     for guid, system in SUPPORTED_OS.items():
