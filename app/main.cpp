@@ -2,6 +2,7 @@
 
 #include "app/installer_dialog.h"
 #include "app/installer_state.h"
+#include "app/system_library.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   g_Installer.Instance = instance;
@@ -14,6 +15,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 // itself up when it is loaded), which keeps several kilobytes of start-up code out of the
 // executable. The exit code is always 0.
 extern "C" void WinMainCRTStartup() {
+  RestrictDllSearch();
   WinMain(GetModuleHandleA(nullptr), nullptr, GetCommandLineA(), SW_SHOWDEFAULT);
   ExitProcess(0);
 }

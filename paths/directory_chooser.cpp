@@ -3,6 +3,7 @@
 #include <commdlg.h>
 #include <dlgs.h>
 
+#include "app/system_library.h"
 #include "app/text_format.h"
 #include "paths/chooser_text.h"
 #include "paths/path_text.h"
@@ -22,8 +23,17 @@ const char kAllFiles[] = "*.*";
 // The record's size without the fields added in Windows 2000: the old-style dialog.
 const DWORD kOpenFileNameSize = 76;
 
-// The one place where COMDLG32 is called.
-BOOL RunOpenFileDialog(OPENFILENAMEA* description) { return GetOpenFileNameA(description); }
+typedef BOOL(WINAPI* GetOpenFileNameFunction)(OPENFILENAMEA*);
+
+// The one place where COMDLG32 is called. It is loaded from the system folder when Browse is
+// first pressed, never found by the DLL search, so a planted comdlg32.dll is not loaded.
+BOOL RunOpenFileDialog(OPENFILENAMEA* description) {
+  FARPROC address = LoadSystemFunction("comdlg32.dll", "GetOpenFileNameA");
+  if (!address) return FALSE;
+  GetOpenFileNameFunction open =
+      reinterpret_cast<GetOpenFileNameFunction>(reinterpret_cast<void (*)()>(address));
+  return open(description);
+}
 
 }  // namespace
 
