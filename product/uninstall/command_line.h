@@ -1,0 +1,37 @@
+// The uninstaller's command line. Started by the user (from Add/Remove Programs or the program
+// group) it has no arguments; it then copies itself to the temporary folder and starts the copy
+// with "/copy <handle> "<install folder>"", where handle is an inheritable handle of the original
+// process that the copy waits on. Platform-free.
+#pragma once
+
+#include <stddef.h>
+
+enum UninstallMode {
+  kUninstallStartedByUser,  // the original in the install folder
+  kUninstallTemporaryCopy,  // the copy that does the work
+  kUninstallBadArguments    // "/copy" with arguments that do not parse
+};
+
+enum { kUninstallFolderSize = 260 };
+
+struct UninstallArguments {
+  int Mode;
+  unsigned long OriginalProcess;      // the handle value after "/copy"
+  char Folder[kUninstallFolderSize];  // without a trailing separator
+};
+
+// Reads the arguments, the part of the command line after the program name. Anything that does
+// not start with "/copy" counts as started by the user: an unquoted program path with spaces
+// leaves parts of the path here, and the original never takes a folder from its arguments.
+void ParseUninstallArguments(const char* arguments, UninstallArguments* out);
+
+// The copy's full command line: the quoted copy path, "/copy", the handle and the quoted folder
+// (trailing separators left off, so that no backslash stands before the closing quote). Returns
+// 1 when it fitted into out[0..size), 0 otherwise.
+int FormatCopyCommandLine(char* out, size_t size, const char* copyPath,
+                          unsigned long originalProcess, const char* folder);
+
+// 1 when command (an "UninstallString" value: a program path, quoted or not, with "\" or "/"
+// between its parts, perhaps followed by arguments when quoted) names a program directly inside
+// folder; letter case and the kind of separator do not matter.
+int UninstallCommandNamesFolder(const char* command, const char* folder);

@@ -1,0 +1,18 @@
+// A small raw-message DDE client of the shell's Program Manager ("PROGMAN" service and topic):
+// one conversation, one execute command, a bounded wait for its acknowledgement.
+#pragma once
+
+#include <windows.h>
+
+enum ProgmanExecuteResult {
+  kProgmanAccepted,  // the server acknowledged the command positively
+  kProgmanRefused,   // the server acknowledged it negatively (or as busy)
+  kProgmanNoServer,  // no server answered the initiate
+  kProgmanNoAnswer,  // no acknowledgement within the time allowed, or the server left
+  kProgmanNotSent    // no memory for the command block, or the post was refused
+};
+
+// Opens a conversation (the first server to answer keeps it, every other one is dismissed),
+// posts command as a WM_DDE_EXECUTE block, waits up to timeoutMs for the acknowledgement while
+// dispatching the thread's messages, and ends the conversation.
+int ProgmanExecute(const char* command, DWORD timeoutMs);

@@ -1,0 +1,196 @@
+// The uninstaller's removal plan over a stand-in file system.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/manifest.h"
+#include "product/uninstall/removal.h"
+
+namespace {
+
+// Paths use "\" like the uninstaller's own; a folder is "not empty" while anything lies below.
+struct FakeDisk {
+  std::set<std::string> Files;
+  std::set<std::string> Folders;
+  std::map<std::string, int> Failing;  // path -> outcome to return
+  std::vector<std::string> Calls;      // "file <path>" / "folder <path>"
+
+  bool HasChildren(const std::string& folder) const {
+    const std::string prefix = folder + "\\";
+    for (const std::string& f : Files)
+      if (f.compare(0, prefix.size(), prefix) == 0) return true;
+    for (const std::string& f : Folders)
+      if (f.compare(0, prefix.size(), prefix) == 0) return true;
+    return false;
+  }
+
+  static int RemoveFile(void* context, const char* path, unsigned long* error) {
+    FakeDisk* disk = static_cast<FakeDisk*>(context);
+    disk->Calls.push_back(std::string("file ") + path);
+    auto failing = disk->Failing.find(path);
+    if (failing != disk->Failing.end()) {
+      *error = 32;
+      return failing->second;
+    }
+    return disk->Files.erase(path) ? kRemovalDone : kRemovalAlreadyGone;
+  }
+
+  static int RemoveFolder(void* context, const char* path, unsigned long* error) {
+    FakeDisk* disk = static_cast<FakeDisk*>(context);
+    disk->Calls.push_back(std::string("folder ") + path);
+    auto failing = disk->Failing.find(path);
+    if (failing != disk->Failing.end()) {
+      *error = 5;
+      return failing->second;
+    }
+    if (!disk->Folders.count(path)) return kRemovalAlreadyGone;
+    if (disk->HasChildren(path)) return kRemovalNotEmpty;
+    disk->Folders.erase(path);
+    return kRemovalDone;
+  }
+};
+
+std::string Windows(std::string path) {
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  return path;
+}
+
+class RemovalTest : public ::testing::Test {
+ protected:
+  void Install(const std::string& folder) {
+    folder_ = folder;
+    disk_.Folders.insert(folder);
+    for (const char* name : kSubFolderNames) disk_.Folders.insert(folder + "\\" + name);
+    for (const PayloadManifestRow& row : kInstallManifest)
+      disk_.Files.insert(folder + "\\" + Windows(row.RelativePath));
+  }
+  void Remove() {
+    StartRemovalReport(&report_);
+    RemovalOps ops = {FakeDisk::RemoveFile, FakeDisk::RemoveFolder, &disk_};
+    RemoveInstalledProduct(folder_.c_str(), &ops, &report_);
+    FormatRemovalReport(&report_, message_, sizeof message_);
+  }
+  std::string folder_;
+  FakeDisk disk_;
+  RemovalReport report_;
+  char message_[kRemovalLinesSize + 256];
+};
+
+TEST_F(RemovalTest, RemovesEveryFileThenTheEmptyFoldersInOrder) {
+  Install("C:\\Program Files\\Marrowby\\Pagix");
+  Remove();
+  EXPECT_TRUE(disk_.Files.empty());
+  EXPECT_TRUE(disk_.Folders.empty());
+  EXPECT_EQ(report_.FailureCount, 0);
+  EXPECT_STREQ(message_, "");
+
+  std::vector<std::string> expected;
+  for (const PayloadManifestRow& row : kInstallManifest)
+    expected.push_back("file " + folder_ + "\\" + Windows(row.RelativePath));
+  for (int i = kSubFolderCount - 1; i >= 0; --i)
+    expected.push_back("folder " + folder_ + "\\" + kSubFolderNames[i]);
+  expected.push_back("folder " + folder_);
+  EXPECT_EQ(disk_.Calls, expected);
+}
+
+TEST_F(RemovalTest, AUsersOwnFileStaysWithItsFoldersWithoutAMessage) {
+  Install("C:\\Pagix");
+  disk_.Files.insert("C:\\Pagix\\SKINS\\my skin.psk");
+  Remove();
+  EXPECT_EQ(disk_.Files, std::set<std::string>{"C:\\Pagix\\SKINS\\my skin.psk"});
+  EXPECT_EQ(disk_.Folders, (std::set<std::string>{"C:\\Pagix", "C:\\Pagix\\SKINS"}));
+  EXPECT_EQ(report_.FailureCount, 0);
+}
+
+TEST_F(RemovalTest, WhatIsAlreadyGoneIsNoError) {
+  Install("C:\\Pagix");
+  disk_.Files.erase("C:\\Pagix\\Pagix.def");
+  disk_.Folders.erase("C:\\Pagix\\PF1");
+  disk_.Files.erase("C:\\Pagix\\PF1\\Pagix.pf2");
+  Remove();
+  EXPECT_EQ(report_.FailureCount, 0);
+  EXPECT_TRUE(disk_.Folders.empty());
+}
+
+TEST_F(RemovalTest, FailuresAreListedAndEverythingElseIsStillRemoved) {
+  Install("C:\\Pagix");
+  disk_.Failing["C:\\Pagix\\Pagix.def"] = kRemovalInUse;
+  disk_.Failing["C:\\Pagix\\LANG"] = kRemovalDenied;
+  disk_.Failing["C:\\Pagix\\SKINS\\Back.jpg"] = kRemovalFailed;
+  Remove();
+  // Every other file is gone.
+  EXPECT_EQ(disk_.Files,
+            (std::set<std::string>{"C:\\Pagix\\Pagix.def", "C:\\Pagix\\SKINS\\Back.jpg"}));
+  EXPECT_EQ(report_.FailureCount, 3);
+  const std::string message = message_;
+  EXPECT_NE(message.find("Some parts of Pagix 0.9d could not be removed"), std::string::npos);
+  EXPECT_NE(message.find("C:\\Pagix\\Pagix.def (in use)\n"), std::string::npos) << message;
+  EXPECT_NE(message.find("C:\\Pagix\\SKINS\\Back.jpg (error 32)\n"), std::string::npos) << message;
+  EXPECT_NE(message.find("C:\\Pagix\\LANG (access denied)\n"), std::string::npos) << message;
+  // The folders kept because of the failed files are not reported on their own.
+  EXPECT_EQ(message.find("C:\\Pagix\\SKINS ("), std::string::npos) << message;
+  EXPECT_EQ(message.find("C:\\Pagix ("), std::string::npos) << message;
+}
+
+TEST_F(RemovalTest, APathTooLongIsReportedAndNeverTriedCut) {
+  // A cut path would name a different file; it must not reach the file system at all.
+  Install("C:\\" + std::string(230, 'p'));
+  Remove();
+  for (const std::string& call : disk_.Calls) {
+    EXPECT_LE(call.size() - call.find(' ') - 1, 259u) << call;
+  }
+  const std::string message = message_;
+  EXPECT_NE(message.find("DICTIONARY/Webster 1913 - Micro.zip, path too long"), std::string::npos)
+      << message;
+  EXPECT_TRUE(disk_.Files.count(folder_ + "\\DICTIONARY\\Webster 1913 - Micro.zip"));
+  EXPECT_FALSE(disk_.Files.count(folder_ + "\\Pagix.exe"));
+}
+
+TEST_F(RemovalTest, TheRootOfADriveIsNeverRemoved) {
+  Install("D:");
+  Remove();
+  for (const std::string& call : disk_.Calls) EXPECT_NE(call, "folder D:");
+  EXPECT_EQ(report_.FailureCount, 0);
+}
+
+TEST(RemovalReport, ManyFailuresEndInACountThatFits) {
+  RemovalReport report;
+  StartRemovalReport(&report);
+  const std::string what = "C:\\" + std::string(200, 'x');
+  for (int i = 0; i < 40; ++i) AddRemovalFailure(&report, what.c_str(), kRemovalInUse, 32);
+  EXPECT_EQ(report.FailureCount, 40);
+  EXPECT_GT(report.ListedCount, 0);
+  EXPECT_LT(report.ListedCount, 40);
+  char message[kRemovalLinesSize + 256];
+  FormatRemovalReport(&report, message, sizeof message);
+  char expected_more[32];
+  snprintf(expected_more, sizeof expected_more, "and %d more\n", 40 - report.ListedCount);
+  const std::string text = message;
+  EXPECT_NE(text.find(expected_more), std::string::npos) << text;
+  EXPECT_NE(text.find("Remove them by hand"), std::string::npos) << "the closing line was cut";
+}
+
+TEST(RemovalReport, ALongLineDoesNotLetLaterShortOnesJumpTheQueue) {
+  RemovalReport report;
+  StartRemovalReport(&report);
+  AddRemovalFailure(&report, "first", kRemovalInUse, 0);
+  const std::string huge(kRemovalLinesSize, 'h');
+  AddRemovalFailure(&report, huge.c_str(), kRemovalInUse, 0);
+  AddRemovalFailure(&report, "third", kRemovalInUse, 0);
+  EXPECT_EQ(report.ListedCount, 1);
+  EXPECT_STREQ(report.Lines, "first (in use)\n");
+}
+
+TEST(ComposeInstalledPath, JoinsWithBackslashesAndRefusesWhatDoesNotFit) {
+  char path[40];
+  EXPECT_EQ(ComposeInstalledPath(path, sizeof path, "C:/odd/P", "SKINS/Back.jpg"), 1);
+  EXPECT_STREQ(path, "C:/odd/P\\SKINS\\Back.jpg");  // the folder is kept as given
+  EXPECT_EQ(ComposeInstalledPath(path, 20, "C:\\Pagix", "SKINS/Back.jpg"), 0);
+  EXPECT_STREQ(path, "");
+}
+
+}  // namespace
