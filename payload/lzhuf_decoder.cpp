@@ -31,55 +31,119 @@ const uint8_t LzhufCodeLength[256] = {
 
 namespace {
 
-// Keeps 9..16 bits pending: fetches a byte whenever 8 or fewer are left. A negative source result
-// marks the end and counts as a zero byte.
-inline void Refill(LzhufDecoder* d) {
-  while (d->BitCount <= 8) {
-    int value = d->SourceFunction(d->SourceContext);
-    if (value < 0) {
-      d->SourceEnded = 1;
-      value = 0;
+const int32_t kTree = kLzhufTreeSize;  // Child values from here on denote leaves
+const uint32_t kRingMask = kLzhufRingSize - 1;
+const uint32_t kFastBits = kLzhufFastBits;
+
+// Sets the depth and code bits of position x and of the positions below it down to depth 8,
+// and the fast table entries of the codes that end there or reach depth 8. Further down it
+// clears the depths that positions kept from before a subtree moved deeper; it stops at a
+// position without one, below which there are none.
+void PlaceFast(LzhufDecoder* d, int32_t x, uint32_t depth, uint32_t code) {
+  const int32_t c = d->Child[x];
+  if (depth > kFastBits) {
+    if (d->FastDepth[x] == 0) return;
+    d->FastDepth[x] = 0;
+  } else {
+    d->FastDepth[x] = static_cast<uint8_t>(depth);
+    d->FastCode[x] = static_cast<uint8_t>(code);
+    d->FastNode[1u << depth | code] = static_cast<int16_t>(x);
+    if (c >= kTree || depth == kFastBits) {
+      const uint32_t first = code << (kFastBits - depth);
+      const uint32_t last = first + (1u << (kFastBits - depth));
+      const uint16_t entry = static_cast<uint16_t>(static_cast<uint32_t>(c) | depth << 10);
+      for (uint32_t e = first; e < last; ++e) d->FastEntry[e] = entry;
+      if (c >= kTree || (d->FastDepth[c] | d->FastDepth[c + 1]) == 0) return;
     }
-    d->BitBuffer |= static_cast<uint32_t>(value & 0xFF) << (8 - d->BitCount);
-    d->BitCount = static_cast<uint8_t>(d->BitCount + 8);
+  }
+  if (c < kTree) {
+    PlaceFast(d, c, depth + 1, code << 1);
+    PlaceFast(d, c + 1, depth + 1, code << 1 | 1);
   }
 }
 
-inline int TakeBit(LzhufDecoder* d) {
-  Refill(d);
-  int bit = static_cast<int>((d->BitBuffer >> 15) & 1);
-  d->BitBuffer <<= 1;
-  d->BitCount = static_cast<uint8_t>(d->BitCount - 1);
-  return bit;
+// Brings the fast table up to date after position p received a different subtree. Position p
+// itself keeps its depth and code bits.
+inline void ReplaceFast(LzhufDecoder* d, int32_t p) {
+  const uint32_t depth = d->FastDepth[p];
+  const int32_t c = d->Child[p];
+  if (depth != 0) {
+    const uint32_t code = d->FastCode[p];
+    if (c < kTree && depth < kFastBits) {
+      PlaceFast(d, c, depth + 1, code << 1);
+      PlaceFast(d, c + 1, depth + 1, code << 1 | 1);
+      return;
+    }
+    const uint32_t first = code << (kFastBits - depth);
+    const uint32_t last = first + (1u << (kFastBits - depth));
+    const uint16_t entry = static_cast<uint16_t>(static_cast<uint32_t>(c) | depth << 10);
+    for (uint32_t e = first; e < last; ++e) d->FastEntry[e] = entry;
+  }
+  if (c < kTree && (d->FastDepth[c] | d->FastDepth[c + 1]) != 0) {
+    PlaceFast(d, c, kFastBits + 1, 0);
+    PlaceFast(d, c + 1, kFastBits + 1, 0);
+  }
 }
 
-inline int TakeByte(LzhufDecoder* d) {
-  Refill(d);
-  int byte = static_cast<int>((d->BitBuffer >> 8) & 0xFF);
-  d->BitBuffer <<= 8;
-  d->BitCount = static_cast<uint8_t>(d->BitCount - 8);
-  return byte;
+void RefreshFast(LzhufDecoder* d) {
+  memset(d->FastDepth, 0, sizeof d->FastDepth);
+  d->FastNode[1] = kLzhufRoot;
+  const int32_t c = d->Child[kLzhufRoot];
+  PlaceFast(d, c, 1, 0);
+  PlaceFast(d, c + 1, 1, 1);
+  d->FastStale = 0;
 }
 
-int DecodeSymbol(LzhufDecoder* d) {
-  int32_t p = d->Child[kLzhufRoot];
-  while (p < kLzhufTreeSize) p = d->Child[p + TakeBit(d)];
-  int symbol = p - kLzhufTreeSize;
-  LzhufUpdateTree(d, symbol);
-  return symbol;
+// Exchanges the node at p, whose weight has just risen to w, with the last node of the run of
+// lighter nodes after it: the subtrees trade places, the positions keep their parents. Returns
+// the node's new position. With trackFast, the fast table follows the trade.
+template <bool trackFast>
+inline intptr_t Exchange(LzhufDecoder* d, intptr_t p, uint32_t w) {
+  uint32_t* const weight = d->Weight;
+  int32_t* const parent = d->Parent;
+  int32_t* const child = d->Child;
+  // The run after p holds the weight w - 1; the sentinel in slot 627 ends it. Weights rise
+  // with the position, so counting the lighter ones among the next four finds a short run's
+  // end without a branch per step.
+  intptr_t q = p + 1;
+  if (q + 4 <= kTree) {
+    intptr_t more;
+    do {
+      more = (w > weight[q + 1]) + (w > weight[q + 2]) + (w > weight[q + 3]) + (w > weight[q + 4]);
+      q += more;
+    } while (more == 4 && q + 4 <= kTree);
+  }
+  while (w > weight[q + 1]) ++q;
+  weight[p] = weight[q];
+  weight[q] = w;
+  const int32_t a = child[p];
+  const int32_t b = child[q];
+  child[q] = a;
+  child[p] = b;
+  // The children of an internal node come in pairs; a leaf has one entry.
+  parent[a] = static_cast<int32_t>(q);
+  parent[a + (a < kTree)] = static_cast<int32_t>(q);
+  parent[b] = static_cast<int32_t>(p);
+  parent[b + (b < kTree)] = static_cast<int32_t>(p);
+  if (trackFast && (d->FastDepth[p] | d->FastDepth[q])) {
+    ReplaceFast(d, static_cast<int32_t>(p));
+    ReplaceFast(d, static_cast<int32_t>(q));
+  }
+  return q;
 }
 
-int DecodeOffset(LzhufDecoder* d) {
-  int b = TakeByte(d);
-  int upper = LzhufHighCode[b];
-  int extra = LzhufCodeLength[b] - 2;
-  while (extra-- > 0) b = b * 2 + TakeBit(d);
-  return upper * 64 + (b & 63);
-}
-
-inline void PutRing(LzhufDecoder* d, uint8_t c) {
-  d->Ring[d->WritePos] = c;
-  d->WritePos = (d->WritePos + 1) & (kLzhufRingSize - 1);
+// Raises the weight of the node at p and of each node above it, keeping the weights ordered by
+// position: a node that would outweigh its successor is first exchanged.
+template <bool trackFast>
+inline void IncrementFrom(LzhufDecoder* d, intptr_t p) {
+  uint32_t* const weight = d->Weight;
+  const int32_t* const parent = d->Parent;
+  do {
+    const uint32_t w = weight[p] + 1;
+    weight[p] = w;
+    if (w > weight[p + 1]) p = Exchange<trackFast>(d, p, w);
+    p = parent[p];
+  } while (p != 0);
 }
 
 }  // namespace
@@ -87,31 +151,33 @@ inline void PutRing(LzhufDecoder* d, uint8_t c) {
 void LzhufInitTree(LzhufDecoder* d) {
   for (int s = 0; s < kLzhufSymbolCount; ++s) {
     d->Weight[s] = 1;
-    d->Child[s] = kLzhufTreeSize + s;
-    d->Parent[kLzhufTreeSize + s] = s;
+    d->Child[s] = kTree + s;
+    d->Parent[kTree + s] = s;
   }
-  for (int j = kLzhufSymbolCount; j < kLzhufTreeSize; ++j) {
+  for (int j = kLzhufSymbolCount; j < kTree; ++j) {
     int i = 2 * (j - kLzhufSymbolCount);
     d->Weight[j] = d->Weight[i] + d->Weight[i + 1];
     d->Child[j] = i;
     d->Parent[i] = d->Parent[i + 1] = j;
   }
-  d->Weight[kLzhufTreeSize] = kLzhufWeightSentinel;
+  d->Weight[kTree] = kLzhufWeightSentinel;
   d->Parent[kLzhufRoot] = 0;
+  d->FastStale = 1;
 }
 
 void LzhufRebuildTree(LzhufDecoder* d) {
+  d->FastStale = 1;
   // Gather the leaves in their order, halving their weights upward.
   int j = 0;
-  for (int i = 0; i < kLzhufTreeSize; ++i) {
-    if (d->Child[i] >= kLzhufTreeSize) {
+  for (int i = 0; i < kTree; ++i) {
+    if (d->Child[i] >= kTree) {
       d->Weight[j] = (d->Weight[i] + 1) / 2;
       d->Child[j] = d->Child[i];
       ++j;
     }
   }
   // Join pairs into internal nodes, each placed after every node of equal weight.
-  for (int i = 0, k; j < kLzhufTreeSize; i += 2, ++j) {
+  for (int i = 0, k; j < kTree; i += 2, ++j) {
     uint32_t f = d->Weight[i] + d->Weight[i + 1];
     for (k = j - 1; f < d->Weight[k]; --k) {
     }
@@ -122,9 +188,9 @@ void LzhufRebuildTree(LzhufDecoder* d) {
     memmove(&d->Child[k + 1], &d->Child[k], moved * sizeof d->Child[0]);
     d->Child[k] = i;
   }
-  for (int i = 0; i < kLzhufTreeSize; ++i) {
+  for (int i = 0; i < kTree; ++i) {
     int32_t k = d->Child[i];
-    if (k >= kLzhufTreeSize) {
+    if (k >= kTree) {
       d->Parent[k] = i;
     } else {
       d->Parent[k] = d->Parent[k + 1] = i;
@@ -134,29 +200,8 @@ void LzhufRebuildTree(LzhufDecoder* d) {
 
 void LzhufUpdateTree(LzhufDecoder* d, int symbol) {
   if (d->Weight[kLzhufRoot] == kLzhufWeightLimit) LzhufRebuildTree(d);
-  int32_t p = d->Parent[kLzhufTreeSize + symbol];
-  do {
-    uint32_t w = ++d->Weight[p];
-    if (w > d->Weight[p + 1]) {
-      int32_t q = p + 1;
-      while (w > d->Weight[q + 1]) ++q;
-      d->Weight[p] = d->Weight[q];
-      d->Weight[q] = w;
-
-      int32_t a = d->Child[p];
-      d->Parent[a] = q;
-      if (a < kLzhufTreeSize) d->Parent[a + 1] = q;
-
-      int32_t b = d->Child[q];
-      d->Child[q] = a;
-      d->Parent[b] = p;
-      if (b < kLzhufTreeSize) d->Parent[b + 1] = p;
-      d->Child[p] = b;
-
-      p = q;
-    }
-    p = d->Parent[p];
-  } while (p != 0);
+  IncrementFrom<false>(d, d->Parent[kTree + symbol]);
+  d->FastStale = 1;
 }
 
 void LzhufDecoderInit(LzhufDecoder* d, ByteSource sourceFunction, void* sourceContext) {
@@ -177,36 +222,164 @@ LzhufDecoder* LzhufDecoderCreate(ByteSource sourceFunction, void* sourceContext)
 
 void LzhufDecoderDestroy(LzhufDecoder* d) { free(d); }
 
+// The bit reader works on local copies of BitBuffer and BitCount: `bits` holds the pending bits
+// left-aligned (the next bit is bit 31), so BitBuffer == bits >> 16 between calls. Taking the
+// bits one at a time, a byte is fetched whenever 8 or fewer bits are pending before a bit is
+// taken. Where several bits are taken at once, the bytes that this rule would fetch during them
+// are fetched first: the same bytes, within the same symbol. A negative source result marks
+// the end and counts as a zero byte.
+#define LZHUF_FETCH()                                            \
+  do {                                                           \
+    int value = d->SourceFunction(d->SourceContext);             \
+    if (value < 0) {                                             \
+      d->SourceEnded = 1;                                        \
+      value = 0;                                                 \
+    }                                                            \
+    bits |= static_cast<uint32_t>(value & 0xFF) << (24 - count); \
+    count += 8;                                                  \
+  } while (0)
+// Makes the next `taken` bits available, fetching as taking them one at a time would.
+#define LZHUF_NEED(taken) \
+  while (count < (taken) + 8u) LZHUF_FETCH()
+
+// Few values stay in locals (they must survive the calls of the source); the rest of the state
+// lives in the record.
 int32_t LzhufDecoderRead(LzhufDecoder* d, uint8_t* buffer, int32_t capacity) {
   if (d->SourceEnded && d->MatchDone >= d->MatchLength) return 0;
   // A read into no room at all would still decode a symbol and write its byte.
   if (capacity < 1) return 0;
-  int32_t n = 0;
+
+  uint32_t bits = static_cast<uint32_t>(d->BitBuffer) << 16;
+  uint32_t count = d->BitCount;
+  uint32_t writePos = static_cast<uint32_t>(d->WritePos);
+  uint8_t* out = buffer;
+  uint8_t* const end = buffer + capacity;
+
+  if (d->Phase == 1) goto copy;
   for (;;) {
-    if (d->Phase == 1) {
-      while (d->MatchDone < d->MatchLength) {
-        if (n == capacity) return n;
-        uint8_t c = d->Ring[(d->MatchSource + d->MatchDone) & (kLzhufRingSize - 1)];
-        buffer[n++] = c;
-        PutRing(d, c);
-        ++d->MatchDone;
+    {
+      // The first up to 8 code bits by one look-up (9 or more bits are pending once the first
+      // bit is available), any further ones bit by bit.
+      if (d->FastStale) RefreshFast(d);
+      LZHUF_NEED(1);
+      const uint32_t top = bits >> (32 - kFastBits);
+      const uint32_t entry = d->FastEntry[top];
+      const uint32_t used = entry >> 10;
+      intptr_t v = entry & 0x3FF;
+      LZHUF_NEED(used);
+      bits <<= used;
+      count -= used;
+      // The path in heap order: node h's parent is h / 2, the root is 1.
+      uint32_t h = (top | 1u << kFastBits) >> (kFastBits - used);
+      int32_t deep[kTree];  // positions below depth 8
+      int32_t deepCount = 0;
+      while (v < kTree) {
+        LZHUF_NEED(1);
+        const intptr_t p = v + static_cast<intptr_t>(bits >> 31);
+        bits <<= 1;
+        --count;
+        deep[deepCount++] = static_cast<int32_t>(p);
+        v = d->Child[p];
       }
-      if (n == capacity || d->SourceEnded) return n;
-      d->Phase = 0;
-    } else {
-      int symbol = DecodeSymbol(d);
-      if (symbol < 256) {
-        uint8_t c = static_cast<uint8_t>(symbol);
-        buffer[n++] = c;
-        PutRing(d, c);
-        if (n == capacity || d->SourceEnded) return n;
+      const int32_t symbol = static_cast<int32_t>(v) - kTree;
+
+      // The update, upward from the leaf: positions below depth 8 as noted on the way down or
+      // found through Parent, the others from the heap order, so that no step waits for a
+      // Parent look-up unless a node below depth 8 is exchanged.
+      uint32_t* const weight = d->Weight;
+      if (weight[kLzhufRoot] == kLzhufWeightLimit) {
+        LzhufRebuildTree(d);
+        IncrementFrom<false>(d, d->Parent[v]);
       } else {
-        int offset = DecodeOffset(d);
-        d->MatchSource = (d->WritePos - offset - 1) & (kLzhufRingSize - 1);
-        d->MatchLength = symbol - 253;
-        d->MatchDone = 0;
-        d->Phase = 1;
+        intptr_t p = 0;
+        uint32_t w;
+        while (deepCount > 0) {
+          p = deep[--deepCount];
+          w = weight[p] + 1;
+          weight[p] = w;
+          if (w > weight[p + 1]) goto exchange;
+        }
+      upper:
+        while (h > 1) {
+          p = d->FastNode[h];
+          w = weight[p] + 1;
+          weight[p] = w;
+          if (w > weight[p + 1]) goto exchange;
+          h >>= 1;
+        }
+        ++weight[kLzhufRoot];
+        goto updated;
+      exchange:
+        p = Exchange<true>(d, p, w);
+        while (d->FastDepth[p] == 0) {
+          p = d->Parent[p];
+          w = weight[p] + 1;
+          weight[p] = w;
+          if (w > weight[p + 1]) goto exchange;
+        }
+        h = (1u << d->FastDepth[p] | d->FastCode[p]) >> 1;
+        goto upper;
       }
+    updated:
+
+      if (symbol < 256) {
+        const uint8_t c = static_cast<uint8_t>(symbol);
+        *out++ = c;
+        d->Ring[writePos] = c;
+        writePos = (writePos + 1) & kRingMask;
+        if (out == end || d->SourceEnded) {
+          d->Phase = 0;
+          break;
+        }
+        continue;
+      }
+
+      // The offset field: a prefix code of 3..8 bits for the upper 6 offset bits, then the
+      // lower 6 bits; its first 8 bits tell its length.
+      LZHUF_NEED(1);
+      const uint32_t head = bits >> 24;
+      const uint32_t length = LzhufCodeLength[head] + 6u;
+      LZHUF_NEED(length);
+      const uint32_t field = bits >> (32 - length);
+      bits <<= length;
+      count -= length;
+      const uint32_t offset = static_cast<uint32_t>(LzhufHighCode[head]) << 6 | (field & 63);
+      d->MatchSource = static_cast<int32_t>((writePos - offset - 1) & kRingMask);
+      d->MatchLength = symbol - (256 - kLzhufMinMatch);
+      d->MatchDone = 0;
+      d->Phase = 1;
     }
+  copy:
+    // Byte after byte, so that a copy closer than its length repeats the bytes just written;
+    // without ring wrap-around checks where neither end wraps within this piece.
+    {
+      const int32_t done = d->MatchDone;
+      int32_t k = d->MatchLength - done;
+      if (k > end - out) k = static_cast<int32_t>(end - out);
+      const uint32_t from = static_cast<uint32_t>(d->MatchSource + done) & kRingMask;
+      d->MatchDone = done + k;
+      uint8_t* const ring = d->Ring;
+      if (from + static_cast<uint32_t>(k) <= kLzhufRingSize &&
+          writePos + static_cast<uint32_t>(k) <= kLzhufRingSize) {
+        const uint8_t* const src = ring + from;
+        uint8_t* const dst = ring + writePos;
+        for (int32_t i = 0; i < k; ++i) out[i] = dst[i] = src[i];
+        writePos = (writePos + static_cast<uint32_t>(k)) & kRingMask;
+      } else {
+        for (int32_t i = 0; i < k; ++i) {
+          out[i] = ring[writePos] = ring[(from + static_cast<uint32_t>(i)) & kRingMask];
+          writePos = (writePos + 1) & kRingMask;
+        }
+      }
+      out += k;
+      if (d->MatchDone < d->MatchLength) break;
+    }
+    if (out == end || d->SourceEnded) break;
+    d->Phase = 0;
   }
+
+  d->BitBuffer = bits >> 16;
+  d->BitCount = static_cast<uint8_t>(count);
+  d->WritePos = static_cast<int32_t>(writePos);
+  return static_cast<int32_t>(out - buffer);
 }

@@ -19,7 +19,8 @@ enum {
   kLzhufRoot = kLzhufTreeSize - 1,
   kLzhufWeightLimit = 0x8000,
   kLzhufWeightSentinel = 0xFFFF,
-  kLzhufInitialWritePos = kLzhufRingSize - kLzhufMaxMatch  // 4036
+  kLzhufInitialWritePos = kLzhufRingSize - kLzhufMaxMatch,  // 4036
+  kLzhufFastBits = 8  // code bits resolved by one look-up in the decoder's fast table
 };
 
 struct LzhufDecoder {
@@ -37,6 +38,20 @@ struct LzhufDecoder {
   int32_t SourceEnded;
   void* SourceContext;
   ByteSource SourceFunction;
+  // Derived from the tree, to decode the first kLzhufFastBits (8) bits of a code in one step
+  // and to find the positions on a code's path without walking up through Parent:
+  // FastEntry[v], for the value v of those bits, is c | b << 10, where b is the number of bits
+  // that lead from the root to a leaf or to a node at depth 8, and c is that position's Child
+  // value. FastNode[(1 << k) | x] is the position that the k code bits x lead to (k = 0..8, as
+  // far as the tree reaches). FastDepth[p] is the depth of position p if it is 1..8 (else 0)
+  // and FastCode[p] the bits that lead there. The decoder keeps them in step with its tree;
+  // LzhufInitTree, LzhufUpdateTree and LzhufRebuildTree set FastStale, and the decoder rebuilds
+  // them before its next symbol.
+  uint16_t FastEntry[1 << kLzhufFastBits];
+  int16_t FastNode[2 << kLzhufFastBits];
+  uint8_t FastDepth[kLzhufTreeSize];
+  uint8_t FastCode[kLzhufTreeSize];
+  int32_t FastStale;
 };
 
 // Allocates and initialises a decoder; returns null when there is no memory. Reads nothing.
