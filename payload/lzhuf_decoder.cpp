@@ -35,6 +35,14 @@ const int32_t kTree = kLzhufTreeSize;  // Child values from here on denote leave
 const uint32_t kRingMask = kLzhufRingSize - 1;
 const uint32_t kFastBits = kLzhufFastBits;
 
+// The installer is built for size (-Os), the tools and benchmarks for speed: helpers on the hot
+// path are inlined only in the latter.
+#if defined(__OPTIMIZE_SIZE__) && defined(__GNUC__)
+#define LZHUF_HOT __attribute__((noinline))
+#else
+#define LZHUF_HOT inline
+#endif
+
 // Sets the depth and code bits of position x and of the positions below it down to depth 8,
 // and the fast table entries of the codes that end there or reach depth 8. Further down it
 // clears the depths that positions kept from before a subtree moved deeper; it stops at a
@@ -97,8 +105,7 @@ void RefreshFast(LzhufDecoder* d) {
 // Exchanges the node at p, whose weight has just risen to w, with the last node of the run of
 // lighter nodes after it: the subtrees trade places, the positions keep their parents. Returns
 // the node's new position. With trackFast, the fast table follows the trade.
-template <bool trackFast>
-inline intptr_t Exchange(LzhufDecoder* d, intptr_t p, uint32_t w) {
+LZHUF_HOT intptr_t Exchange(LzhufDecoder* d, intptr_t p, uint32_t w, bool trackFast) {
   uint32_t* const weight = d->Weight;
   int32_t* const parent = d->Parent;
   int32_t* const child = d->Child;
@@ -134,14 +141,13 @@ inline intptr_t Exchange(LzhufDecoder* d, intptr_t p, uint32_t w) {
 
 // Raises the weight of the node at p and of each node above it, keeping the weights ordered by
 // position: a node that would outweigh its successor is first exchanged.
-template <bool trackFast>
-inline void IncrementFrom(LzhufDecoder* d, intptr_t p) {
+void IncrementFrom(LzhufDecoder* d, intptr_t p) {
   uint32_t* const weight = d->Weight;
   const int32_t* const parent = d->Parent;
   do {
     const uint32_t w = weight[p] + 1;
     weight[p] = w;
-    if (w > weight[p + 1]) p = Exchange<trackFast>(d, p, w);
+    if (w > weight[p + 1]) p = Exchange(d, p, w, false);
     p = parent[p];
   } while (p != 0);
 }
@@ -200,7 +206,7 @@ void LzhufRebuildTree(LzhufDecoder* d) {
 
 void LzhufUpdateTree(LzhufDecoder* d, int symbol) {
   if (d->Weight[kLzhufRoot] == kLzhufWeightLimit) LzhufRebuildTree(d);
-  IncrementFrom<false>(d, d->Parent[kTree + symbol]);
+  IncrementFrom(d, d->Parent[kTree + symbol]);
   d->FastStale = 1;
 }
 
@@ -228,19 +234,26 @@ void LzhufDecoderDestroy(LzhufDecoder* d) { free(d); }
 // taken. Where several bits are taken at once, the bytes that this rule would fetch during them
 // are fetched first: the same bytes, within the same symbol. A negative source result marks
 // the end and counts as a zero byte.
-#define LZHUF_FETCH()                                            \
-  do {                                                           \
-    int value = d->SourceFunction(d->SourceContext);             \
-    if (value < 0) {                                             \
-      d->SourceEnded = 1;                                        \
-      value = 0;                                                 \
-    }                                                            \
-    bits |= static_cast<uint32_t>(value & 0xFF) << (24 - count); \
-    count += 8;                                                  \
-  } while (0)
+namespace {
+
+// Returns the pending bits (count of them) with the next source byte below them.
+LZHUF_HOT uint32_t Fetch(LzhufDecoder* d, uint32_t bits, uint32_t count) {
+  int value = d->SourceFunction(d->SourceContext);
+  if (value < 0) {
+    d->SourceEnded = 1;
+    value = 0;
+  }
+  return bits | static_cast<uint32_t>(value & 0xFF) << (24 - count);
+}
+
+}  // namespace
+
 // Makes the next `taken` bits available, fetching as taking them one at a time would.
-#define LZHUF_NEED(taken) \
-  while (count < (taken) + 8u) LZHUF_FETCH()
+#define LZHUF_NEED(taken)         \
+  while (count < (taken) + 8u) {  \
+    bits = Fetch(d, bits, count); \
+    count += 8;                   \
+  }
 
 // Few values stay in locals (they must survive the calls of the source); the rest of the state
 // lives in the record.
@@ -289,7 +302,7 @@ int32_t LzhufDecoderRead(LzhufDecoder* d, uint8_t* buffer, int32_t capacity) {
       uint32_t* const weight = d->Weight;
       if (weight[kLzhufRoot] == kLzhufWeightLimit) {
         LzhufRebuildTree(d);
-        IncrementFrom<false>(d, d->Parent[v]);
+        IncrementFrom(d, d->Parent[v]);
       } else {
         intptr_t p = 0;
         uint32_t w;
@@ -310,7 +323,7 @@ int32_t LzhufDecoderRead(LzhufDecoder* d, uint8_t* buffer, int32_t capacity) {
         ++weight[kLzhufRoot];
         goto updated;
       exchange:
-        p = Exchange<true>(d, p, w);
+        p = Exchange(d, p, w, true);
         while (d->FastDepth[p] == 0) {
           p = d->Parent[p];
           w = weight[p] + 1;
@@ -350,26 +363,17 @@ int32_t LzhufDecoderRead(LzhufDecoder* d, uint8_t* buffer, int32_t capacity) {
       d->Phase = 1;
     }
   copy:
-    // Byte after byte, so that a copy closer than its length repeats the bytes just written;
-    // without ring wrap-around checks where neither end wraps within this piece.
+    // Byte after byte, so that a copy closer than its length repeats the bytes just written.
     {
       const int32_t done = d->MatchDone;
       int32_t k = d->MatchLength - done;
       if (k > end - out) k = static_cast<int32_t>(end - out);
-      const uint32_t from = static_cast<uint32_t>(d->MatchSource + done) & kRingMask;
+      uint32_t from = static_cast<uint32_t>(d->MatchSource + done);
       d->MatchDone = done + k;
       uint8_t* const ring = d->Ring;
-      if (from + static_cast<uint32_t>(k) <= kLzhufRingSize &&
-          writePos + static_cast<uint32_t>(k) <= kLzhufRingSize) {
-        const uint8_t* const src = ring + from;
-        uint8_t* const dst = ring + writePos;
-        for (int32_t i = 0; i < k; ++i) out[i] = dst[i] = src[i];
-        writePos = (writePos + static_cast<uint32_t>(k)) & kRingMask;
-      } else {
-        for (int32_t i = 0; i < k; ++i) {
-          out[i] = ring[writePos] = ring[(from + static_cast<uint32_t>(i)) & kRingMask];
-          writePos = (writePos + 1) & kRingMask;
-        }
+      for (int32_t i = 0; i < k; ++i) {
+        out[i] = ring[writePos] = ring[from++ & kRingMask];
+        writePos = (writePos + 1) & kRingMask;
       }
       out += k;
       if (d->MatchDone < d->MatchLength) break;

@@ -1,0 +1,157 @@
+// LZHUF benchmarks over the files named on the command line: the installer's decoder against the
+// reference decoder (pieces of 256 bytes through MemoryByteSource, as the installer reads), and the
+// packer's two parses. Before measuring, every file is packed with the default parse and decoded
+// by both decoders, which must give back the file with the same calls of the byte source; the
+// program exits with status 1 otherwise.
+//
+//   pagix_lzhuf_bench [benchmark flags] FILE...
+#include <benchmark/benchmark.h>
+#include <stdio.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "bench/baseline_decoder.h"
+#include "payload/lzhuf_decoder.h"
+#include "payload/memory_byte_source.h"
+#include "tools/lzhuf-pack/lzhuf_encoder.h"
+
+namespace {
+
+const int32_t kPiece = 256;
+
+struct CorpusFile {
+  std::string Label;
+  std::vector<uint8_t> Data;
+  std::vector<uint8_t> Item;  // packed with the default parse
+};
+
+struct CountedSource {
+  MemoryByteSourceContext Memory;
+  long Calls;
+};
+
+int NextByte(void* context) {
+  CountedSource* source = static_cast<CountedSource*>(context);
+  ++source->Calls;
+  return MemoryByteSource(&source->Memory);
+}
+
+template <typename Decoder>
+std::vector<uint8_t> DecodeCounted(void (*init)(Decoder*, ByteSource, void*),
+                                   int32_t (*read)(Decoder*, uint8_t*, int32_t),
+                                   const std::vector<uint8_t>& item, long* calls) {
+  CountedSource source = {{item.data(), 0, static_cast<int32_t>(item.size())}, 0};
+  std::unique_ptr<Decoder> decoder(new Decoder);
+  init(decoder.get(), NextByte, &source);
+  std::vector<uint8_t> out;
+  uint8_t piece[kPiece];
+  for (int32_t n; (n = read(decoder.get(), piece, kPiece)) > 0;) out.insert(out.end(), piece, piece + n);
+  *calls = source.Calls;
+  return out;
+}
+
+template <typename Decoder>
+void DecodeBenchmark(benchmark::State& state, void (*init)(Decoder*, ByteSource, void*),
+                     int32_t (*read)(Decoder*, uint8_t*, int32_t), const CorpusFile* file) {
+  std::unique_ptr<Decoder> decoder(new Decoder);
+  uint8_t piece[kPiece];
+  for (auto _ : state) {
+    MemoryByteSourceContext source = {file->Item.data(), 0,
+                                      static_cast<int32_t>(file->Item.size())};
+    init(decoder.get(), MemoryByteSource, &source);
+    int64_t total = 0;
+    for (int32_t n; (n = read(decoder.get(), piece, kPiece)) > 0;) {
+      benchmark::DoNotOptimize(piece);
+      total += n;
+    }
+    benchmark::DoNotOptimize(total);
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(file->Data.size()));
+}
+
+void PackBenchmark(benchmark::State& state, LzhufParse parse, const CorpusFile* file) {
+  std::vector<uint8_t> item;
+  for (auto _ : state) {
+    if (!LzhufEncode(file->Data.data(), file->Data.size(), parse, &item)) {
+      state.SkipWithError("the packer refused the file");
+      return;
+    }
+    benchmark::DoNotOptimize(item.data());
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(file->Data.size()));
+  state.counters["item_bytes"] = static_cast<double>(item.size());
+}
+
+bool ReadWholeFile(const char* path, std::vector<uint8_t>* data) {
+  FILE* f = fopen(path, "rb");
+  if (!f) return false;
+  uint8_t buffer[65536];
+  for (size_t n; (n = fread(buffer, 1, sizeof buffer, f)) > 0;) {
+    data->insert(data->end(), buffer, buffer + n);
+  }
+  bool ok = !ferror(f);
+  fclose(f);
+  return ok;
+}
+
+// Packs the file and checks that both decoders restore it alike.
+bool Prepare(const char* path, CorpusFile* file) {
+  std::string label = path;
+  file->Label = label.substr(label.find_last_of('/') + 1);
+  if (!ReadWholeFile(path, &file->Data) || file->Data.empty()) {
+    fprintf(stderr, "lzhuf_bench: cannot read %s (or it is empty)\n", path);
+    return false;
+  }
+  if (!LzhufEncode(file->Data.data(), file->Data.size(), LzhufParse::Default, &file->Item)) {
+    fprintf(stderr, "lzhuf_bench: the packer refused %s\n", path);
+    return false;
+  }
+  long realCalls = 0, baselineCalls = 0;
+  std::vector<uint8_t> real =
+      DecodeCounted<LzhufDecoder>(LzhufDecoderInit, LzhufDecoderRead, file->Item, &realCalls);
+  std::vector<uint8_t> baseline = DecodeCounted<BaselineDecoder>(
+      BaselineDecoderInit, BaselineDecoderRead, file->Item, &baselineCalls);
+  if (real != baseline || realCalls != baselineCalls) {
+    fprintf(stderr, "lzhuf_bench: %s: the decoders disagree (%zu/%zu bytes, %ld/%ld calls)\n",
+            path, real.size(), baseline.size(), realCalls, baselineCalls);
+    return false;
+  }
+  if (real != file->Data) {
+    fprintf(stderr, "lzhuf_bench: %s: the item does not decode to the file\n", path);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (argc < 2) {
+    fprintf(stderr, "usage: pagix_lzhuf_bench [benchmark flags] FILE...\n");
+    return 2;
+  }
+  std::vector<std::unique_ptr<CorpusFile>> files;
+  for (int i = 1; i < argc; ++i) {
+    files.emplace_back(new CorpusFile);
+    if (!Prepare(argv[i], files.back().get())) return 1;
+  }
+  for (const auto& owned : files) {
+    const CorpusFile* file = owned.get();
+    benchmark::RegisterBenchmark(("decode_real/" + file->Label).c_str(),
+                                 DecodeBenchmark<LzhufDecoder>, LzhufDecoderInit,
+                                 LzhufDecoderRead, file);
+    benchmark::RegisterBenchmark(("decode_baseline/" + file->Label).c_str(),
+                                 DecodeBenchmark<BaselineDecoder>, BaselineDecoderInit,
+                                 BaselineDecoderRead, file);
+    benchmark::RegisterBenchmark(("pack_default/" + file->Label).c_str(), PackBenchmark,
+                                 LzhufParse::Default, file);
+    benchmark::RegisterBenchmark(("pack_greedy/" + file->Label).c_str(), PackBenchmark,
+                                 LzhufParse::Greedy, file);
+  }
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
