@@ -1,0 +1,104 @@
+#!/usr/bin/env bash
+# `make bench`: one table of the LZHUF decoder's and packer's speed and sizes over a fixed corpus,
+# with gzip -9 for orientation, and the installer's size with and without its payload items.
+#
+# Decoder: the installer's decoder and the reference decoder of bench/, reading pieces of 256
+# bytes through MemoryByteSource from the item that the packer's default parse makes of each
+# file; MB/s counts decoded bytes (1 MB = 10^6 bytes) per second of CPU time, the median of three
+# runs. Packer: both parses, MB/s of input. The benchmark program first checks that both decoders
+# give back each file with the same calls of the byte source.
+#
+# Build folders: PAGIX_BENCH_HOST_DIR (default build/host) and PAGIX_BENCH_WIN32_DIR (default
+# build/win32).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+host_dir=${PAGIX_BENCH_HOST_DIR:-$root/build/host}
+win32_dir=${PAGIX_BENCH_WIN32_DIR:-$root/build/win32}
+bench="$host_dir/bench/pagix_lzhuf_bench"
+exe="$win32_dir/PagixSetup.exe"
+
+corpus=(
+  /usr/lib/i386-linux-gnu/wine/i386-windows/comctl32.dll
+  /usr/share/perl/5.36.0/Unicode/Collate/allkeys.txt
+  /usr/share/common-licenses/GPL-3
+)
+files=()
+for f in "${corpus[@]}"; do
+  if [ -f "$f" ]; then files+=("$f"); else echo "bench: $f is missing; left out" >&2; fi
+done
+[ "${#files[@]}" -gt 0 ] || { echo "bench: no corpus file found" >&2; exit 1; }
+[ -x "$bench" ] || { echo "bench: $bench is missing (build the host preset)" >&2; exit 1; }
+
+json=$(mktemp)
+trap 'rm -f "$json"' EXIT
+echo "bench: measuring (a minute or two)..." >&2
+"$bench" --benchmark_format=json --benchmark_repetitions=3 \
+  --benchmark_report_aggregates_only=true "${files[@]}" >"$json"
+
+python3 - "$json" "$exe" "$root/scripts/pe_resources.py" "${files[@]}" <<'EOF'
+import json
+import os
+import subprocess
+import sys
+
+results_path, exe, pe_script, files = sys.argv[1], sys.argv[2], sys.argv[3], sys.argv[4:]
+with open(results_path) as f:
+    runs = json.load(f)["benchmarks"]
+median = {r["run_name"]: r for r in runs if r.get("aggregate_name") == "median"}
+
+
+def rate(kind, label):
+    run = median.get("%s/%s" % (kind, label))
+    return run["bytes_per_second"] / 1e6 if run else None
+
+
+def item_size(kind, label):
+    run = median.get("%s/%s" % (kind, label))
+    return int(round(run["item_bytes"])) if run else None
+
+
+def gzip_size(path):
+    out = subprocess.run(["gzip", "-9", "-c", path], check=True, capture_output=True).stdout
+    return len(out)
+
+
+def size_and_share(size, total):
+    return "%d (%.1f%%)" % (size, 100.0 * size / total) if size is not None else "-"
+
+
+labels = [os.path.basename(f) for f in files]
+sizes = [os.path.getsize(f) for f in files]
+rows = [("file size (bytes)", [str(s) for s in sizes])]
+real = [rate("decode_real", l) for l in labels]
+base = [rate("decode_baseline", l) for l in labels]
+rows.append(("decoder, installer's (MB/s)", ["%.1f" % r for r in real]))
+rows.append(("decoder, reference (MB/s)", ["%.1f" % b for b in base]))
+rows.append(("decoder speed-up", ["%.2fx" % (r / b) for r, b in zip(real, base)]))
+for kind, name in (("pack_default", "default"), ("pack_greedy", "greedy")):
+    rows.append(("packer %s: item (bytes)" % name,
+                 [size_and_share(item_size(kind, l), s) for l, s in zip(labels, sizes)]))
+    rows.append(("packer %s (MB/s)" % name, ["%.1f" % rate(kind, l) for l in labels]))
+rows.append(("gzip -9 (bytes)", [size_and_share(gzip_size(f), s) for f, s in zip(files, sizes)]))
+
+if os.path.exists(exe):
+    out = subprocess.run([sys.executable, pe_script, "--weight", exe], check=True,
+                         capture_output=True, text=True).stdout.split()
+    # "file N bytes, K RAW items M bytes, own weight W bytes"
+    total, items, payload, own = int(out[1]), int(out[3]), int(out[6]), int(out[10])
+    installer = [
+        ("installer: PagixSetup.exe (bytes)", str(total)),
+        ("installer: %d RAW items (bytes)" % items, str(payload)),
+        ("installer: own weight (bytes)", "%d of 32768" % own),
+    ]
+else:
+    installer = [("installer: PagixSetup.exe", "not built (%s)" % exe)]
+for name, value in installer:
+    rows.append((name, [value] + [""] * (len(labels) - 1)))
+
+width = max(len(name) for name, _ in rows)
+columns = [max([len(label)] + [len(values[i]) for _, values in rows])
+           for i, label in enumerate(labels)]
+print("%-*s  %s" % (width, "", "  ".join("%*s" % (w, l) for w, l in zip(columns, labels))))
+for name, values in rows:
+    print("%-*s  %s" % (width, name, "  ".join("%*s" % (w, v) for w, v in zip(columns, values))))
+EOF
