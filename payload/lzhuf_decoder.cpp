@@ -37,6 +37,11 @@ const uint32_t kFastBits = kLzhufFastBits;
 
 // The installer is built for size (-Os), the tools and benchmarks for speed: helpers on the hot
 // path are inlined only in the latter.
+#if defined(__GNUC__)
+#define LZHUF_RARELY(condition) __builtin_expect(static_cast<long>(condition), 0)
+#else
+#define LZHUF_RARELY(condition) (condition)
+#endif
 #if defined(__OPTIMIZE_SIZE__) && defined(__GNUC__)
 #define LZHUF_HOT __attribute__((noinline))
 #else
@@ -182,10 +187,18 @@ void LzhufRebuildTree(LzhufDecoder* d) {
       ++j;
     }
   }
-  // Join pairs into internal nodes, each placed after every node of equal weight.
-  for (int i = 0, k; j < kTree; i += 2, ++j) {
+  // Join pairs into internal nodes, each placed after every node of equal weight. The weights
+  // placed so far are in order, so the place is found by halving the range.
+  for (int i = 0; j < kTree; i += 2, ++j) {
     uint32_t f = d->Weight[i] + d->Weight[i + 1];
-    for (k = j - 1; f < d->Weight[k]; --k) {
+    int k = -1, last = j - 1;  // the new node goes after position k: the last one of weight <= f
+    while (k < last) {
+      int middle = k + (last - k + 1) / 2;
+      if (f < d->Weight[middle]) {
+        last = middle - 1;
+      } else {
+        k = middle;
+      }
     }
     ++k;
     size_t moved = static_cast<size_t>(j - k);
@@ -249,10 +262,10 @@ LZHUF_HOT uint32_t Fetch(LzhufDecoder* d, uint32_t bits, uint32_t count) {
 }  // namespace
 
 // Makes the next `taken` bits available, fetching as taking them one at a time would.
-#define LZHUF_NEED(taken)         \
-  while (count < (taken) + 8u) {  \
-    bits = Fetch(d, bits, count); \
-    count += 8;                   \
+#define LZHUF_NEED(taken)                      \
+  while (LZHUF_RARELY(count < (taken) + 8u)) { \
+    bits = Fetch(d, bits, count);              \
+    count += 8;                                \
   }
 
 // Few values stay in locals (they must survive the calls of the source); the rest of the state
@@ -273,20 +286,26 @@ int32_t LzhufDecoderRead(LzhufDecoder* d, uint8_t* buffer, int32_t capacity) {
     {
       // The first up to 8 code bits by one look-up (9 or more bits are pending once the first
       // bit is available), any further ones bit by bit.
-      if (d->FastStale) RefreshFast(d);
+      if (LZHUF_RARELY(d->FastStale)) RefreshFast(d);
       LZHUF_NEED(1);
+      uint32_t entry = d->FastEntry[bits >> (32 - kFastBits)];
+      if (count < (entry >> 10) + 8) {
+        // One byte more, fetched before the bits are taken; the look-up is repeated rather than
+        // kept across the call.
+        bits = Fetch(d, bits, count);
+        count += 8;
+        entry = d->FastEntry[bits >> (32 - kFastBits)];
+      }
       const uint32_t top = bits >> (32 - kFastBits);
-      const uint32_t entry = d->FastEntry[top];
       const uint32_t used = entry >> 10;
       intptr_t v = entry & 0x3FF;
-      LZHUF_NEED(used);
       bits <<= used;
       count -= used;
       // The path in heap order: node h's parent is h / 2, the root is 1.
-      uint32_t h = (top | 1u << kFastBits) >> (kFastBits - used);
+      uintptr_t h = (top | 1u << kFastBits) >> (kFastBits - used);
       int32_t deep[kTree];  // positions below depth 8
       int32_t deepCount = 0;
-      while (v < kTree) {
+      while (LZHUF_RARELY(v < kTree)) {
         LZHUF_NEED(1);
         const intptr_t p = v + static_cast<intptr_t>(bits >> 31);
         bits <<= 1;
@@ -300,24 +319,30 @@ int32_t LzhufDecoderRead(LzhufDecoder* d, uint8_t* buffer, int32_t capacity) {
       // found through Parent, the others from the heap order, so that no step waits for a
       // Parent look-up unless a node below depth 8 is exchanged.
       uint32_t* const weight = d->Weight;
-      if (weight[kLzhufRoot] == kLzhufWeightLimit) {
+      if (LZHUF_RARELY(weight[kLzhufRoot] == kLzhufWeightLimit)) {
         LzhufRebuildTree(d);
         IncrementFrom(d, d->Parent[v]);
       } else {
         intptr_t p = 0;
         uint32_t w;
         while (deepCount > 0) {
-          p = deep[--deepCount];
-          w = weight[p] + 1;
-          weight[p] = w;
-          if (w > weight[p + 1]) goto exchange;
+          uint32_t* const node = weight + deep[--deepCount];
+          w = *node + 1;
+          *node = w;
+          if (LZHUF_RARELY(w > node[1])) {
+            p = node - weight;
+            goto exchange;
+          }
         }
       upper:
         while (h > 1) {
-          p = d->FastNode[h];
-          w = weight[p] + 1;
-          weight[p] = w;
-          if (w > weight[p + 1]) goto exchange;
+          uint32_t* const node = weight + d->FastNode[h];
+          w = *node + 1;
+          *node = w;
+          if (LZHUF_RARELY(w > node[1])) {
+            p = node - weight;
+            goto exchange;
+          }
           h >>= 1;
         }
         ++weight[kLzhufRoot];
@@ -328,7 +353,7 @@ int32_t LzhufDecoderRead(LzhufDecoder* d, uint8_t* buffer, int32_t capacity) {
           p = d->Parent[p];
           w = weight[p] + 1;
           weight[p] = w;
-          if (w > weight[p + 1]) goto exchange;
+          if (LZHUF_RARELY(w > weight[p + 1])) goto exchange;
         }
         h = (1u << d->FastDepth[p] | d->FastCode[p]) >> 1;
         goto upper;
@@ -350,9 +375,9 @@ int32_t LzhufDecoderRead(LzhufDecoder* d, uint8_t* buffer, int32_t capacity) {
       // The offset field: a prefix code of 3..8 bits for the upper 6 offset bits, then the
       // lower 6 bits; its first 8 bits tell its length.
       LZHUF_NEED(1);
+      LZHUF_NEED(LzhufCodeLength[bits >> 24] + 6u);
       const uint32_t head = bits >> 24;
       const uint32_t length = LzhufCodeLength[head] + 6u;
-      LZHUF_NEED(length);
       const uint32_t field = bits >> (32 - length);
       bits <<= length;
       count -= length;
