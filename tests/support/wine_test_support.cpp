@@ -6,9 +6,10 @@
 namespace pagix_test {
 namespace {
 
-// Control ids of the platform's message box template.
+// Control ids of the platform's message box template: the text, and the icon (20 in Windows'
+// template, 0x0440 in Wine's).
 constexpr int kMessageBoxTextId = 0xFFFF;
-constexpr int kMessageBoxIconId = 20;
+constexpr int kMessageBoxIconIds[] = {20, 0x0440};
 
 MessageBoxAnswerer* g_active_answerer = nullptr;
 
@@ -19,7 +20,10 @@ std::string WindowText(HWND window) {
 }
 
 std::string IconName(HWND box) {
-  HWND icon_control = GetDlgItem(box, kMessageBoxIconId);
+  HWND icon_control = nullptr;
+  for (int id : kMessageBoxIconIds) {
+    if (!icon_control) icon_control = GetDlgItem(box, id);
+  }
   if (!icon_control) return "none";
   HICON icon = reinterpret_cast<HICON>(SendMessageA(icon_control, STM_GETICON, 0, 0));
   if (!icon) return "none";
@@ -48,7 +52,9 @@ SeenBox DescribeMessageBox(HWND box) {
   const int ids[] = {IDOK, IDCANCEL, IDABORT, IDRETRY, IDIGNORE, IDYES, IDNO};
   for (int id : ids) {
     HWND button = GetDlgItem(box, id);
-    if (button && IsWindowVisible(button)) seen.Buttons.push_back(id);
+    // The box itself is not visible yet when it is activated, so the button's own style is
+    // asked rather than IsWindowVisible.
+    if (button && (GetWindowLongA(button, GWL_STYLE) & WS_VISIBLE)) seen.Buttons.push_back(id);
   }
   return seen;
 }
