@@ -1,0 +1,30 @@
+// Shared pieces of the DDE client tests: a client window that routes the DDE messages the way the
+// installer's dialog does, and bounded message pumps.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+
+namespace shell_test {
+
+// A visible top-level window whose procedure hands WM_DDE_ACK and WM_DDE_TERMINATE to the
+// client's handlers. Before ProgmanOnAck frees an execute acknowledgement, its lParam is
+// unpacked into LastAckStatus and LastAckHandle.
+HWND CreateClientWindow(const char* title);
+
+struct ClientLog {
+  int ExecuteAcks = 0;
+  UINT_PTR LastAckStatus = 0;
+  UINT_PTR LastAckHandle = 0;
+};
+extern ClientLog g_Client;
+
+// Dispatches messages until done() holds or the bound (in milliseconds) has passed; returns
+// done().
+bool PumpUntil(const std::function<bool()>& done, DWORD boundMs = 5000);
+// Dispatches every message that is waiting now (bounded), so a posted message has either
+// arrived or was never posted.
+void DrainQueue();
+
+}  // namespace shell_test

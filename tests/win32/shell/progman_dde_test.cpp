@@ -1,0 +1,393 @@
+// The DDE client against Program Manager servers of the test's own, on a private desktop where
+// the shell's real server cannot answer.
+#include <dde.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/installer_state.h"
+#include "app/manifest.h"
+#include "shell/progman_dde.h"
+#include "tests/support/wine_test_support.h"
+#include "tests/win32/shell/dde_test_support.h"
+
+namespace {
+
+using pagix_test::MessageBoxAnswerer;
+using shell_test::DrainQueue;
+using shell_test::g_Client;
+using shell_test::PumpUntil;
+
+const char kDefaultDestination[] = "C:/Program Files/Marrowby/Pagix/";
+const std::string kDefaultCommands =
+    "[CreateGroup(\"Marrowby\")]"
+    "[AddItem(\"C:/Program Files/Marrowby/Pagix//Pagix.exe\",\"Pagix\")]"
+    "[AddItem(\"C:/Program Files/Marrowby/Pagix//uninstall.exe\",\"uninstall Pagix\")]";
+
+int g_AnswerSequence = 0;
+
+// How many references the global atom table holds on name (0 when it holds none). The table is
+// shared by the whole Wine session, so the shell's own server may hold "PROGMAN" as well; the
+// tests therefore compare counts rather than expect the atom to be gone.
+int AtomReferences(const char* name) {
+  ATOM atom = GlobalFindAtomA(name);
+  if (!atom) return 0;
+  using QueryAtom = LONG(NTAPI*)(ATOM, int, void*, ULONG, ULONG*);
+  static auto query = reinterpret_cast<QueryAtom>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationAtom")));
+  struct {
+    USHORT ReferenceCount;
+    USHORT Pinned;
+    USHORT NameLength;
+    WCHAR Name[256];
+  } info = {};
+  const int kAtomBasicInformation = 0;
+  if (!query || query(atom, kAtomBasicInformation, &info, sizeof info, nullptr) != 0) return -1;
+  return info.ReferenceCount;
+}
+
+std::string AtomName(ATOM atom) {
+  char name[256] = {};
+  GlobalGetAtomNameA(atom, name, sizeof name);
+  return name;
+}
+
+// A top-level window that plays Program Manager's part of the conversation and records what
+// reaches it.
+struct TestServer {
+  // Behaviour.
+  bool AnswerInitiate = true;
+  bool AckExecute = true;
+  WORD AckStatus = 0x8000;
+  bool AnswerTerminate = false;
+  // What happened.
+  HWND Window = nullptr;
+  HWND Client = nullptr;
+  int AnsweredAs = 0;  // 1 for the first server to answer, 2 for the second...
+  std::vector<std::vector<unsigned char>> Executes;
+  std::vector<SIZE_T> ExecuteSizes;
+  std::vector<HWND> ExecuteSenders;
+  std::vector<HGLOBAL> ExecuteHandles;
+  std::vector<HWND> Terminates;
+
+  TestServer() {
+    static ATOM registered = 0;
+    if (!registered) {
+      WNDCLASSA wc = {};
+      wc.lpfnWndProc = Proc;
+      wc.hInstance = GetModuleHandleA(nullptr);
+      wc.lpszClassName = "PagixTestProgmanServer";
+      registered = RegisterClassA(&wc);
+    }
+    Window = CreateWindowA("PagixTestProgmanServer", "server", WS_OVERLAPPED, 0, 0, 50, 50, nullptr,
+                           nullptr, GetModuleHandleA(nullptr), this);
+  }
+  ~TestServer() {
+    if (IsWindow(Window)) DestroyWindow(Window);
+  }
+
+  void PostAck(WORD status, HGLOBAL commands) {
+    PostMessageA(Client, WM_DDE_ACK, reinterpret_cast<WPARAM>(Window),
+                 PackDDElParam(WM_DDE_ACK, status, reinterpret_cast<UINT_PTR>(commands)));
+  }
+
+  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+      auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+      SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<TestServer*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (!self) return DefWindowProcA(window, message, wParam, lParam);
+    switch (message) {
+      case WM_DDE_INITIATE:
+        self->OnInitiate(reinterpret_cast<HWND>(wParam), lParam);
+        return 0;
+      case WM_DDE_EXECUTE:
+        self->OnExecute(reinterpret_cast<HWND>(wParam), reinterpret_cast<HGLOBAL>(lParam));
+        return 0;
+      case WM_DDE_TERMINATE:
+        self->Terminates.push_back(reinterpret_cast<HWND>(wParam));
+        if (self->AnswerTerminate) {
+          PostMessageA(reinterpret_cast<HWND>(wParam), WM_DDE_TERMINATE,
+                       reinterpret_cast<WPARAM>(window), 0);
+        }
+        return 0;
+      default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+  }
+
+  void OnInitiate(HWND client, LPARAM lParam) {
+    if (!AnswerInitiate || client == Window) return;
+    // Atoms keep the spelling of their first user (the shell registers "Progman"); names match
+    // without regard to case.
+    if (lstrcmpiA(AtomName(LOWORD(lParam)).c_str(), "PROGMAN") != 0 ||
+        lstrcmpiA(AtomName(HIWORD(lParam)).c_str(), "PROGMAN") != 0) {
+      return;
+    }
+    Client = client;
+    AnsweredAs = ++g_AnswerSequence;
+    // A server answers with atoms of its own, which the client deletes.
+    ATOM application = GlobalAddAtomA("PROGMAN");
+    ATOM topic = GlobalAddAtomA("PROGMAN");
+    SendMessageA(client, WM_DDE_ACK, reinterpret_cast<WPARAM>(Window),
+                 MAKELPARAM(application, topic));
+  }
+
+  void OnExecute(HWND client, HGLOBAL commands) {
+    ExecuteSenders.push_back(client);
+    ExecuteHandles.push_back(commands);
+    SIZE_T size = GlobalSize(commands);
+    ExecuteSizes.push_back(size);
+    const auto* bytes = static_cast<const unsigned char*>(GlobalLock(commands));
+    Executes.emplace_back(bytes, bytes ? bytes + size : bytes);
+    GlobalUnlock(commands);
+    if (AckExecute) PostAck(AckStatus, commands);
+  }
+};
+
+class ProgmanDdeTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    g_Installer.ProgmanServer = nullptr;
+    g_Installer.ProgmanState = 0;
+    g_Installer.AbortRequested = 0;
+    g_AnswerSequence = 0;
+    g_Client = {};
+    client_ = shell_test::CreateClientWindow("client");
+    ASSERT_TRUE(client_);
+  }
+  void TearDown() override {
+    DestroyWindow(client_);
+    servers_.clear();
+    DrainQueue();
+  }
+
+  TestServer& AddServer() {
+    servers_.push_back(std::make_unique<TestServer>());
+    return *servers_.back();
+  }
+
+  void Connect() {
+    MessageBoxAnswerer boxes;
+    ProgmanConnect(client_);
+    EXPECT_TRUE(boxes.Seen().empty());
+    ASSERT_TRUE(g_Installer.ProgmanServer);
+  }
+
+  void CreateDefaultGroup() {
+    ProgmanCreateGroup(client_, kProgmanGroupName, kDefaultDestination, kGroupItemFiles,
+                       kGroupItemTitles, 2);
+  }
+
+  static void ExpectOneError(const MessageBoxAnswerer& boxes, const char* text) {
+    ASSERT_EQ(1u, boxes.Seen().size());
+    EXPECT_EQ("Pagix 0.9d Install", boxes.Seen()[0].Caption);
+    EXPECT_EQ(text, boxes.Seen()[0].Text);
+    EXPECT_EQ("error", boxes.Seen()[0].Icon);
+    EXPECT_EQ(std::vector<int>{IDOK}, boxes.Seen()[0].Buttons);
+    EXPECT_EQ(1, g_Installer.AbortRequested);
+  }
+
+  HWND client_ = nullptr;
+  std::vector<std::unique_ptr<TestServer>> servers_;
+};
+
+TEST_F(ProgmanDdeTest, NoServerAnswersOneBoxAndLaterGroupStepFails) {
+  AddServer().AnswerInitiate = false;
+  const int references = AtomReferences("PROGMAN");
+  MessageBoxAnswerer boxes;
+  ProgmanConnect(client_);
+  ExpectOneError(boxes, "Cannot establish DDE link : Program Manager.");
+  EXPECT_EQ(nullptr, g_Installer.ProgmanServer);
+  EXPECT_EQ(0, g_Installer.ProgmanState);
+  EXPECT_EQ(references, AtomReferences("PROGMAN"));
+
+  // The dialog clears the flag after connecting; the group step then finds no conversation.
+  g_Installer.AbortRequested = 0;
+  boxes.Clear();
+  CreateDefaultGroup();
+  ExpectOneError(boxes, "Program Manager DDE : execute failed");
+  EXPECT_EQ(0, g_Installer.ProgmanState);
+}
+
+TEST_F(ProgmanDdeTest, FirstAnsweringServerKeepsTheConversationOthersAreDismissed) {
+  TestServer& a = AddServer();
+  TestServer& b = AddServer();
+  a.AnswerTerminate = b.AnswerTerminate = true;
+  const int references = AtomReferences("PROGMAN");
+  Connect();
+  EXPECT_EQ(0, g_Installer.ProgmanState);
+  ASSERT_EQ(3, a.AnsweredAs + b.AnsweredAs);
+  TestServer& first = a.AnsweredAs == 1 ? a : b;
+  TestServer& second = a.AnsweredAs == 1 ? b : a;
+  EXPECT_EQ(first.Window, g_Installer.ProgmanServer);
+
+  // The dismissed server answers the terminate with its own, which the client ignores.
+  DrainQueue();
+  EXPECT_EQ(std::vector<HWND>{client_}, second.Terminates);
+  EXPECT_TRUE(first.Terminates.empty());
+  EXPECT_EQ(first.Window, g_Installer.ProgmanServer);
+  // Both answers' atoms and the client's own were deleted.
+  EXPECT_EQ(references, AtomReferences("PROGMAN"));
+}
+
+TEST_F(ProgmanDdeTest, ExecuteBlockHoldsExactlyTheDefaultCommands) {
+  TestServer& server = AddServer();
+  Connect();
+  CreateDefaultGroup();
+  EXPECT_EQ(WM_DDE_EXECUTE, g_Installer.ProgmanState);
+  ASSERT_TRUE(PumpUntil([] { return g_Installer.ProgmanState == 0; }));
+  ASSERT_EQ(1u, server.Executes.size());
+  EXPECT_EQ(client_, server.ExecuteSenders[0]);
+  EXPECT_EQ(166u, server.ExecuteSizes[0]);
+  std::vector<unsigned char> expected(kDefaultCommands.begin(), kDefaultCommands.end());
+  expected.push_back(0);
+  EXPECT_EQ(expected, server.Executes[0]);
+  // The acknowledgement came back packed, carrying the status and the client's own block (the
+  // window manager hands the server a copy and maps the copy back in the answer).
+  EXPECT_EQ(1, g_Client.ExecuteAcks);
+  EXPECT_EQ(0x8000u, g_Client.LastAckStatus);
+  HGLOBAL posted = reinterpret_cast<HGLOBAL>(g_Client.LastAckHandle);
+  ASSERT_EQ(166u, GlobalSize(posted));
+  const auto* bytes = static_cast<const unsigned char*>(GlobalLock(posted));
+  ASSERT_TRUE(bytes);
+  EXPECT_EQ(expected, std::vector<unsigned char>(bytes, bytes + 166));
+  GlobalUnlock(posted);
+}
+
+TEST_F(ProgmanDdeTest, AnyAcknowledgementCompletesTheRequestWithoutABox) {
+  struct Case {
+    const char* Name;
+    WORD Status;
+  };
+  for (Case c : {Case{"positive", 0x8000}, Case{"negative", 0}, Case{"busy", 0x4000}}) {
+    SCOPED_TRACE(c.Name);
+    servers_.clear();
+    TestServer& server = AddServer();
+    server.AckStatus = c.Status;
+    g_Installer.ProgmanServer = nullptr;
+    Connect();
+    HWND bystander = shell_test::CreateClientWindow("bystander");
+    SetFocus(bystander);
+    MessageBoxAnswerer boxes;
+    CreateDefaultGroup();
+    ASSERT_TRUE(PumpUntil([] { return g_Installer.ProgmanState == 0; }));
+    DrainQueue();
+    EXPECT_EQ(c.Status, g_Client.LastAckStatus);
+    EXPECT_TRUE(boxes.Seen().empty());
+    EXPECT_EQ(0, g_Installer.AbortRequested);
+    EXPECT_EQ(client_, GetFocus());
+    // The same conversation takes the next request.
+    CreateDefaultGroup();
+    ASSERT_TRUE(PumpUntil([] { return g_Installer.ProgmanState == 0; }));
+    EXPECT_EQ(2u, server.Executes.size());
+    EXPECT_TRUE(boxes.Seen().empty());
+    DestroyWindow(bystander);
+    ProgmanDisconnect(client_);
+    DrainQueue();
+  }
+}
+
+TEST_F(ProgmanDdeTest, RequestWhileOneIsOutstandingFailsAndPostsNothing) {
+  TestServer& server = AddServer();
+  server.AckExecute = false;
+  Connect();
+  CreateDefaultGroup();
+  ASSERT_TRUE(PumpUntil([&] { return server.Executes.size() == 1; }));
+  EXPECT_EQ(WM_DDE_EXECUTE, g_Installer.ProgmanState);
+
+  MessageBoxAnswerer boxes;
+  CreateDefaultGroup();
+  ExpectOneError(boxes, "Program Manager DDE : execute failed");
+  DrainQueue();
+  EXPECT_EQ(1u, server.Executes.size());
+  EXPECT_EQ(WM_DDE_EXECUTE, g_Installer.ProgmanState);
+
+  // The late acknowledgement still completes the first request.
+  server.PostAck(0x8000, server.ExecuteHandles[0]);
+  ASSERT_TRUE(PumpUntil([] { return g_Installer.ProgmanState == 0; }));
+  EXPECT_EQ(1u, boxes.Seen().size());
+}
+
+TEST_F(ProgmanDdeTest, ServerThatTerminatesFirstIsAnsweredOnceAndLaterRequestsFail) {
+  TestServer& server = AddServer();
+  Connect();
+  PostMessageA(client_, WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(server.Window), 0);
+  ASSERT_TRUE(PumpUntil([] { return g_Installer.ProgmanServer == nullptr; }));
+  DrainQueue();
+  EXPECT_EQ(std::vector<HWND>{client_}, server.Terminates);
+
+  MessageBoxAnswerer boxes;
+  CreateDefaultGroup();
+  ExpectOneError(boxes, "Program Manager DDE : execute failed");
+  DrainQueue();
+  EXPECT_TRUE(server.Executes.empty());
+  EXPECT_EQ(1u, server.Terminates.size());
+}
+
+TEST_F(ProgmanDdeTest, DisconnectPostsOneTerminateAndIgnoresTheAnswer) {
+  TestServer& server = AddServer();
+  server.AnswerTerminate = true;
+  Connect();
+  ProgmanDisconnect(client_);
+  EXPECT_EQ(nullptr, g_Installer.ProgmanServer);
+  DrainQueue();
+  EXPECT_EQ(std::vector<HWND>{client_}, server.Terminates);
+  EXPECT_EQ(nullptr, g_Installer.ProgmanServer);
+}
+
+TEST_F(ProgmanDdeTest, VanishedServerGetsNoTerminateAndRefusesTheRequest) {
+  TestServer& server = AddServer();
+  Connect();
+  DestroyWindow(server.Window);
+  MessageBoxAnswerer boxes;
+  CreateDefaultGroup();
+  ExpectOneError(boxes, "Program Manager DDE : execute failed");
+  EXPECT_EQ(0, g_Installer.ProgmanState);
+  // Neither a disconnect nor the server's own late terminate posts to a window that is gone.
+  ProgmanOnTerminate(client_, g_Installer.ProgmanServer);
+  EXPECT_EQ(nullptr, g_Installer.ProgmanServer);
+  ProgmanDisconnect(client_);
+  DrainQueue();
+  EXPECT_TRUE(server.Terminates.empty());
+}
+
+TEST_F(ProgmanDdeTest, AbortRequestedPostsNothingAndShowsNothing) {
+  TestServer& server = AddServer();
+  Connect();
+  g_Installer.AbortRequested = 1;
+  MessageBoxAnswerer boxes;
+  CreateDefaultGroup();
+  DrainQueue();
+  EXPECT_TRUE(boxes.Seen().empty());
+  EXPECT_TRUE(server.Executes.empty());
+  EXPECT_EQ(0, g_Installer.ProgmanState);
+  EXPECT_EQ(1, g_Installer.AbortRequested);
+}
+
+TEST_F(ProgmanDdeTest, AcknowledgementWhileIdleChangesNothing) {
+  TestServer& server = AddServer();
+  Connect();
+  ATOM atom = GlobalAddAtomA("PagixIdleAck");
+  ProgmanOnAck(client_, server.Window, MAKELPARAM(atom, atom));
+  EXPECT_EQ(1, AtomReferences("PagixIdleAck"));
+  EXPECT_EQ(server.Window, g_Installer.ProgmanServer);
+  EXPECT_EQ(0, g_Installer.ProgmanState);
+  GlobalDeleteAtom(atom);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Before any window: on a desktop of its own the test's servers are the only ones to answer.
+  if (!pagix_test::EnterPrivateDesktop("PagixShellDdeTest")) {
+    std::fprintf(stderr, "cannot enter a private desktop\n");
+    return 1;
+  }
+  testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
