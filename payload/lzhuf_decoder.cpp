@@ -284,10 +284,11 @@ int32_t LzhufDecoderRead(LzhufDecoder* d, uint8_t* buffer, int32_t capacity) {
   if (d->Phase == 1) goto copy;
   for (;;) {
     {
-      // The first up to 8 code bits by one look-up (9 or more bits are pending once the first
-      // bit is available), any further ones bit by bit.
+      // The first up to 8 code bits by one look-up, any further ones bit by bit. Every symbol
+      // leaves at least 8 bits pending, enough for the look-up; only before the first symbol
+      // are there none.
       if (LZHUF_RARELY(d->FastStale)) RefreshFast(d);
-      LZHUF_NEED(1);
+      if (LZHUF_RARELY(count < 8)) LZHUF_NEED(1);
       uint32_t entry = d->FastEntry[bits >> (32 - kFastBits)];
       if (count < (entry >> 10) + 8) {
         // One byte more, fetched before the bits are taken; the look-up is repeated rather than
@@ -374,7 +375,6 @@ int32_t LzhufDecoderRead(LzhufDecoder* d, uint8_t* buffer, int32_t capacity) {
 
       // The offset field: a prefix code of 3..8 bits for the upper 6 offset bits, then the
       // lower 6 bits; its first 8 bits tell its length.
-      LZHUF_NEED(1);
       LZHUF_NEED(LzhufCodeLength[bits >> 24] + 6u);
       const uint32_t head = bits >> 24;
       const uint32_t length = LzhufCodeLength[head] + 6u;
