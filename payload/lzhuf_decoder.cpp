@@ -336,15 +336,16 @@ int32_t LzhufDecoderRead(LzhufDecoder* d, uint8_t* buffer, int32_t capacity) {
           }
         }
       upper:
-        while (h > 1) {
-          uint32_t* const node = weight + d->FastNode[h];
-          w = *node + 1;
-          *node = w;
-          if (LZHUF_RARELY(w > node[1])) {
-            p = node - weight;
-            goto exchange;
-          }
-          h >>= 1;
+        if (h > 1) {
+          do {
+            const intptr_t x = d->FastNode[h];
+            w = weight[x] + 1;
+            weight[x] = w;
+            if (LZHUF_RARELY(w > weight[x + 1])) {
+              p = x;
+              goto exchange;
+            }
+          } while ((h >>= 1) > 1);
         }
         ++weight[kLzhufRoot];
         goto updated;
