@@ -46,7 +46,8 @@ struct LzhufDecoder {
   // far as the tree reaches). FastDepth[p] is the depth of position p if it is 1..8 (else 0)
   // and FastCode[p] the bits that lead there. The decoder keeps them in step with its tree;
   // LzhufInitTree, LzhufUpdateTree and LzhufRebuildTree set FastStale, and the decoder rebuilds
-  // them before its next symbol.
+  // them before its next symbol. Code that changes Weight, Parent or Child by other means must
+  // set FastStale before the decoder reads again.
   uint16_t FastEntry[1 << kLzhufFastBits];
   int16_t FastNode[2 << kLzhufFastBits];
   uint8_t FastDepth[kLzhufTreeSize];
@@ -58,7 +59,8 @@ struct LzhufDecoder {
 LzhufDecoder* LzhufDecoderCreate(ByteSource sourceFunction, void* sourceContext);
 void LzhufDecoderInit(LzhufDecoder* decoder, ByteSource sourceFunction, void* sourceContext);
 // Writes 1..capacity decoded bytes to buffer and returns their count, or 0 once the stream is
-// finished (on that call and every later one). capacity must be at least 1.
+// finished (on that call and every later one). A capacity below 1 reads and writes nothing and
+// returns 0.
 int32_t LzhufDecoderRead(LzhufDecoder* decoder, uint8_t* buffer, int32_t capacity);
 void LzhufDecoderDestroy(LzhufDecoder* decoder);
 
