@@ -117,15 +117,6 @@ TEST(ProgmanRealServer, DefaultGroupStepCreatesTheGroupWithTwoShortcuts) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // A shell process that this test happens to start (the desktop, and through it the folder
-  // window) must not inherit the test's output handles, which would keep the test runner's pipe
-  // open after the test has ended; nor should it hand shortcuts to the host's menus.
-  HANDLE nul = CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                           nullptr, OPEN_EXISTING, 0, nullptr);
-  SetStdHandle(STD_INPUT_HANDLE, nul);
-  SetStdHandle(STD_OUTPUT_HANDLE, nul);
-  SetStdHandle(STD_ERROR_HANDLE, nul);
-  SetEnvironmentVariableA("WINEDLLOVERRIDES", "mscoree,mshtml=;winemenubuilder.exe=d");
   CoInitialize(nullptr);
   testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
