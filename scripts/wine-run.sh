@@ -8,7 +8,7 @@ state=${PAGIX_WINE_STATE:-$here/../build/win32/wine}
 if [ ! -s "$state/display-name" ]; then
   "$here/wine-session.sh" start "$state"
 fi
-export WINEPREFIX="$state/prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX="$state/prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
 export DISPLAY
 DISPLAY=$(cat "$state/display-name")
 exec wine "$@"

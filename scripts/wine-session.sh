@@ -10,7 +10,16 @@ state=${2:?usage: wine-session.sh start|stop STATE_DIR}
 mkdir -p "$state"
 state=$(cd "$state" && pwd)
 
-export WINEPREFIX="$state/prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX="$state/prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
+
+# True while this prefix's desktop process (explorer.exe /desktop) runs.
+desktop_running() {
+  local pid
+  for pid in $(pgrep -f 'explorer.exe /desktop' 2>/dev/null); do
+    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && return 0
+  done
+  return 1
+}
 
 pid_alive() { [ -s "$1" ] && kill -0 "$(cat "$1")" 2>/dev/null; }
 
@@ -37,6 +46,15 @@ start() {
   # Xvfb has no window manager: unmanaged windows close at once instead of Wine waiting for a
   # manager's answer for each closed dialog.
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null || true
+  # The desktop process would otherwise be started by the first test that opens a window and
+  # inherit that test's output pipe, so ctest would wait for it until the session ends.
+  if ! desktop_running; then
+    wine explorer.exe /desktop </dev/null >/dev/null 2>&1 &
+    for _ in $(seq 100); do
+      desktop_running && break
+      sleep 0.1
+    done
+  fi
   echo "$DISPLAY" >"$state/display-name"
 }
 
