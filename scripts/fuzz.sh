@@ -1,15 +1,20 @@
 #!/usr/bin/env bash
-# Runs every fuzz target for FUZZ_SECONDS each (default 600) over the corpus kept in
-# tests/fuzz/corpus/<target>, which it grows, and prints executions and coverage per target.
+# Runs every fuzz target (or the ones named as arguments) for FUZZ_SECONDS each (default 600)
+# over the corpus kept in tests/fuzz/corpus/<target>, which it grows, and prints executions and
+# coverage per target.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${FUZZ_SECONDS:-600}
 fuzz_dir="$root/build/host/fuzz"
 shopt -s nullglob
 targets=()
-for f in "$fuzz_dir"/*; do
-  [ -f "$f" ] && [ -x "$f" ] && targets+=("$f")
-done
+if [ "$#" -gt 0 ]; then
+  for name in "$@"; do targets+=("$fuzz_dir/$name"); done
+else
+  for f in "$fuzz_dir"/*; do
+    [ -f "$f" ] && [ -x "$f" ] && targets+=("$f")
+  done
+fi
 [ "${#targets[@]}" -gt 0 ] || { echo "fuzz: no fuzz targets in $fuzz_dir (is clang installed?)" >&2; exit 1; }
 printf '%-28s %12s %8s %8s %s\n' target executions cov ft result
 for target in "${targets[@]}"; do
