@@ -120,6 +120,19 @@ class TailSearch {
         original_(size - start, Token{0, 0}),
         options_(size - start),
         known_(size - start, false) {
+    // Chains of equal 3-byte hashes over the tail and the 4096 window bytes before it: every
+    // earlier occurrence of a position's first three bytes lies on its chain.
+    chainBase_ = start;
+    chain_.assign(kMaxDistance + size - start, -1);
+    std::vector<int32_t> head(4096, -1);
+    for (size_t p = start; p < kMaxDistance + size; ++p) {
+      const uint8_t* b = window + p;
+      uint32_t key = static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
+                     static_cast<uint32_t>(b[2]) << 16;
+      uint32_t hash = (key * 2654435761u) >> 20;
+      chain_[p - start] = head[hash];
+      head[hash] = static_cast<int32_t>(p);
+    }
     size_t pos = start;
     for (size_t k = 0; k < originalCount; ++k) {
       original_[pos - start] = original[k];
@@ -158,7 +171,12 @@ class TailSearch {
     int classLength[6] = {};
     uint16_t classDistance[6] = {};
     if (limit >= kMinMatch) {
-      for (int d = 1; d <= kMaxDistance; ++d) {
+      size_t here = kWindowPrefix + i;
+      for (int32_t p = chain_[here - chainBase_]; p >= 0;
+           p = chain_[static_cast<size_t>(p) - chainBase_]) {
+        size_t distance = here - static_cast<size_t>(p);
+        if (distance > kMaxDistance) break;
+        int d = static_cast<int>(distance);
         int c = OffsetClass(d - 1);
         if (classLength[c] == limit) continue;
         int n = MatchLength(window_, i, d, limit);
@@ -226,13 +244,52 @@ class TailSearch {
   size_t size_;
   size_t start_;
   std::vector<Token> original_;  // by position - start; Length 0 where no original token starts
+  std::vector<int32_t> chain_;   // by window position - chainBase_: the previous one of equal hash
+  size_t chainBase_ = 0;
   std::vector<std::vector<Token>> options_;
   std::vector<bool> known_;
   std::vector<std::unique_ptr<LzhufDecoder>> trees_;  // the tree before the token at each depth
   std::vector<Token> path_;
-  long budget_ = 200000;
+  long budget_ = 50000;
   bool limited_ = false;  // whether the last round left out a choice for want of discrepancies
 };
+
+// A parse of data[start..size) that ends with a match, which always meets the end condition:
+// the original tokens that end before the match, literals up to it, then the longest match of
+// the input's last bytes (at the nearest distance). Returns false when the last three bytes occur
+// nowhere in the dictionary.
+bool FinalMatchParse(const uint8_t* window, size_t size, size_t start, const Token* original,
+                     size_t originalCount, std::vector<Token>* path) {
+  size_t room = size - start < kMaxMatch ? size - start : size_t{kMaxMatch};
+  if (room < kMinMatch) return false;
+  // The bytes that end the input equal those a distance before them for as many positions as
+  // the two agree when compared backwards from the end.
+  const uint8_t* end = window + kWindowPrefix + size;
+  size_t length = 0;
+  int distance = 0;
+  for (int d = 1; d <= kMaxDistance && length < room; ++d) {
+    size_t n = 0;
+    while (n < room &&
+           end[-1 - static_cast<ptrdiff_t>(n)] == end[-1 - static_cast<ptrdiff_t>(n) - d]) {
+      ++n;
+    }
+    if (n > length) {
+      length = n;
+      distance = d;
+    }
+  }
+  if (length < kMinMatch) return false;
+  size_t matchStart = size - length;
+  path->clear();
+  size_t pos = start;
+  for (size_t k = 0; k < originalCount && pos + original[k].Length <= matchStart; ++k) {
+    path->push_back(original[k]);
+    pos += original[k].Length;
+  }
+  for (; pos < matchStart; ++pos) path->push_back(Token{1, 0});
+  path->push_back(Token{static_cast<uint16_t>(length), static_cast<uint16_t>(distance)});
+  return true;
+}
 
 // How far back the end search may reach, in tokens and bytes.
 const size_t kTailTokens = 256;
@@ -261,50 +318,54 @@ void InitTreeRecord(LzhufDecoder* tree) {
   LzhufInitTree(tree);
 }
 
-bool EmitItem(const uint8_t* window, size_t size, const std::vector<Token>& tokens,
+bool EmitItem(const uint8_t* window, size_t size, std::vector<Token>* tokens,
               std::vector<uint8_t>* item) {
   std::unique_ptr<LzhufDecoder> tree(new LzhufDecoder);
   InitTreeRecord(tree.get());
   BitWriter writer(item);
 
-  size_t tailIndex = tokens.size();
+  size_t tailIndex = tokens->size();
   size_t tailPos = size;
-  while (tailIndex > 0 && tokens.size() - tailIndex < kTailTokens && size - tailPos < kTailBytes) {
+  while (tailIndex > 0 && tokens->size() - tailIndex < kTailTokens && size - tailPos < kTailBytes) {
     --tailIndex;
-    tailPos -= tokens[tailIndex].Length;
+    tailPos -= (*tokens)[tailIndex].Length;
   }
 
   std::unique_ptr<LzhufDecoder> tailTree(new LzhufDecoder);
   uint64_t tailBits = 0;
   uint64_t lastStart = 0;
   size_t pos = 0;
-  for (size_t k = 0; k < tokens.size(); ++k) {
+  for (size_t k = 0; k < tokens->size(); ++k) {
     if (k == tailIndex) {
       CopyTree(tailTree.get(), *tree);
       tailBits = writer.Position();
     }
     lastStart = writer.Position();
-    PutToken(&writer, tree.get(), window, pos, tokens[k]);
-    pos += tokens[k].Length;
+    PutToken(&writer, tree.get(), window, pos, (*tokens)[k]);
+    pos += (*tokens)[k].Length;
   }
-  if (pos != size || tokens.empty()) {
+  if (pos != size || tokens->empty()) {
     item->clear();
     return false;
   }
   if (EndConditionHolds(lastStart, writer.Position())) return true;
 
-  TailSearch search(window, size, tailPos, tokens.data() + tailIndex, tokens.size() - tailIndex,
-                    *tailTree);
+  const Token* original = tokens->data() + tailIndex;
+  size_t originalCount = tokens->size() - tailIndex;
   std::vector<Token> tail;
-  if (!search.Run(tailBits, &tail)) {
+  TailSearch search(window, size, tailPos, original, originalCount, *tailTree);
+  if (!search.Run(tailBits, &tail) &&
+      !FinalMatchParse(window, size, tailPos, original, originalCount, &tail)) {
     item->clear();
     return false;
   }
   writer.Truncate(tailBits);
+  tokens->resize(tailIndex);
   pos = tailPos;
   for (Token token : tail) {
     lastStart = writer.Position();
     PutToken(&writer, tailTree.get(), window, pos, token);
+    tokens->push_back(token);
     pos += token.Length;
   }
   if (pos != size || !EndConditionHolds(lastStart, writer.Position())) {

@@ -24,9 +24,9 @@ void InitTreeRecord(LzhufDecoder* tree);
 // Writes the tokens, which must cover data[0..size) (size >= 1), as one item. The decoder stops
 // after the first symbol that takes a bit from the item's last byte, so the final symbol has to
 // reach into a byte of its own; when the given parse ends otherwise, its last bytes are parsed
-// anew until one ending does. Returns false only when no parse of the tail that was tried meets
-// that condition (then item is left empty).
-bool EmitItem(const uint8_t* window, size_t size, const std::vector<Token>& tokens,
+// anew until one ending does, and tokens is changed to the parse written. Returns false only when
+// no parse of the tail that was tried meets that condition (then item is left empty).
+bool EmitItem(const uint8_t* window, size_t size, std::vector<Token>* tokens,
               std::vector<uint8_t>* item);
 
 }  // namespace lzhuf_pack

@@ -12,11 +12,23 @@ std::vector<uint8_t> MakeWindow(const uint8_t* data, size_t size) {
   return window;
 }
 
+namespace {
+
+// Hash bits: about one head per position of the window and input, up to kMaxHashBits.
+int HashBits(size_t size) {
+  int bits = 12;
+  while (bits < kMaxHashBits && (size_t{1} << bits) < kWindowPrefix + size) ++bits;
+  return bits;
+}
+
+}  // namespace
+
 MatchFinder::MatchFinder(const uint8_t* window, size_t size, int maxChain)
     : window_(window),
       size_(size),
       maxChain_(maxChain),
-      head_(size_t{1} << kHashBits, -1),
+      hashShift_(32 - HashBits(size)),
+      head_(size_t{1} << HashBits(size), -1),
       prev_(kMaxDistance, -1) {
   for (size_t p = 0; p < kWindowPrefix; ++p) InsertWindowPos(p, Hash(p));
 }
@@ -25,7 +37,7 @@ uint32_t MatchFinder::Hash(size_t windowPos) const {
   const uint8_t* b = window_ + windowPos;
   uint32_t key = static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
                  static_cast<uint32_t>(b[2]) << 16;
-  return (key * 2654435761u) >> (32 - kHashBits);
+  return (key * 2654435761u) >> hashShift_;
 }
 
 void MatchFinder::InsertWindowPos(size_t windowPos, uint32_t hash) {

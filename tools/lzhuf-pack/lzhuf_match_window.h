@@ -17,7 +17,7 @@ enum {
   kMaxDistance = 4096,
   kMinMatch = 3,
   kMaxMatch = 60,
-  kHashBits = 16,
+  kMaxHashBits = 16,
 };
 
 // A literal (Length 1) or a match (Length 3..60 at Distance 1..4096).
@@ -56,6 +56,7 @@ class MatchFinder {
   const uint8_t* window_;
   size_t size_;
   int maxChain_;
+  int hashShift_;
   std::vector<int32_t> head_;
   std::vector<int32_t> prev_;  // ring of kMaxDistance links, indexed by window position
 };

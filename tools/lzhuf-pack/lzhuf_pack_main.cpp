@@ -107,8 +107,7 @@ int main(int argc, char** argv) {
   std::vector<uint8_t> input;
   if (!ReadFile(in, &input, &error)) return Fail(error);
   if (input.empty()) {
-    return Fail(std::string(in) + " is empty" +
-                (mode == kUnpack ? ", which is no item" : " and cannot be an item"));
+    return Fail(std::string(in) + " is empty; an item holds at least one byte");
   }
 
   std::vector<uint8_t> output;
@@ -121,7 +120,7 @@ int main(int argc, char** argv) {
     LzhufParse parse = mode == kPackGreedy ? LzhufParse::Greedy : LzhufParse::Default;
     if (!LzhufEncode(input.data(), input.size(), parse, &output)) {
       return Fail(std::string("cannot pack ") + in +
-                  ": no parse of its last bytes lets the decoder find the end of the item");
+                  ": no parse of its end lets the decoder find the item's end; store it as is");
     }
     std::vector<uint8_t> check;
     if (!LzhufDecodeItem(output.data(), output.size(), &check) || check != input) {

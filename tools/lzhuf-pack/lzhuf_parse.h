@@ -13,4 +13,8 @@ namespace lzhuf_pack {
 // Longest match at each position (nearest distance among equal lengths), else a literal.
 void ParseGreedy(const uint8_t* window, size_t size, std::vector<Token>* tokens);
 
+// Minimal cost parse by dynamic programming over blocks of the input, with the costs taken from
+// the adaptive tree's code lengths at the start of each block.
+void ParseOptimal(const uint8_t* window, size_t size, std::vector<Token>* tokens);
+
 }  // namespace lzhuf_pack
