@@ -47,7 +47,8 @@ std::vector<uint8_t> DecodeCounted(void (*init)(Decoder*, ByteSource, void*),
   init(decoder.get(), NextByte, &source);
   std::vector<uint8_t> out;
   uint8_t piece[kPiece];
-  for (int32_t n; (n = read(decoder.get(), piece, kPiece)) > 0;) out.insert(out.end(), piece, piece + n);
+  for (int32_t n; (n = read(decoder.get(), piece, kPiece)) > 0;)
+    out.insert(out.end(), piece, piece + n);
   *calls = source.Calls;
   return out;
 }
@@ -114,8 +115,8 @@ bool Prepare(const char* path, CorpusFile* file) {
   std::vector<uint8_t> baseline = DecodeCounted<BaselineDecoder>(
       BaselineDecoderInit, BaselineDecoderRead, file->Item, &baselineCalls);
   if (real != baseline || realCalls != baselineCalls) {
-    fprintf(stderr, "lzhuf_bench: %s: the decoders disagree (%zu/%zu bytes, %ld/%ld calls)\n",
-            path, real.size(), baseline.size(), realCalls, baselineCalls);
+    fprintf(stderr, "lzhuf_bench: %s: the decoders disagree (%zu/%zu bytes, %ld/%ld calls)\n", path,
+            real.size(), baseline.size(), realCalls, baselineCalls);
     return false;
   }
   if (real != file->Data) {
@@ -141,8 +142,8 @@ int main(int argc, char** argv) {
   for (const auto& owned : files) {
     const CorpusFile* file = owned.get();
     benchmark::RegisterBenchmark(("decode_real/" + file->Label).c_str(),
-                                 DecodeBenchmark<LzhufDecoder>, LzhufDecoderInit,
-                                 LzhufDecoderRead, file);
+                                 DecodeBenchmark<LzhufDecoder>, LzhufDecoderInit, LzhufDecoderRead,
+                                 file);
     benchmark::RegisterBenchmark(("decode_baseline/" + file->Label).c_str(),
                                  DecodeBenchmark<BaselineDecoder>, BaselineDecoderInit,
                                  BaselineDecoderRead, file);
