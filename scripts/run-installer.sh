@@ -59,8 +59,8 @@ report() {
 
 if [ "${PAGIX_RUN_HEADLESS:-0}" != 1 ] && [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   echo "Starting PagixSetup.exe on display $DISPLAY"
-  # Your window manager draws the window frames (a headless run may have switched that off).
-  wine reg delete 'HKCU\Software\Wine\X11 Driver' /v Decorated /f >/dev/null 2>&1 || true
+  # Your window manager places the windows (a headless run may have switched that off).
+  wine reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f >/dev/null 2>&1 || true
   wine "$setup" || true
   report
   echo
@@ -92,6 +92,9 @@ for _ in $(seq 100); do
 done
 [ -s "$state/display" ] || { echo "run-installer: Xvfb gave no display" >&2; exit 1; }
 export DISPLAY=":$(tr -d '\n' <"$state/display")"
+# No window manager runs on Xvfb: Wine places and draws the windows itself instead of waiting for
+# one to answer (2 s for every window that closes).
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null || true
 
 status=0
 wine "$driver" --setup="$setup" --screenshot="$screenshot" </dev/null | tr -d '\r' |

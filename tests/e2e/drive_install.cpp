@@ -33,7 +33,6 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::setvbuf(stdout, nullptr, _IONBF, 0);
-  if (!screenshot.empty()) UseWineDrawnFrames();
 
   InstallerProcess installer;
   std::string error;

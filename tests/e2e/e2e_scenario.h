@@ -38,7 +38,8 @@ extern const std::vector<int> kOkOnly;
 HWND StartInstaller(InstallerProcess& installer);
 
 // Waits for the installer's next message box and checks it: caption, text, icon, buttons, owned
-// by the dialog. Returns the box (null after a recorded failure).
+// by the dialog. Returns the box; null after a recorded failure when no box or a box with
+// another text appeared.
 HWND ExpectBox(InstallerProcess& installer, HWND dialog, const ExpectedBox& expected);
 
 // Presses a button of the box and waits until it is gone.

@@ -71,7 +71,9 @@ std::string IdentifyBoxIcon(HWND box) {
   RECT area;
   GetWindowRect(control, &area);
   RgbImage shown = CaptureScreen(area);
-  if (shown.Pixels.empty()) return "unknown";
+  if (shown.Width != area.right - area.left || shown.Height != area.bottom - area.top) {
+    return "unknown";  // not (wholly) on a screen that this process can read
+  }
   const COLORREF background = RGB(shown.Pixels[0], shown.Pixels[1], shown.Pixels[2]);
   struct Candidate {
     LPCSTR Id;

@@ -66,6 +66,7 @@ TEST_F(InstallerE2eTest, DefaultInstallationAnsweredNo) {
   EXPECT_TRUE(InstallControlsEnabled(dialog_));
 
   ASSERT_NO_FATAL_FAILURE(InstallThrough(true, ""));
+  Screenshot(dialog_, "dialog-at-100");
   // Everything is in place before the question is asked.
   ExpectInstalled(kDefaultDestination);
   FinishWith(IDNO);
@@ -247,14 +248,13 @@ INSTANTIATE_TEST_SUITE_P(
 // Destinations around the longest one that leaves room for every installed path: the longest
 // relative name is "DICTIONARY/Webster 1913 - Micro.zip" (35 characters) and a path holds at
 // most 259, so the normalised destination (with its trailing "/") may have 224 characters.
+// Folder names with blanks, so that a message box quoting the text can wrap it into lines.
 std::string DestinationOfLength(size_t length) {
+  const std::string folder = "a folder with a long name\\";
   std::string text = "C:\\pgx-e2e-long\\";
-  while (text.size() < length) {
-    size_t piece = std::min<size_t>(60, length - text.size());
-    text += std::string(piece, 'd');
-    if (text.size() < length) text += '\\';
-  }
-  if (text.back() == '\\') text.back() = 'e';
+  while (text.size() < length) text += folder;
+  text.resize(length);
+  if (text.back() == '\\' || text.back() == ' ') text.back() = 'x';
   return text;
 }
 

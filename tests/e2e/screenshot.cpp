@@ -97,18 +97,12 @@ std::vector<std::uint8_t> EncodePng(const RgbImage& image) {
   return png;
 }
 
-void UseWineDrawnFrames() {
-  HKEY key;
-  if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", 0, nullptr, 0, KEY_WRITE,
-                      nullptr, &key, nullptr) != ERROR_SUCCESS) {
-    return;
-  }
-  RegSetValueExA(key, "Decorated", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
-  RegCloseKey(key);
-}
-
-RgbImage CaptureScreen(const RECT& area) {
+RgbImage CaptureScreen(const RECT& wanted) {
   RgbImage image;
+  // Only what lies on the screen can be read.
+  const RECT desktop = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  RECT area;
+  if (!IntersectRect(&area, &wanted, &desktop)) return image;
   const int width = area.right - area.left, height = area.bottom - area.top;
   if (width <= 0 || height <= 0) return image;
   HDC screen = GetDC(nullptr);

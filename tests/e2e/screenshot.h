@@ -24,13 +24,8 @@ std::vector<std::uint8_t> EncodePng(const RgbImage& image);
 std::uint32_t Crc32(const std::uint8_t* bytes, size_t size, std::uint32_t crc = 0);
 std::uint32_t Adler32(const std::uint8_t* bytes, size_t size);
 
-// Without a window manager on the X display nobody draws the caption and border of a top-level
-// window, and a screenshot shows black there. This asks Wine (in the prefix, for processes
-// started afterwards) to draw the whole window itself.
-void UseWineDrawnFrames();
-
 // What the screen shows inside a rectangle (screen coordinates), or inside the window's outer
-// rectangle, now; empty on failure.
+// rectangle, now, cut to the screen's edges; empty on failure.
 RgbImage CaptureScreen(const RECT& area);
 RgbImage CaptureWindow(HWND window);
 
