@@ -26,32 +26,48 @@ const OffsetCodeTable& OffsetCodes() {
   return table;
 }
 
+// Collects bits most significant first; whole bytes go to the output as they fill.
 class BitWriter {
  public:
   explicit BitWriter(std::vector<uint8_t>* out) : out_(out) { out_->clear(); }
 
   uint64_t Position() const { return bits_; }
 
-  void PutBit(unsigned bit) {
-    if ((bits_ & 7) == 0) out_->push_back(0);
-    if (bit) out_->back() = static_cast<uint8_t>(out_->back() | (0x80u >> (bits_ & 7)));
-    ++bits_;
-  }
-
+  // count is 0..32
   void PutBits(uint32_t value, int count) {
-    while (count-- > 0) PutBit((value >> count) & 1);
+    pending_ = pending_ << count | value;
+    pendingCount_ += count;
+    bits_ += static_cast<uint64_t>(count);
+    while (pendingCount_ >= 8) {
+      pendingCount_ -= 8;
+      out_->push_back(static_cast<uint8_t>(pending_ >> pendingCount_));
+    }
   }
 
-  // Drops every bit from position on.
+  // Writes the last, partial byte, filled up with zero bits.
+  void Finish() {
+    if (pendingCount_ > 0) {
+      out_->push_back(static_cast<uint8_t>(pending_ << (8 - pendingCount_)));
+      pendingCount_ = 0;
+    }
+  }
+
+  // Drops every bit from position on (position must not lie after the bits written).
   void Truncate(uint64_t position) {
+    Finish();
     out_->resize(static_cast<size_t>((position + 7) / 8));
-    unsigned used = static_cast<unsigned>(position & 7);
-    if (used != 0) out_->back() = static_cast<uint8_t>(out_->back() & (0xFF00u >> used));
+    pendingCount_ = static_cast<int>(position & 7);
+    if (pendingCount_ != 0) {
+      pending_ = static_cast<uint64_t>(out_->back() >> (8 - pendingCount_));
+      out_->pop_back();
+    }
     bits_ = position;
   }
 
  private:
   std::vector<uint8_t>* out_;
+  uint64_t pending_ = 0;  // the low pendingCount_ bits are not yet in out_
+  int pendingCount_ = 0;
   uint64_t bits_ = 0;
 };
 
@@ -79,7 +95,12 @@ void PutSymbol(BitWriter* writer, LzhufDecoder* tree, int symbol) {
   for (int32_t p = tree->Parent[kLzhufTreeSize + symbol]; p != kLzhufRoot; p = tree->Parent[p]) {
     path[n++] = static_cast<uint8_t>(p & 1);
   }
-  while (n > 0) writer->PutBit(path[--n]);
+  while (n > 0) {
+    int count = n < 32 ? n : 32;
+    uint32_t chunk = 0;
+    for (int k = 0; k < count; ++k) chunk = chunk << 1 | path[--n];
+    writer->PutBits(chunk, count);
+  }
   LzhufUpdateTree(tree, symbol);
 }
 
@@ -348,7 +369,10 @@ bool EmitItem(const uint8_t* window, size_t size, std::vector<Token>* tokens,
     item->clear();
     return false;
   }
-  if (EndConditionHolds(lastStart, writer.Position())) return true;
+  if (EndConditionHolds(lastStart, writer.Position())) {
+    writer.Finish();
+    return true;
+  }
 
   const Token* original = tokens->data() + tailIndex;
   size_t originalCount = tokens->size() - tailIndex;
@@ -372,6 +396,7 @@ bool EmitItem(const uint8_t* window, size_t size, std::vector<Token>* tokens,
     item->clear();
     return false;
   }
+  writer.Finish();
   return true;
 }
 
