@@ -34,14 +34,14 @@ report() {
   echo
   echo "Wine prefix: $WINEPREFIX"
   if [ -z "$uninstall" ]; then
-    echo "No uninstall entry was written: the installation did not complete."
+    echo "No uninstall entry was written: the installation did not complete in this run."
     return
   fi
   # The uninstall command is the destination folder followed by uninstall.exe.
   destination=${uninstall#\"}
   destination=${destination%\"}
   destination=${destination%uninstall.exe}
-  destination=$(winepath -u "$destination" 2>/dev/null | tr -d '\r')
+  destination=$(readlink -f "$(winepath -u "$destination" 2>/dev/null | tr -d '\r')")
   group=$(find "$WINEPREFIX/drive_c" -type d -name Marrowby -path '*Start Menu*' 2>/dev/null |
     head -n 1)
   echo "Installed files:  ${destination%/}/ ($(find "$destination" -type f | wc -l) files)"
@@ -57,10 +57,16 @@ report() {
   fi
 }
 
+# The prefix belongs to `make run`: an uninstall entry found afterwards was written by this run.
+forget_earlier_run() {
+  wine reg delete "$uninstall_key" /f >/dev/null 2>&1 </dev/null || true
+}
+
 if [ "${PAGIX_RUN_HEADLESS:-0}" != 1 ] && [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   echo "Starting PagixSetup.exe on display $DISPLAY"
   # Your window manager places the windows (a headless run may have switched that off).
   wine reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f >/dev/null 2>&1 || true
+  forget_earlier_run
   wine "$setup" || true
   report
   echo
@@ -96,6 +102,7 @@ export DISPLAY=":$(tr -d '\n' <"$state/display")"
 # one to answer (2 s for every window that closes).
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null || true
 
+forget_earlier_run
 status=0
 wine "$driver" --setup="$setup" --screenshot="$screenshot" </dev/null | tr -d '\r' |
   tee "$state/drive.log" | sed 's/^/  driver: /' || status=$?
