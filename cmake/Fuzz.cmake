@@ -6,13 +6,19 @@ find_program(PAGIX_CLANGXX NAMES clang++ clang++-14)
 set(PAGIX_FUZZ_DIR "${CMAKE_BINARY_DIR}/fuzz")
 set(PAGIX_FUZZ_SHORT_RUNS 20000 CACHE STRING "Executions of each fuzz target's run under ctest")
 
-# pagix_fuzz_target(NAME SOURCES...): sources are relative to the repository root.
+# pagix_fuzz_target(NAME [SHORT_RUNS n] SOURCES...): sources are relative to the repository root;
+# SHORT_RUNS overrides the executions of the ctest run for a target whose inputs are costly.
 function(pagix_fuzz_target name)
   if(PAGIX_WIN32 OR NOT PAGIX_CLANGXX)
     return()
   endif()
+  cmake_parse_arguments(ARG "" "SHORT_RUNS" "" ${ARGN})
+  set(runs ${PAGIX_FUZZ_SHORT_RUNS})
+  if(ARG_SHORT_RUNS)
+    set(runs ${ARG_SHORT_RUNS})
+  endif()
   set(sources)
-  foreach(source ${ARGN})
+  foreach(source ${ARG_UNPARSED_ARGUMENTS})
     list(APPEND sources "${PAGIX_ROOT}/${source}")
   endforeach()
   set(output "${PAGIX_FUZZ_DIR}/${name}")
@@ -32,6 +38,6 @@ function(pagix_fuzz_target name)
   # New inputs go to a scratch folder; the kept corpus is only read.
   add_test(NAME ${name}_short_run
            COMMAND "${CMAKE_COMMAND}" -E env UBSAN_OPTIONS=halt_on_error=1
-                   sh -c "mkdir -p '${work}' && '${output}' -runs=${PAGIX_FUZZ_SHORT_RUNS} -seed=1 -print_final_stats=1 '${work}' '${corpus}'")
+                   sh -c "mkdir -p '${work}' && '${output}' -runs=${runs} -seed=1 -print_final_stats=1 '${work}' '${corpus}'")
   set_tests_properties(${name}_short_run PROPERTIES TIMEOUT 300 LABELS fuzz)
 endfunction()
