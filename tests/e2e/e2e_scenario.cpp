@@ -1,12 +1,22 @@
 #include "tests/e2e/e2e_scenario.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 
 #include "tests/e2e/screenshot.h"
 #include "tests/support/wine_test_support.h"
 
 namespace pagix_e2e {
+namespace {
+
+std::string Lower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return text;
+}
+
+}  // namespace
 
 const std::vector<int> kOkCancel = {IDOK, IDCANCEL};
 const std::vector<int> kYesNo = {IDYES, IDNO};
@@ -152,6 +162,17 @@ void ExpectInstalled(const std::string& destination, const std::vector<std::stri
   EXPECT_TRUE(WaitUntil([&] { return FolderEntries(GroupFolder()) == links; }))
       << "group folder " << GroupFolder() << " holds "
       << testing::PrintToString(FolderEntries(GroupFolder()));
+  EXPECT_FALSE(pagix_test::DirectoryExists(CommonProgramsFolder() + "\\" + kGroupName))
+      << "the group was made for all users";
+  // Each item points at its file in the destination (the link keeps the target's path).
+  const std::vector<std::pair<std::string, std::string>> targets = {
+      {"Pagix.lnk", "Pagix.exe"}, {"uninstall Pagix.lnk", "uninstall.exe"}};
+  for (const auto& [link, file] : targets) {
+    std::vector<unsigned char> bytes = pagix_test::ReadWholeFile(GroupFolder() + "\\" + link);
+    std::string text = Lower(std::string(bytes.begin(), bytes.end()));
+    std::string target = Lower(Backslashed(destination) + "\\" + file);
+    EXPECT_NE(text.find(target), std::string::npos) << link << " does not point at " << target;
+  }
 }
 
 }  // namespace pagix_e2e

@@ -82,12 +82,7 @@ std::string SpecialFolder(int csidl) {
 std::string UserProgramsFolder() { return SpecialFolder(CSIDL_PROGRAMS); }
 std::string CommonProgramsFolder() { return SpecialFolder(CSIDL_COMMON_PROGRAMS); }
 
-std::string GroupFolder() {
-  const std::string user = UserProgramsFolder() + "\\" + kGroupName;
-  const std::string common = CommonProgramsFolder() + "\\" + kGroupName;
-  if (!pagix_test::DirectoryExists(user) && pagix_test::DirectoryExists(common)) return common;
-  return user;
-}
+std::string GroupFolder() { return UserProgramsFolder() + "\\" + kGroupName; }
 
 UninstallEntry ReadUninstallEntry() {
   UninstallEntry entry;

@@ -23,11 +23,10 @@ std::vector<std::string> CompareInstalledFiles(const std::string& destination,
 // The entries (files and folders) directly inside a folder, sorted.
 std::vector<std::string> FolderEntries(const std::string& folder);
 
-// The Start Menu folder in which the shell's Program Manager makes its groups (the user's or the
-// common Programs folder, whichever holds the group), and the installer's group inside it.
+// The Programs folders of the Start Menu. Wine's Program Manager server makes its groups in the
+// user's one (CSIDL_PROGRAMS), so that is where the installer's group appears.
 std::string UserProgramsFolder();
 std::string CommonProgramsFolder();
-// The group folder that exists, or the user's one when neither does.
 std::string GroupFolder();
 
 // The uninstall entry under HKEY_LOCAL_MACHINE.
