@@ -1,0 +1,143 @@
+// The installer's error report and the launch of the installed program, under Wine.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/install_sequence.h"
+#include "app/installer_state.h"
+#include "tests/support/wine_test_support.h"
+
+using pagix_test::FileExists;
+using pagix_test::MessageBoxAnswerer;
+using pagix_test::ReadWholeFile;
+using pagix_test::RemoveTree;
+
+namespace {
+
+std::string g_probe;  // the launch probe program (a Windows path)
+
+struct ReportCase {
+  int AbortBefore;
+  std::string Message;
+  std::string Detail;
+  std::string ExpectedText;
+};
+
+TEST(ReportInstallErrorTest, ShowsOneErrorBoxAndSetsAbort) {
+  const std::string longDetail(2000, 'd');
+  const ReportCase cases[] = {
+      {0, "Cannot Create File", "LANG/English.zip", "Cannot Create File : LANG/English.zip"},
+      {1, "Program Manager DDE", "execute failed", "Program Manager DDE : execute failed"},
+      {0, "Cannot Create Directory", "", "Cannot Create Directory : "},
+      // A text longer than the 1024-byte buffer is cut, never overflowed.
+      {0, "Cannot Create File", longDetail, "Cannot Create File : " + longDetail.substr(0, 1002)},
+  };
+  for (const ReportCase& c : cases) {
+    SCOPED_TRACE(c.ExpectedText.substr(0, 40));
+    g_Installer = InstallerState();
+    g_Installer.AbortRequested = c.AbortBefore;
+    MessageBoxAnswerer boxes;
+    ReportInstallError(nullptr, c.Message.c_str(), c.Detail.c_str());
+    ASSERT_EQ(boxes.Seen().size(), 1u);
+    EXPECT_EQ(boxes.Seen()[0].Caption, "Pagix 0.9d Install");
+    EXPECT_EQ(boxes.Seen()[0].Text, c.ExpectedText);
+    EXPECT_EQ(boxes.Seen()[0].Icon, "error");
+    EXPECT_EQ(boxes.Seen()[0].Buttons, std::vector<int>{IDOK});
+    EXPECT_EQ(g_Installer.AbortRequested, 1);
+  }
+}
+
+TEST(ProductConstantsTest, TitleAndDefaultDestination) {
+  EXPECT_STREQ(InstallerTitle(), "Pagix 0.9d Install");
+  EXPECT_STREQ(DefaultDestination(), "C:\\Program Files\\Marrowby\\Pagix");
+}
+
+// A destination with a space, and a program at the place where an unquoted command line would
+// look first ("C:\pgx.exe" for "C:\pgx launch\...").
+class LaunchProductTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    RemoveTree(folder_);
+    CreateDirectoryA(folder_.c_str(), nullptr);
+    ASSERT_TRUE(CopyFileA(g_probe.c_str(), (folder_ + "\\Pagix.exe").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA(g_probe.c_str(), "C:\\pgx.exe", FALSE));
+    g_Installer = InstallerState();
+  }
+  void TearDown() override {
+    RemoveTree(folder_);
+    DeleteFileA("C:\\pgx.exe");
+    DeleteFileA("C:\\launched-pgx.exe");
+  }
+  void Launch(int ask) {
+    LaunchProduct(nullptr, "C:/pgx launch/", "Pagix.exe", "Run Pagix now?", ask);
+  }
+  // Waits (bounded) for the probe's marker; false when it did not appear in time.
+  bool WaitForLaunch() {
+    for (int i = 0; i < 500 && !FileExists(marker_); ++i) Sleep(20);
+    return FileExists(marker_);
+  }
+  const std::string folder_ = "C:\\pgx launch";
+  const std::string marker_ = folder_ + "\\launched-Pagix.exe";
+};
+
+TEST_F(LaunchProductTest, YesStartsTheProgramInTheDestination) {
+  MessageBoxAnswerer boxes({IDYES});
+  Launch(1);
+  ASSERT_EQ(boxes.Seen().size(), 1u);
+  EXPECT_EQ(boxes.Seen()[0].Caption, "Pagix 0.9d Install");
+  EXPECT_EQ(boxes.Seen()[0].Text, "Run Pagix now?");
+  EXPECT_EQ(boxes.Seen()[0].Icon, "question");
+  EXPECT_EQ(boxes.Seen()[0].Buttons, (std::vector<int>{IDYES, IDNO}));
+  ASSERT_TRUE(WaitForLaunch());
+  std::vector<unsigned char> directory = ReadWholeFile(marker_);
+  EXPECT_EQ(std::string(directory.begin(), directory.end()), "C:\\pgx launch");
+  // The quoted command line never reaches the program at "C:\pgx.exe".
+  EXPECT_FALSE(FileExists("C:\\launched-pgx.exe"));
+  EXPECT_EQ(g_Installer.AbortRequested, 0);
+}
+
+TEST_F(LaunchProductTest, WithoutTheQuestionTheProgramStartsAtOnce) {
+  MessageBoxAnswerer boxes;
+  Launch(0);
+  EXPECT_TRUE(boxes.Seen().empty());
+  EXPECT_TRUE(WaitForLaunch());
+}
+
+TEST_F(LaunchProductTest, NoOrAbortStartsNothing) {
+  {
+    MessageBoxAnswerer boxes({IDNO});
+    Launch(1);
+    EXPECT_EQ(boxes.Seen().size(), 1u);
+  }
+  {
+    g_Installer.AbortRequested = 1;
+    MessageBoxAnswerer boxes;
+    Launch(1);
+    EXPECT_TRUE(boxes.Seen().empty());
+  }
+  // Anything started would have written its marker long before a later start finishes: start
+  // the probe once more directly and wait for that one to prove the others never ran.
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  std::string command = "\"C:\\pgx.exe\"";
+  ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, "C:\\",
+                             &startup, &process));
+  WaitForSingleObject(process.hProcess, 10000);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  EXPECT_TRUE(FileExists("C:\\launched-pgx.exe"));
+  EXPECT_FALSE(FileExists(marker_));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  testing::InitGoogleTest(&argc, argv);
+  for (int i = 1; i < argc; ++i) {
+    if (std::strncmp(argv[i], "--probe=", 8) == 0) g_probe = std::string("Z:") + (argv[i] + 8);
+  }
+  return RUN_ALL_TESTS();
+}

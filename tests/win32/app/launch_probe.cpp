@@ -1,0 +1,22 @@
+// Stands in for a started program: leaves "<its folder>\launched-<its file name>" holding the
+// current directory it was started in.
+#include <windows.h>
+
+int main() {
+  char self[MAX_PATH];
+  DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
+  DWORD slash = length;
+  while (slash > 0 && self[slash - 1] != '\\') --slash;
+  char marker[MAX_PATH + 16];
+  lstrcpynA(marker, self, static_cast<int>(slash) + 1);
+  lstrcatA(marker, "launched-");
+  lstrcatA(marker, self + slash);
+  char directory[MAX_PATH];
+  DWORD directoryLength = GetCurrentDirectoryA(MAX_PATH, directory);
+  HANDLE file = CreateFileA(marker, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 1;
+  DWORD written = 0;
+  WriteFile(file, directory, directoryLength, &written, nullptr);
+  CloseHandle(file);
+  return 0;
+}
