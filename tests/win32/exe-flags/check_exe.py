@@ -168,6 +168,8 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("exe")
     parser.add_argument("--allowed-imports", nargs="+", required=True)
+    parser.add_argument("--binary-only", action="store_true",
+                        help="check the image and its imports only (no manifest or version)")
     args = parser.parse_args()
 
     failures = []
@@ -193,6 +195,8 @@ def main():
     for dll in imports:
         check(dll.lower().removesuffix(".dll") in allowed, "import %s is allowed" % dll)
     check(len(imports) > 0, "import table read")
+    if args.binary_only:
+        return 1 if failures else 0
 
     resources = pe.resources()
 
