@@ -1,0 +1,409 @@
+// Pagix.exe and uninstall.exe as they run after an installation: the built product files are laid
+// out as the installer lays them out, with the uninstall entry and the Program Manager group of
+// the Wine session's own shell, and the programs run as processes of their own.
+#include <gtest/gtest.h>
+#include <ole2.h>
+#include <olectl.h>
+#include <shlobj.h>
+
+#include <string>
+#include <vector>
+
+#include "app/manifest.h"
+#include "product/uninstall/progman_execute.h"
+#include "tests/support/wine_test_support.h"
+
+namespace {
+
+using pagix_test::DescribeMessageBox;
+using pagix_test::DirectoryExists;
+using pagix_test::FileExists;
+using pagix_test::PressDialogButton;
+using pagix_test::ReadWholeFile;
+using pagix_test::ScratchFolder;
+using pagix_test::SeenBox;
+
+const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pagix";
+const char kUninstallCaption[] = "Pagix 0.9d Uninstall";
+const DWORD kWaitMs = 60000;  // upper bound of every wait; the steps take well under a second
+
+std::string g_tree;  // the build's product tree, as a Windows path
+
+std::string Windows(std::string path) {
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  return path;
+}
+
+// Polls (bounded) until found() gives a window.
+template <typename Find>
+HWND WaitForWindow(Find found, DWORD timeoutMs = kWaitMs) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    if (HWND window = found()) return window;
+    if (GetTickCount() - start > timeoutMs) return nullptr;
+    Sleep(20);
+  }
+}
+
+HWND WaitForBox(HWND other = nullptr) {
+  return WaitForWindow([other]() -> HWND {
+    HWND box = FindWindowA("#32770", kUninstallCaption);
+    return box != other && box && IsWindowVisible(box) ? box : nullptr;
+  });
+}
+
+std::string ProgramsGroupFolder() {
+  char programs[MAX_PATH] = {};
+  SHGetFolderPathA(nullptr, CSIDL_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, programs);
+  return std::string(programs) + "\\" + kProgmanGroupName;
+}
+
+// Wine's shell opens a folder window for a group it creates; closing it lets the session end.
+void CloseGroupWindow() {
+  HWND window = WaitForWindow([] { return FindWindowA(nullptr, kProgmanGroupName); }, 10000);
+  if (!window) return;
+  PostMessageA(window, WM_CLOSE, 0, 0);
+  WaitForWindow([window]() -> HWND { return IsWindow(window) ? nullptr : window; }, 10000);
+}
+
+bool UninstallKeyExists() {
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    return false;
+  RegCloseKey(key);
+  return true;
+}
+
+void WriteUninstallKey(const std::string& uninstallCommand) {
+  HKEY key;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, 0, KEY_WRITE, nullptr,
+                            &key, nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExA(key, "DisplayName", 0, REG_SZ,
+                 reinterpret_cast<const BYTE*>(kUninstallDisplayName),
+                 static_cast<DWORD>(strlen(kUninstallDisplayName) + 1));
+  RegSetValueExA(key, "UninstallString", 0, REG_SZ,
+                 reinterpret_cast<const BYTE*>(uninstallCommand.c_str()),
+                 static_cast<DWORD>(uninstallCommand.size() + 1));
+  RegCloseKey(key);
+}
+
+std::string PendingRenames() {
+  HKEY key;
+  std::string text;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager", 0,
+                    KEY_READ, &key) != ERROR_SUCCESS)
+    return text;
+  std::vector<char> value(65536);
+  DWORD size = static_cast<DWORD>(value.size());
+  if (RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, nullptr,
+                       reinterpret_cast<BYTE*>(value.data()), &size) == ERROR_SUCCESS) {
+    for (DWORD i = 0; i < size; ++i) text += value[i] ? value[i] : '\n';
+  }
+  RegCloseKey(key);
+  return text;
+}
+
+struct Process {
+  HANDLE Handle = nullptr;
+  DWORD Id = 0;
+};
+
+Process Start(const std::string& commandLine, const std::string& directory) {
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info = {};
+  std::vector<char> line(commandLine.begin(), commandLine.end());
+  line.push_back('\0');
+  Process process;
+  if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(),
+                     &startup, &info)) {
+    CloseHandle(info.hThread);
+    process.Handle = info.hProcess;
+    process.Id = info.dwProcessId;
+  }
+  return process;
+}
+
+// Waits (bounded) for the process to end; returns its exit code, or -1 when it did not end.
+long WaitForExit(HANDLE process) {
+  if (WaitForSingleObject(process, kWaitMs) != WAIT_OBJECT_0) return -1;
+  DWORD code = 0;
+  GetExitCodeProcess(process, &code);
+  CloseHandle(process);
+  return static_cast<long>(code);
+}
+
+// An installed Pagix below a scratch folder: the destination has a space in its name, like the
+// default destination.
+class InstalledPagix : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_FALSE(g_tree.empty()) << "the product tree is given with --tree=";
+    destination_ = scratch_.Join("Pagix 0.9d");
+    ASSERT_TRUE(CreateDirectoryA(destination_.c_str(), nullptr));
+    for (const char* folder : kSubFolderNames)
+      ASSERT_TRUE(CreateDirectoryA(Path(folder).c_str(), nullptr)) << folder;
+    for (const PayloadManifestRow& row : kInstallManifest) {
+      const std::string from = g_tree + "\\" + Windows(row.RelativePath);
+      ASSERT_TRUE(CopyFileA(from.c_str(), Path(row.RelativePath).c_str(), FALSE)) << from;
+    }
+  }
+  void TearDown() override {
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
+    pagix_test::RemoveTree(ProgramsGroupFolder());
+  }
+
+  std::string Path(const std::string& relative) const {
+    return destination_ + "\\" + Windows(relative);
+  }
+
+  void Register() {
+    WriteUninstallKey("\"" + Path(kUninstallerFileName) + "\"");
+    pagix_test::RemoveTree(ProgramsGroupFolder());
+    std::string command = std::string("[CreateGroup(\"") + kProgmanGroupName + "\")]";
+    for (int i = 0; i < 2; ++i) {
+      command += "[AddItem(\"" + Path(kGroupItemFiles[i]) + "\",\"" + kGroupItemTitles[i] + "\")]";
+    }
+    ASSERT_EQ(ProgmanExecute(command.c_str(), 10000), kProgmanAccepted);
+    CloseGroupWindow();
+    ASSERT_TRUE(DirectoryExists(ProgramsGroupFolder()));
+    ASSERT_TRUE(UninstallKeyExists());
+  }
+
+  // Starts uninstall.exe as Add/Remove Programs does and waits for its question, which the copy
+  // in the temporary folder asks.
+  HWND StartUninstaller() {
+    Process original = Start("\"" + Path(kUninstallerFileName) + "\"", destination_);
+    EXPECT_TRUE(original.Handle);
+    if (!original.Handle) return nullptr;
+    original_id_ = original.Id;
+    EXPECT_EQ(WaitForExit(original.Handle), 0) << "the original hands over to its copy and ends";
+    HWND box = WaitForBox();
+    EXPECT_TRUE(box) << "no question from the uninstaller";
+    if (!box) return nullptr;
+    const SeenBox seen = DescribeMessageBox(box);
+    EXPECT_EQ(seen.Text, "Remove Pagix 0.9d and all of its components?");
+    // The kind of icon cannot be told from another process's handle; that there is one can.
+    EXPECT_NE(seen.Icon, "none");
+    EXPECT_EQ(seen.Buttons, (std::vector<int>{IDYES, IDNO}));
+    DWORD copy_id = 0;
+    GetWindowThreadProcessId(box, &copy_id);
+    EXPECT_NE(copy_id, original_id_) << "the question comes from the copy";
+    copy_ = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, copy_id);
+    EXPECT_TRUE(copy_);
+    return box;
+  }
+
+  // The copy's file, which stays in the temporary folder until the next restart.
+  std::string CopyName() const { return "pagix-uninstall-" + std::to_string(original_id_) + "-"; }
+
+  void ExpectEverythingInstalled() {
+    for (const PayloadManifestRow& row : kInstallManifest)
+      EXPECT_TRUE(FileExists(Path(row.RelativePath))) << row.RelativePath;
+    EXPECT_TRUE(DirectoryExists(ProgramsGroupFolder()));
+    EXPECT_TRUE(UninstallKeyExists());
+  }
+
+  void ExpectFilesGone() {
+    for (const PayloadManifestRow& row : kInstallManifest)
+      EXPECT_FALSE(FileExists(Path(row.RelativePath))) << row.RelativePath;
+  }
+
+  ScratchFolder scratch_{"product"};
+  std::string destination_;
+  DWORD original_id_ = 0;
+  HANDLE copy_ = nullptr;
+};
+
+TEST_F(InstalledPagix, YesRemovesFilesFoldersGroupAndEntry) {
+  Register();
+  HWND box = StartUninstaller();
+  ASSERT_TRUE(box);
+  PressDialogButton(box, IDYES);
+  EXPECT_EQ(WaitForExit(copy_), 0);
+  ExpectFilesGone();
+  for (const char* folder : kSubFolderNames) EXPECT_FALSE(DirectoryExists(Path(folder))) << folder;
+  EXPECT_FALSE(DirectoryExists(destination_));
+  EXPECT_FALSE(DirectoryExists(ProgramsGroupFolder()));
+  EXPECT_FALSE(UninstallKeyExists());
+  EXPECT_NE(PendingRenames().find(CopyName()), std::string::npos)
+      << "the copy in the temporary folder is left for removal at the next restart";
+}
+
+TEST_F(InstalledPagix, AUsersOwnFileStaysWithItsFolder) {
+  Register();
+  const std::string notes = Path("SKINS/my notes.txt");
+  ASSERT_TRUE(pagix_test::WriteWholeFile(notes, {'m', 'i', 'n', 'e'}));
+  HWND box = StartUninstaller();
+  ASSERT_TRUE(box);
+  PressDialogButton(box, IDYES);
+  EXPECT_EQ(WaitForExit(copy_), 0) << "a kept folder is no failure";
+  ExpectFilesGone();
+  EXPECT_EQ(ReadWholeFile(notes), (std::vector<unsigned char>{'m', 'i', 'n', 'e'}));
+  EXPECT_TRUE(DirectoryExists(Path("SKINS")));
+  EXPECT_TRUE(DirectoryExists(destination_));
+  for (const char* folder : {"DICTIONARY", "PF1", "PGN", "LANG"})
+    EXPECT_FALSE(DirectoryExists(Path(folder))) << folder;
+  EXPECT_FALSE(UninstallKeyExists());
+}
+
+TEST_F(InstalledPagix, NoChangesNothing) {
+  Register();
+  HWND box = StartUninstaller();
+  ASSERT_TRUE(box);
+  PressDialogButton(box, IDNO);
+  EXPECT_EQ(WaitForExit(copy_), 1);
+  ExpectEverythingInstalled();
+  EXPECT_TRUE(FileExists(Path(kUninstallerFileName)));
+}
+
+TEST_F(InstalledPagix, AFileInUseIsNamedInOneMessageAndTheRestIsRemoved) {
+  Register();
+  const std::string busy = Path("Pagix.def");
+  HANDLE held = CreateFileA(busy.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  HWND box = StartUninstaller();
+  ASSERT_TRUE(box);
+  PressDialogButton(box, IDYES);
+  HWND report = WaitForBox(box);
+  ASSERT_TRUE(report) << "no report of what could not be removed";
+  const SeenBox seen = DescribeMessageBox(report);
+  EXPECT_NE(seen.Icon, "none");
+  EXPECT_EQ(seen.Buttons, std::vector<int>{IDOK});
+  EXPECT_NE(seen.Text.find(busy + " (in use)"), std::string::npos) << seen.Text;
+  EXPECT_EQ(seen.Text.find("Pagix.exe"), std::string::npos) << "only the failure is listed";
+  PressDialogButton(report, IDOK);
+  EXPECT_EQ(WaitForExit(copy_), 2);
+  CloseHandle(held);
+  EXPECT_TRUE(FileExists(busy));
+  for (const PayloadManifestRow& row : kInstallManifest) {
+    if (std::string(row.RelativePath) == "Pagix.def") continue;
+    EXPECT_FALSE(FileExists(Path(row.RelativePath))) << row.RelativePath;
+  }
+  EXPECT_FALSE(DirectoryExists(Path("SKINS")));
+  EXPECT_FALSE(DirectoryExists(ProgramsGroupFolder()));
+  EXPECT_FALSE(UninstallKeyExists());
+}
+
+TEST_F(InstalledPagix, AnEntryOfAnotherInstallationIsLeftAlone) {
+  Register();
+  // A later installation elsewhere has taken over the entry (and the group's items).
+  WriteUninstallKey("C:/Program Files/Marrowby/Elsewhere/uninstall.exe");
+  HWND box = StartUninstaller();
+  ASSERT_TRUE(box);
+  PressDialogButton(box, IDYES);
+  EXPECT_EQ(WaitForExit(copy_), 0);
+  ExpectFilesGone();
+  EXPECT_TRUE(UninstallKeyExists());
+  EXPECT_TRUE(DirectoryExists(ProgramsGroupFolder()));
+}
+
+class PagixProgram : public InstalledPagix {
+ protected:
+  HWND StartPagix() {
+    Process process = Start("\"" + Path(kProgramFileName) + "\"", destination_);
+    EXPECT_TRUE(process.Handle);
+    process_ = process.Handle;
+    // The window is shown once it is complete: found earlier, it may still be filling its list.
+    return WaitForWindow([]() -> HWND {
+      HWND window = FindWindowA("PagixMainWindow", "Pagix 0.9d");
+      return window && IsWindowVisible(window) ? window : nullptr;
+    });
+  }
+  std::vector<std::string> ListedBooks(HWND window) {
+    std::vector<std::string> lines;
+    HWND list = FindWindowExA(window, nullptr, "ListBox", nullptr);
+    EXPECT_TRUE(list);
+    const LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+      // Wine hands an ANSI LB_GETTEXT from another process back in UTF-16; ask for that outright.
+      wchar_t wide[512] = {};
+      char line[512] = {};
+      if (SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0) < 511) {
+        SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(wide));
+        WideCharToMultiByte(CP_ACP, 0, wide, -1, line, sizeof line, nullptr, nullptr);
+      }
+      lines.push_back(line);
+    }
+    return lines;
+  }
+  void CloseAndExpectExit(HWND window) {
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForExit(process_), 0);
+  }
+  HANDLE process_ = nullptr;
+};
+
+TEST_F(PagixProgram, ShowsItsFolderAndTheInstalledBooksAndClosesOnRequest) {
+  HWND window = StartPagix();
+  ASSERT_TRUE(window) << "no window titled \"Pagix 0.9d\"";
+  char folder[MAX_PATH] = {};
+  GetWindowTextA(GetDlgItem(window, 101), folder, sizeof folder);
+  EXPECT_EQ(std::string(folder), destination_ + "\\");
+  const std::vector<std::string> books = ListedBooks(window);
+  ASSERT_EQ(books.size(), 5u);
+  EXPECT_EQ(books[0], "The Lamplighter's Almanac - Edith Marrowby (1887)");
+  EXPECT_TRUE(IsWindowVisible(GetDlgItem(window, IDCANCEL)));
+  CloseAndExpectExit(window);
+}
+
+TEST_F(PagixProgram, SaysSoWhenTheBookListIsMissing) {
+  ASSERT_TRUE(DeleteFileA(Path("PGN/Pagix_books.def").c_str()));
+  HWND window = StartPagix();
+  ASSERT_TRUE(window);
+  const std::vector<std::string> books = ListedBooks(window);
+  ASSERT_EQ(books.size(), 1u);
+  EXPECT_EQ(books[0], "(No book list: " + Path("PGN/Pagix_books.def") + ")");
+  // The Close button ends it too.
+  PressDialogButton(window, IDCANCEL);
+  EXPECT_EQ(WaitForExit(process_), 0);
+}
+
+// The pictures of the product tree open with the system's own decoders.
+TEST(ProductPictures, OpenWithTheSystemsDecoders) {
+  struct Picture {
+    const char* Path;
+    int Width, Height;
+  };
+  const Picture pictures[] = {{"Pagix_dicon.gif", 32, 32},     {"Pagix_ficon.gif", 32, 32},
+                              {"SKINS/Back.jpg", 192, 128},    {"SKINS/Book.jpg", 128, 160},
+                              {"SKINS/BookMenu.bmp", 128, 24}, {"SKINS/Space.bmp", 64, 64}};
+  for (const Picture& picture : pictures) {
+    const std::vector<unsigned char> bytes = ReadWholeFile(g_tree + "\\" + Windows(picture.Path));
+    ASSERT_FALSE(bytes.empty()) << picture.Path;
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+    memcpy(GlobalLock(memory), bytes.data(), bytes.size());
+    GlobalUnlock(memory);
+    IStream* stream = nullptr;
+    ASSERT_EQ(CreateStreamOnHGlobal(memory, TRUE, &stream), S_OK);
+    IPicture* loaded = nullptr;
+    EXPECT_EQ(OleLoadPicture(stream, static_cast<LONG>(bytes.size()), FALSE, IID_IPicture,
+                             reinterpret_cast<void**>(&loaded)),
+              S_OK)
+        << picture.Path;
+    if (loaded) {
+      OLE_HANDLE handle = 0;
+      loaded->get_Handle(&handle);
+      BITMAP bitmap = {};
+      GetObjectA(reinterpret_cast<HBITMAP>(static_cast<UINT_PTR>(handle)), sizeof bitmap, &bitmap);
+      EXPECT_EQ(bitmap.bmWidth, picture.Width) << picture.Path;
+      EXPECT_EQ(bitmap.bmHeight, picture.Height) << picture.Path;
+      loaded->Release();
+    }
+    stream->Release();
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CoInitialize(nullptr);
+  testing::InitGoogleTest(&argc, argv);
+  for (int i = 1; i < argc; ++i) {
+    const std::string argument = argv[i];
+    if (argument.rfind("--tree=", 0) == 0) g_tree = "Z:" + Windows(argument.substr(7));
+  }
+  return RUN_ALL_TESTS();
+}
