@@ -242,6 +242,9 @@ HWND InstallerProcess::FindDialog(bool visibleOnly) const {
   for (HWND window : TopLevelWindows(Id())) {
     if (!IsDialogOf(window, Id()) || !GetDlgItem(window, kDestinationField)) continue;
     if (visibleOnly && !IsWindowVisible(window)) continue;
+    char caption[128] = {};
+    GetWindowTextA(window, caption, sizeof caption);
+    if (std::string(caption) != kInstallerTitle) continue;
     return window;
   }
   return nullptr;

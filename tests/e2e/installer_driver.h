@@ -87,8 +87,9 @@ class InstallerProcess {
   DWORD Id() const { return info_.dwProcessId; }
   bool Running() const;
 
-  // The main dialog: the process's "#32770" window that holds the destination field. With
-  // visibleOnly it is found only once the dialog manager has shown it, after initialisation.
+  // The main dialog: the process's "#32770" window captioned with the installer's title that
+  // holds the destination field. With visibleOnly it is found only once the dialog manager has
+  // shown it, after initialisation.
   HWND FindDialog(bool visibleOnly = true) const;
   HWND WaitForDialog(std::string* error);
   // The message box that the installer shows now: a visible "#32770" window of the process that
