@@ -95,8 +95,10 @@ std::string PendingRenames() {
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager", 0,
                     KEY_READ, &key) != ERROR_SUCCESS)
     return text;
-  std::vector<char> value(65536);
-  DWORD size = static_cast<DWORD>(value.size());
+  // The list grows with every run in the session's prefix until Wine's next restart.
+  DWORD size = 0;
+  RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, nullptr, nullptr, &size);
+  std::vector<char> value(size + 2);
   if (RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, nullptr,
                        reinterpret_cast<BYTE*>(value.data()), &size) == ERROR_SUCCESS) {
     for (DWORD i = 0; i < size; ++i) text += value[i] ? value[i] : '\n';
@@ -110,15 +112,22 @@ struct Process {
   DWORD Id = 0;
 };
 
-Process Start(const std::string& commandLine, const std::string& directory) {
+// Starts a program; environment, when given, is a block of "NAME=value\0" strings.
+Process Start(const std::string& commandLine, const std::string& directory,
+              const std::string* environment = nullptr) {
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info = {};
   std::vector<char> line(commandLine.begin(), commandLine.end());
   line.push_back('\0');
+  std::vector<char> block;
+  if (environment) {
+    block.assign(environment->begin(), environment->end());
+    block.push_back('\0');
+  }
   Process process;
-  if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(),
-                     &startup, &info)) {
+  if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0,
+                     environment ? block.data() : nullptr, directory.c_str(), &startup, &info)) {
     CloseHandle(info.hThread);
     process.Handle = info.hProcess;
     process.Id = info.dwProcessId;
@@ -298,6 +307,44 @@ TEST_F(InstalledPagix, AnEntryOfAnotherInstallationIsLeftAlone) {
   ExpectFilesGone();
   EXPECT_TRUE(UninstallKeyExists());
   EXPECT_TRUE(DirectoryExists(ProgramsGroupFolder()));
+}
+
+// This environment with the temporary folder pointing nowhere, so no copy can be made there.
+std::string EnvironmentWithoutTemporaryFolder(const std::string& missing) {
+  std::string block;
+  char* strings = GetEnvironmentStringsA();
+  for (const char* entry = strings; *entry; entry += strlen(entry) + 1) {
+    const std::string text = entry;
+    if (_strnicmp(entry, "TMP=", 4) && _strnicmp(entry, "TEMP=", 5)) block += text + '\0';
+  }
+  FreeEnvironmentStringsA(strings);
+  return block + "TMP=" + missing + '\0' + "TEMP=" + missing + '\0';
+}
+
+TEST_F(InstalledPagix, WithoutATemporaryCopyItRemovesInPlaceAndLeavesItselfForTheRestart) {
+  Register();
+  const std::string environment =
+      EnvironmentWithoutTemporaryFolder(scratch_.Join("no such folder"));
+  Process original = Start("\"" + Path(kUninstallerFileName) + "\"", scratch_.Path(), &environment);
+  ASSERT_TRUE(original.Handle);
+  HWND box = WaitForBox();
+  ASSERT_TRUE(box);
+  DWORD asking = 0;
+  GetWindowThreadProcessId(box, &asking);
+  EXPECT_EQ(asking, original.Id) << "the original asks itself";
+  PressDialogButton(box, IDYES);
+  EXPECT_EQ(WaitForExit(original.Handle), 0);
+  for (const PayloadManifestRow& row : kInstallManifest) {
+    if (std::string(row.RelativePath) == kUninstallerFileName) continue;
+    EXPECT_FALSE(FileExists(Path(row.RelativePath))) << row.RelativePath;
+  }
+  for (const char* folder : kSubFolderNames) EXPECT_FALSE(DirectoryExists(Path(folder))) << folder;
+  EXPECT_FALSE(DirectoryExists(ProgramsGroupFolder()));
+  EXPECT_FALSE(UninstallKeyExists());
+  // Its own file, and then its folder, go at the next restart.
+  const std::string pending = PendingRenames();
+  EXPECT_NE(pending.find(Path(kUninstallerFileName)), std::string::npos) << pending;
+  EXPECT_NE(pending.find(destination_ + "\n"), std::string::npos) << pending;
 }
 
 class PagixProgram : public InstalledPagix {
