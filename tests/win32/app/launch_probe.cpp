@@ -13,10 +13,14 @@ int main() {
   lstrcatA(marker, self + slash);
   char directory[MAX_PATH];
   DWORD directoryLength = GetCurrentDirectoryA(MAX_PATH, directory);
-  HANDLE file = CreateFileA(marker, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  // Written under another name and then renamed, so the marker appears complete or not at all.
+  char partial[MAX_PATH + 24];
+  lstrcpyA(partial, marker);
+  lstrcatA(partial, ".partial");
+  HANDLE file = CreateFileA(partial, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return 1;
   DWORD written = 0;
   WriteFile(file, directory, directoryLength, &written, nullptr);
   CloseHandle(file);
-  return 0;
+  return MoveFileExA(partial, marker, MOVEFILE_REPLACE_EXISTING) ? 0 : 1;
 }
