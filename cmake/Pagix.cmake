@@ -23,19 +23,25 @@ endif()
 
 set(PAGIX_SANITIZE_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
 
-# pagix_core_library(NAME SOURCES...)
+# pagix_core_library(NAME SOURCES... [DEPENDS core libraries...])
 # A platform-free library, built in both presets. On the host a second variant NAME_san is built
-# with ASan and UBSan for the unit tests; tools and benchmarks link the plain one.
+# with ASan and UBSan for the unit tests; tools and benchmarks link the plain one. DEPENDS names
+# other such libraries; each variant links the matching variant of each.
 function(pagix_core_library name)
-  add_library(${name} STATIC ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
+  set(sources ${ARG_UNPARSED_ARGUMENTS})
+  add_library(${name} STATIC ${sources})
   target_include_directories(${name} PUBLIC "${PAGIX_ROOT}")
+  target_link_libraries(${name} PUBLIC ${ARG_DEPENDS})
   if(PAGIX_WIN32)
     target_compile_options(${name} PRIVATE -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables)
   else()
-    add_library(${name}_san STATIC ${ARGN})
+    add_library(${name}_san STATIC ${sources})
     target_include_directories(${name}_san PUBLIC "${PAGIX_ROOT}")
     target_compile_options(${name}_san PUBLIC ${PAGIX_SANITIZE_FLAGS})
     target_link_options(${name}_san PUBLIC ${PAGIX_SANITIZE_FLAGS})
+    list(TRANSFORM ARG_DEPENDS APPEND _san)
+    target_link_libraries(${name}_san PUBLIC ${ARG_DEPENDS})
   endif()
 endfunction()
 
