@@ -1,0 +1,86 @@
+// The whole life of an installation: the real installer installs Pagix, Pagix runs, and the
+// command of the Add/Remove Programs entry removes it again without a trace.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/e2e/e2e_scenario.h"
+#include "tests/support/wine_test_support.h"
+
+namespace pagix_e2e {
+namespace {
+
+const char kUninstallCaption[] = "Pagix 0.9d Uninstall";
+const char kRemoveQuestion[] = "Remove Pagix 0.9d and all of its components?";
+const std::string kDestination = "C:\\pgx-roundtrip\\Pagix";
+
+class RoundTripTest : public testing::Test {
+ protected:
+  void SetUp() override { RemoveInstallation(kDestination, "C:\\pgx-roundtrip"); }
+  void TearDown() override { RemoveInstallation(kDestination, "C:\\pgx-roundtrip"); }
+};
+
+// Runs a command line as the shell runs an uninstall command, without waiting for it.
+bool RunCommand(std::string command) {
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, "C:\\", &startup,
+                      &process)) {
+    return false;
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return true;
+}
+
+TEST_F(RoundTripTest, InstallRunAndUninstallLeaveNothing) {
+  InstallerProcess installer;
+  HWND dialog = StartInstaller(installer);
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_TRUE(SetFieldText(dialog, kDestination));
+  Press(dialog, IDOK);
+  HWND ask = ExpectBox(installer, dialog, {"Create Destination", "question", kOkCancel});
+  ASSERT_NE(ask, nullptr);
+  AnswerBox(installer, ask, IDOK);
+  HWND launch = ExpectBox(installer, dialog, {"Run Pagix now?", "question", kYesNo});
+  ASSERT_NE(launch, nullptr);
+  AnswerBox(installer, launch, IDYES);
+  ExpectEndsWithZero(installer);
+  EXPECT_TRUE(CloseGroupWindowWhenShown());
+  ExpectInstalled(kDestination);
+
+  // Pagix itself runs from the new folder.
+  HWND pagix = nullptr;
+  EXPECT_TRUE(WaitUntil([&] { return (pagix = FindTopLevel(kProductWindowTitle)) != nullptr; }));
+  EXPECT_EQ(CloseWindowsCaptioned(kProductWindowTitle, true), 1);
+
+  // The Add/Remove Programs entry's command, as the shell would run it.
+  UninstallEntry entry = ReadUninstallEntry();
+  ASSERT_TRUE(entry.Exists);
+  ASSERT_TRUE(RunCommand(entry.UninstallString)) << entry.UninstallString;
+  HWND question = nullptr;
+  ASSERT_TRUE(WaitUntil([&] {
+    question = FindWindowA("#32770", kUninstallCaption);
+    return question && IsWindowVisible(question);
+  })) << "the uninstaller asked nothing";
+  BoxView view = ViewMessageBox(question);
+  EXPECT_EQ(view.Text, kRemoveQuestion);
+  pagix_test::PressDialogButton(question, IDYES);
+
+  EXPECT_TRUE(WaitUntil([] { return !pagix_test::DirectoryExists(kDestination); }))
+      << "left behind: " << testing::PrintToString(FolderEntries(kDestination));
+  EXPECT_TRUE(WaitUntil([] { return !ReadUninstallEntry().Exists; }));
+  EXPECT_TRUE(WaitUntil([] { return !pagix_test::DirectoryExists(GroupFolder()); }));
+  // The uninstaller ends by itself, with no box left open.
+  EXPECT_TRUE(WaitUntil([] { return FindWindowA("#32770", kUninstallCaption) == nullptr; }));
+}
+
+}  // namespace
+}  // namespace pagix_e2e
+
+int main(int argc, char** argv) {
+  testing::InitGoogleTest(&argc, argv);
+  pagix_e2e::ParseSettings(argc, argv);
+  return RUN_ALL_TESTS();
+}
