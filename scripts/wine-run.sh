@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
-# Runs one Windows program under Wine in the build's private session (see wine-session.sh).
-# Used by ctest as the cross-compiling emulator. The session folder is PAGIX_WINE_STATE, or
-# build/win32/wine beside this script's project.
+# Runs one Windows program under Wine in the build's private session (see wine-session.sh),
+# which must be running. Used by ctest as the cross-compiling emulator. The session folder is
+# PAGIX_WINE_STATE, or build/win32/wine beside this script's project.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 state=${PAGIX_WINE_STATE:-$here/../build/win32/wine}
 if [ ! -s "$state/display-name" ]; then
-  "$here/wine-session.sh" start "$state"
+  # Starting a session here would leave it running: sessions are started and stopped by their
+  # owner (the ctest fixture, or by hand).
+  echo "wine-run: no Wine session in $state; start one with: scripts/wine-session.sh start $state" >&2
+  exit 2
 fi
 export WINEPREFIX="$state/prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
 export DISPLAY
