@@ -332,9 +332,3 @@ TEST(DialogLayoutTest, ControlsStandWhereTemplate106PutsThem) {
 
 }  // namespace
 }  // namespace pagix_e2e
-
-int main(int argc, char** argv) {
-  testing::InitGoogleTest(&argc, argv);
-  pagix_e2e::ParseSettings(argc, argv);
-  return RUN_ALL_TESTS();
-}

@@ -37,6 +37,8 @@ void ParseSettings(int argc, char** argv) {
     value("--setup=", &settings.Setup);
     value("--product=", &settings.ProductDir);
     value("--screenshots=", &settings.Screenshots);
+    value("--planted-dll=", &settings.PlantedDll);
+    value("--plant-probe=", &settings.PlantProbe);
   }
   if (!settings.Screenshots.empty()) CreateDirectoryA(settings.Screenshots.c_str(), nullptr);
 }

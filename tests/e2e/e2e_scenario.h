@@ -12,12 +12,15 @@
 
 namespace pagix_e2e {
 
-// Set from the command line: --setup=, --product=, --screenshots= (Unix or Windows paths).
+// Set from the command line: --setup=, --product=, --screenshots=, --planted-dll=,
+// --plant-probe= (Unix or Windows paths).
 struct E2eSettings {
   std::string Setup;        // PagixSetup.exe
   std::string ProductDir;   // the build's copies of the installed files
   std::string Screenshots;  // folder for the PNG files; empty: none
   std::string Desktop;      // "station\desktop" for the installer, empty: the caller's own
+  std::string PlantedDll;   // --planted-dll=: a DLL that marks its loading (hardening scenarios)
+  std::string PlantProbe;   // --plant-probe=: a program that loads comdlg32.dll by name
 };
 E2eSettings& Settings();
 // Reads the arguments above; gtest's own have been removed already.

@@ -291,9 +291,3 @@ TEST_F(InstallerE2eTest, LongestDestinationThatFitsInstallsEveryFile) {
 
 }  // namespace
 }  // namespace pagix_e2e
-
-int main(int argc, char** argv) {
-  testing::InitGoogleTest(&argc, argv);
-  pagix_e2e::ParseSettings(argc, argv);
-  return RUN_ALL_TESTS();
-}

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -11,10 +10,6 @@
 #include "tests/support/wine_test_support.h"
 
 namespace pagix_e2e {
-
-// The planted DLL and the probe program (--planted-dll=, --plant-probe=).
-std::string g_planted_dll;
-std::string g_plant_probe;
 
 namespace {
 
@@ -176,10 +171,10 @@ TEST(PlantedDllTest, DllBesideTheInstallerIsNotLoaded) {
   const std::string marker = folder.Join("planted-dll-was-loaded");
   ASSERT_TRUE(CopyFileA(ToWinePath(Settings().Setup).c_str(), folder.Join("PagixSetup.exe").c_str(),
                         FALSE));
-  ASSERT_TRUE(
-      CopyFileA(ToWinePath(g_planted_dll).c_str(), folder.Join("comdlg32.dll").c_str(), FALSE));
-  ASSERT_TRUE(
-      CopyFileA(ToWinePath(g_plant_probe).c_str(), folder.Join("plant_probe.exe").c_str(), FALSE));
+  ASSERT_TRUE(CopyFileA(ToWinePath(Settings().PlantedDll).c_str(),
+                        folder.Join("comdlg32.dll").c_str(), FALSE));
+  ASSERT_TRUE(CopyFileA(ToWinePath(Settings().PlantProbe).c_str(),
+                        folder.Join("plant_probe.exe").c_str(), FALSE));
   // Wine prefers its own built-in DLLs; for these two programs it is told to load a DLL found
   // beside the program first, as Windows does.
   PreferDllsBesideProgram prefer({"PagixSetup.exe", "plant_probe.exe"});
@@ -216,17 +211,3 @@ TEST(PlantedDllTest, DllBesideTheInstallerIsNotLoaded) {
 
 }  // namespace
 }  // namespace pagix_e2e
-
-int main(int argc, char** argv) {
-  testing::InitGoogleTest(&argc, argv);
-  pagix_e2e::ParseSettings(argc, argv);
-  for (int i = 1; i < argc; ++i) {
-    if (std::strncmp(argv[i], "--planted-dll=", 14) == 0) {
-      pagix_e2e::g_planted_dll = pagix_e2e::ToWinePath(argv[i] + 14);
-    }
-    if (std::strncmp(argv[i], "--plant-probe=", 14) == 0) {
-      pagix_e2e::g_plant_probe = pagix_e2e::ToWinePath(argv[i] + 14);
-    }
-  }
-  return RUN_ALL_TESTS();
-}
