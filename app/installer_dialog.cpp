@@ -17,9 +17,6 @@ const char kNoticeLine[] = "Pagix is made by Marrowby";
 const char kDestinationTooLong[] = "Destination path is too long";
 const char kChooserPattern[] = "\\*.*";
 
-// Working storage of Install and Browse.
-char g_FieldText[kPathBufferSize];
-
 void EnableInstallControls(HWND dialog, BOOL enable) {
   EnableWindow(GetDlgItem(dialog, IDOK), enable);
   EnableWindow(GetDlgItem(dialog, kBrowseButtonId), enable);
@@ -41,12 +38,15 @@ void InitializeDialog(HWND dialog) {
 }
 
 void OnInstall(HWND dialog) {
-  GetDlgItemTextA(dialog, kDestinationFieldId, g_FieldText, sizeof g_FieldText);
+  // The destination lives here for the whole run of the sequence, which re-enters the dialog
+  // procedure only for Quit and DDE messages.
+  char fieldText[kPathBufferSize];
+  GetDlgItemTextA(dialog, kDestinationFieldId, fieldText, sizeof fieldText);
   char typed[kPathBufferSize];
-  CopyText(typed, sizeof typed, g_FieldText);
+  CopyText(typed, sizeof typed, fieldText);
   // Every installed path is the destination plus a relative name; refuse a destination that
   // leaves no room for them before anything is created or asked.
-  if (!NormalizePath(g_FieldText, g_FieldText, 0) || !DestinationLeavesRoom(g_FieldText)) {
+  if (!NormalizePath(fieldText, fieldText, 0) || !DestinationLeavesRoom(fieldText)) {
     ReportInstallError(dialog, kDestinationTooLong, typed);
     return;
   }
@@ -55,7 +55,7 @@ void OnInstall(HWND dialog) {
   g_Installer.Installing = 1;
   g_Installer.ProgressTotal = 0;
   AdvanceProgress(0);
-  RunInstallSequence(dialog, g_FieldText);
+  RunInstallSequence(dialog, fieldText);
   g_Installer.Installing = 0;
   if (g_Installer.AbortRequested) {
     EnableInstallControls(dialog, TRUE);
@@ -75,18 +75,19 @@ void OnQuit(HWND dialog) {
 }
 
 void OnBrowse(HWND dialog) {
-  GetDlgItemTextA(dialog, kDestinationFieldId, g_FieldText, sizeof g_FieldText);
+  char fieldText[kPathBufferSize];
+  GetDlgItemTextA(dialog, kDestinationFieldId, fieldText, sizeof fieldText);
   char typed[kPathBufferSize];
-  CopyText(typed, sizeof typed, g_FieldText);
-  size_t length = strlen(g_FieldText);
-  if (!CopyText(g_FieldText + length, sizeof g_FieldText - length, kChooserPattern)) {
+  CopyText(typed, sizeof typed, fieldText);
+  size_t length = strlen(fieldText);
+  if (!CopyText(fieldText + length, sizeof fieldText - length, kChooserPattern)) {
     // No room for the chooser's pattern: the field names no folder the installer could use.
     ReportInstallError(dialog, kDestinationTooLong, typed);
     return;
   }
-  if (ChooseDirectory(dialog, g_FieldText)) {
-    SplitPath(g_FieldText, g_FieldText, nullptr);
-    SetDlgItemTextA(dialog, kDestinationFieldId, g_FieldText);
+  if (ChooseDirectory(dialog, fieldText)) {
+    SplitPath(fieldText, fieldText, nullptr);
+    SetDlgItemTextA(dialog, kDestinationFieldId, fieldText);
   }
 }
 
