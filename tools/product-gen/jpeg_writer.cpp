@@ -76,6 +76,33 @@ struct Block {
   int Coefficients[64];
 };
 
+// Walks the entropy-coded symbols of the blocks in scan order: for each, the table (0:
+// luminance, 1: chrominance), whether it is a DC symbol, the symbol, and the value with its
+// category whose magnitude bits follow the symbol (category 0: none).
+template <typename Visit>
+void ForEachSymbol(const std::vector<Block>& blocks, Visit visit) {
+  int previous_dc[3] = {0, 0, 0};
+  for (const Block& block : blocks) {
+    const int t = block.Component == 0 ? 0 : 1;
+    const int diff = block.Coefficients[0] - previous_dc[block.Component];
+    previous_dc[block.Component] = block.Coefficients[0];
+    visit(t, true, Category(diff), diff, Category(diff));
+    int run = 0;
+    for (int k = 1; k < 64; ++k) {
+      const int value = block.Coefficients[k];
+      if (value == 0) {
+        ++run;
+        continue;
+      }
+      for (; run > 15; run -= 16) visit(t, false, 0xF0, 0, 0);  // sixteen zeros
+      const int category = Category(value);
+      visit(t, false, (run << 4) | category, value, category);
+      run = 0;
+    }
+    if (run > 0) visit(t, false, 0x00, 0, 0);  // end of block
+  }
+}
+
 // Our quantisation steps grow with the frequency u + v; the chroma ones grow faster because the
 // eye notices less of its detail.
 void MakeQuantTable(int quality, int growth, int base, uint8_t table[64]) {
@@ -258,28 +285,9 @@ Bytes WriteBaselineJpeg(const RgbImage& image, int quality) {
   // First pass: count the symbols of each table (0: luminance, 1: chrominance).
   long dc_counts[2][256] = {};
   long ac_counts[2][256] = {};
-  int previous_dc[3] = {0, 0, 0};
-  for (const Block& block : blocks) {
-    const int t = block.Component == 0 ? 0 : 1;
-    const int diff = block.Coefficients[0] - previous_dc[block.Component];
-    previous_dc[block.Component] = block.Coefficients[0];
-    ++dc_counts[t][Category(diff)];
-    int run = 0;
-    for (int k = 1; k < 64; ++k) {
-      const int value = block.Coefficients[k];
-      if (value == 0) {
-        ++run;
-        continue;
-      }
-      while (run > 15) {
-        ++ac_counts[t][0xF0];
-        run -= 16;
-      }
-      ++ac_counts[t][(run << 4) | Category(value)];
-      run = 0;
-    }
-    if (run > 0) ++ac_counts[t][0x00];
-  }
+  ForEachSymbol(blocks, [&](int t, bool dc, int symbol, int, int) {
+    ++(dc ? dc_counts : ac_counts)[t][symbol];
+  });
   uint8_t dc_bits[2][17], dc_values[2][256], ac_bits[2][17], ac_values[2][256];
   int dc_count[2], ac_count[2];
   HuffmanCode dc_code[2], ac_code[2];
@@ -335,33 +343,11 @@ Bytes WriteBaselineJpeg(const RgbImage& image, int quality) {
   PutU8(&out, 0);   // successive approximation
 
   BitWriter writer(&out);
-  previous_dc[0] = previous_dc[1] = previous_dc[2] = 0;
-  for (const Block& block : blocks) {
-    const int t = block.Component == 0 ? 0 : 1;
-    const int diff = block.Coefficients[0] - previous_dc[block.Component];
-    previous_dc[block.Component] = block.Coefficients[0];
-    const int dc_category = Category(diff);
-    writer.Put(dc_code[t].Code[dc_category], dc_code[t].Length[dc_category]);
-    writer.Put(MagnitudeBits(diff, dc_category), dc_category);
-    int run = 0;
-    for (int k = 1; k < 64; ++k) {
-      const int value = block.Coefficients[k];
-      if (value == 0) {
-        ++run;
-        continue;
-      }
-      while (run > 15) {
-        writer.Put(ac_code[t].Code[0xF0], ac_code[t].Length[0xF0]);
-        run -= 16;
-      }
-      const int category = Category(value);
-      const int symbol = (run << 4) | category;
-      writer.Put(ac_code[t].Code[symbol], ac_code[t].Length[symbol]);
-      writer.Put(MagnitudeBits(value, category), category);
-      run = 0;
-    }
-    if (run > 0) writer.Put(ac_code[t].Code[0x00], ac_code[t].Length[0x00]);
-  }
+  ForEachSymbol(blocks, [&](int t, bool dc, int symbol, int value, int category) {
+    const HuffmanCode& code = (dc ? dc_code : ac_code)[t];
+    writer.Put(code.Code[symbol], code.Length[symbol]);
+    writer.Put(MagnitudeBits(value, category), category);
+  });
   writer.Finish();
   PutMarker(&out, 0xD9);  // end of image
   return out;
