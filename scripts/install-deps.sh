@@ -9,8 +9,8 @@ dpkg --print-foreign-architectures | grep -qx i386 || need_i386=1
 packages=(
   cmake ninja-build make g++ clang libclang-rt-dev clang-format
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  g++-mingw-w64-i686-posix g++-mingw-w64-i686-win32 binutils-mingw-w64-i686
-  wine wine32:i386 xvfb x11-utils x11-apps imagemagick xdotool
+  g++-mingw-w64-i686-posix binutils-mingw-w64-i686
+  wine wine32:i386 xvfb x11-utils imagemagick
   python3 gzip
 )
 

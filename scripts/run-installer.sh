@@ -15,6 +15,7 @@ setup=$build/PagixSetup.exe
 driver=$build/tests/e2e/pagix_drive_install.exe
 state=$build/run-wine
 screenshot=$state/PagixSetup-dialog.png
+capture=$state/PagixSetup-dialog.ppm
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Pagix'
 
 [ -f "$setup" ] || { echo "run-installer: $setup is missing (make win32 builds it)" >&2; exit 1; }
@@ -104,10 +105,11 @@ wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 
 
 forget_earlier_run
 status=0
-wine "$driver" --setup="$setup" --screenshot="$screenshot" </dev/null | tr -d '\r' |
+wine "$driver" --setup="$setup" --screenshot="$capture" </dev/null | tr -d '\r' |
   tee "$state/drive.log" | sed 's/^/  driver: /' || status=$?
 report
-if grep -q '^SCREENSHOT=' "$state/drive.log"; then
+if grep -q '^SCREENSHOT=' "$state/drive.log" && convert "$capture" "$screenshot"; then
+  rm -f "$capture"
   echo "Screenshot:       $screenshot"
 fi
 if [ "$status" != 0 ] || grep -q '^ERROR=' "$state/drive.log"; then

@@ -1,7 +1,7 @@
 // Drives one default installation of PagixSetup.exe without a person: Install, "Create
 // Destination" OK, "Run Pagix now?" No. Used by `make run` when no display is at hand. Prints
 // what it did and where the results are as NAME=VALUE lines on standard output.
-//   pagix_drive_install --setup=PagixSetup.exe [--screenshot=dialog.png]
+//   pagix_drive_install --setup=PagixSetup.exe [--screenshot=dialog.ppm]
 #include <cstdio>
 #include <cstring>
 #include <string>

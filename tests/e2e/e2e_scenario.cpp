@@ -116,7 +116,7 @@ void Screenshot(HWND window, const std::string& name) {
   // A window station of its own has no screen to capture.
   if (Settings().Screenshots.empty() || !Settings().Desktop.empty() || !window) return;
   std::string error;
-  EXPECT_TRUE(SaveWindowScreenshot(window, Settings().Screenshots + "\\" + name + ".png", &error))
+  EXPECT_TRUE(SaveWindowScreenshot(window, Settings().Screenshots + "\\" + name + ".ppm", &error))
       << name << ": " << error;
 }
 

@@ -17,7 +17,7 @@ namespace pagix_e2e {
 struct E2eSettings {
   std::string Setup;        // PagixSetup.exe
   std::string ProductDir;   // the build's copies of the installed files
-  std::string Screenshots;  // folder for the PNG files; empty: none
+  std::string Screenshots;  // folder for the PPM files; empty: none
   std::string Desktop;      // "station\desktop" for the installer, empty: the caller's own
   std::string PlantedDll;   // --planted-dll=: a DLL that marks its loading (hardening scenarios)
   std::string PlantProbe;   // --plant-probe=: a program that loads comdlg32.dll by name
@@ -55,7 +55,7 @@ void ExpectIdleAgain(InstallerProcess& installer, HWND dialog);
 // Waits for the installer to end and checks exit code 0.
 void ExpectEndsWithZero(InstallerProcess& installer);
 
-// Writes a screenshot NAME.png of the window when screenshots are wanted.
+// Writes a screenshot NAME.ppm of the window when screenshots are wanted.
 void Screenshot(HWND window, const std::string& name);
 
 // A fresh folder in the Windows tree of the prefix (C:\NAME), removed again on destruction.

@@ -1,4 +1,4 @@
-// Screenshots of windows as PNG files, for the record of what the installer showed.
+// Screenshots of windows as PPM files, for the record of what the installer showed.
 #pragma once
 
 #include <windows.h>
@@ -16,14 +16,6 @@ struct RgbImage {
   std::vector<std::uint8_t> Pixels;  // Width * Height * 3 bytes
 };
 
-// The PNG file for an image: one IDAT of stored (uncompressed) deflate blocks, which every
-// viewer reads.
-std::vector<std::uint8_t> EncodePng(const RgbImage& image);
-
-// CRC-32 (the polynomial of PNG and zip) and Adler-32 (zlib) of a byte range.
-std::uint32_t Crc32(const std::uint8_t* bytes, size_t size, std::uint32_t crc = 0);
-std::uint32_t Adler32(const std::uint8_t* bytes, size_t size);
-
 // What the screen shows inside a rectangle (screen coordinates), or inside the window's outer
 // rectangle, now, cut to the screen's edges; empty on failure.
 RgbImage CaptureScreen(const RECT& area);
@@ -35,7 +27,7 @@ RgbImage CaptureSettled(HWND window, DWORD timeoutMs, bool* settled);
 
 // Captures the window once its picture has settled (two consecutive captures alike, which
 // covers a paint that is still under way in the window's process), within a bounded time, and
-// writes it as a PNG file. Returns false with a reason when nothing could be captured or
+// writes it as a binary PPM file. Returns false with a reason when nothing could be captured or
 // written.
 bool SaveWindowScreenshot(HWND window, const std::string& path, std::string* error);
 

@@ -16,7 +16,6 @@
 #include "payload/lzhuf_decoder.h"
 #include "payload/memory_byte_source.h"
 #include "tools/payload-rc/payload_stage.h"
-#include "tools/product-gen/product_files.h"
 
 namespace fs = std::filesystem;
 
@@ -48,9 +47,6 @@ TEST(EmbeddedPayload, EveryItemRestoresItsFileAndIsInTheChecksumRecord) {
   ASSERT_NE(mkdtemp(pattern), nullptr);
   const fs::path base = pattern;
   std::string error;
-  ASSERT_TRUE(
-      WriteProductFiles(PAGIX_SOURCE_ROOT "/product/content", (base / "drawn").string(), &error))
-      << error;
   // The programs are built by the win32 build; stand-ins of program-like size take their place.
   fs::create_directories(base / "programs");
   for (const char* name : {kProgramFileName, kUninstallerFileName}) {
@@ -62,8 +58,7 @@ TEST(EmbeddedPayload, EveryItemRestoresItsFileAndIsInTheChecksumRecord) {
     }
   }
   PayloadStageOptions options;
-  options.SourceRoots = {(base / "programs").string(), (base / "drawn").string(),
-                         PAGIX_SOURCE_ROOT "/product/files"};
+  options.SourceRoots = {(base / "programs").string(), PAGIX_SOURCE_ROOT "/product/files"};
   options.Packer = LZHUF_PACK_TOOL;
   options.ChecksumTool = PAYLOAD_CRC_TOOL;
   options.ItemDir = (base / "items").string();
