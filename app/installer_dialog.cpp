@@ -28,7 +28,7 @@ void InitializeDialog(HWND dialog) {
   SetDlgItemTextA(dialog, kNoticeLineId, kNoticeLine);
   SetDlgItemTextA(dialog, kDestinationFieldId, DefaultDestination());
   g_Installer.ProgmanServer = nullptr;
-  g_Installer.ProgmanState = 0;
+  g_Installer.ProgmanState = kProgmanIdle;
   g_Installer.DialogWindow = dialog;
   LayoutProgress();
   ProgmanConnect(dialog);

@@ -3,6 +3,16 @@
 
 #include <windows.h>
 
+#include <dde.h>  // the DDE message numbers; it needs windows.h first
+
+// The state of the DDE conversation with Program Manager: the number of the DDE message whose
+// answer is outstanding, or 0.
+enum ProgmanConversationState : WORD {
+  kProgmanIdle = 0,
+  kProgmanInitiating = WM_DDE_INITIATE,     // the initiate broadcast is under way
+  kProgmanExecutePending = WM_DDE_EXECUTE,  // the command block is posted, its answer awaited
+};
+
 struct InstallerState {
   HINSTANCE Instance;
   HWND DialogWindow;
@@ -12,7 +22,7 @@ struct InstallerState {
   int Installing;
   // DDE conversation with Program Manager.
   HWND ProgmanServer;
-  WORD ProgmanState;
+  ProgmanConversationState ProgmanState;
   // Progress indicator geometry and position.
   int ProgressTotal;
   int ProgressSpan;

@@ -11,7 +11,13 @@ const char kProgmanName[] = "PROGMAN";
 
 // The window handle with all bits set: the window manager delivers a message sent to it to
 // every top-level window, like one sent to HWND_BROADCAST.
+// Deliberately this handle rather than HWND_BROADCAST; both reach the same windows.
 HWND const kEveryTopLevelWindow = reinterpret_cast<HWND>(-1);
+
+// How long one top-level window may take to process the initiate before it is passed over. A
+// server answers at once; a window whose thread has stopped pumping messages would otherwise
+// hold the dialog back for good.
+const UINT kInitiateTimeoutMs = 2000;
 
 void ReportExecuteFailed(HWND owner) {
   ReportInstallError(owner, "Program Manager DDE", "execute failed");
@@ -20,17 +26,21 @@ void ReportExecuteFailed(HWND owner) {
 }  // namespace
 
 void ProgmanConnect(HWND dialog) {
-  g_Installer.ProgmanState = WM_DDE_INITIATE;
+  g_Installer.ProgmanState = kProgmanInitiating;
   // Application and topic are both "PROGMAN"; the second call only raises the reference count.
   ATOM application = GlobalAddAtomA(kProgmanName);
   ATOM topic = GlobalAddAtomA(kProgmanName);
   // Servers send (never post) their answers, so every answer reaches ProgmanOnAck inside this
-  // call while the state says "initiating".
-  SendMessageA(kEveryTopLevelWindow, WM_DDE_INITIATE, reinterpret_cast<WPARAM>(dialog),
-               MAKELPARAM(application, topic));
+  // call while the state says "initiating": sent messages are still dispatched while the call
+  // waits for each window. A window that does not process the initiate in time, or whose thread
+  // is already known to hang, is passed over and the broadcast goes on with the next one.
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutA(kEveryTopLevelWindow, WM_DDE_INITIATE, reinterpret_cast<WPARAM>(dialog),
+                      MAKELPARAM(application, topic), SMTO_NORMAL | SMTO_ABORTIFHUNG,
+                      kInitiateTimeoutMs, &ignored);
   GlobalDeleteAtom(application);
   GlobalDeleteAtom(topic);
-  g_Installer.ProgmanState = 0;
+  g_Installer.ProgmanState = kProgmanIdle;
   if (!g_Installer.ProgmanServer) {
     ReportInstallError(dialog, "Cannot establish DDE link", "Program Manager.");
   }
@@ -39,7 +49,7 @@ void ProgmanConnect(HWND dialog) {
 void ProgmanCreateGroup(HWND owner, const char* group, const char* destination,
                         const char* const* files, const char* const* titles, int count) {
   if (g_Installer.AbortRequested) return;
-  if (!g_Installer.ProgmanServer || g_Installer.ProgmanState != 0) {
+  if (!g_Installer.ProgmanServer || g_Installer.ProgmanState != kProgmanIdle) {
     ReportExecuteFailed(owner);
     return;
   }
@@ -61,7 +71,7 @@ void ProgmanCreateGroup(HWND owner, const char* group, const char* destination,
   if (PostMessageA(g_Installer.ProgmanServer, WM_DDE_EXECUTE, reinterpret_cast<WPARAM>(owner),
                    reinterpret_cast<LPARAM>(block))) {
     // The block now belongs to the conversation; the acknowledgement releases it.
-    g_Installer.ProgmanState = WM_DDE_EXECUTE;
+    g_Installer.ProgmanState = kProgmanExecutePending;
     return;
   }
   GlobalFree(block);
@@ -79,7 +89,7 @@ void ProgmanDisconnect(HWND dialog) {
 
 void ProgmanOnAck(HWND dialog, HWND sender, LPARAM lParam) {
   switch (g_Installer.ProgmanState) {
-    case WM_DDE_INITIATE:
+    case kProgmanInitiating:
       // The first server to answer holds the conversation; every further one is dismissed.
       if (!g_Installer.ProgmanServer) {
         g_Installer.ProgmanServer = sender;
@@ -90,13 +100,20 @@ void ProgmanOnAck(HWND dialog, HWND sender, LPARAM lParam) {
       GlobalDeleteAtom(LOWORD(lParam));
       GlobalDeleteAtom(HIWORD(lParam));
       break;
-    case WM_DDE_EXECUTE:
-      // Any answer completes the request; its status is not examined.
-      GlobalFree(reinterpret_cast<HGLOBAL>(lParam));
-      g_Installer.ProgmanState = 0;
+    case kProgmanExecutePending: {
+      // Any answer completes the request; its status is not examined. A posted acknowledgement
+      // packs the status with the handle of the command block it answers: the server is done
+      // with the block, so it is released here, and then the packed pair itself.
+      UINT_PTR status = 0;
+      UINT_PTR commands = 0;
+      UnpackDDElParam(WM_DDE_ACK, lParam, &status, &commands);
+      GlobalFree(reinterpret_cast<HGLOBAL>(commands));
+      FreeDDElParam(WM_DDE_ACK, lParam);
+      g_Installer.ProgmanState = kProgmanIdle;
       SetFocus(dialog);
       break;
-    default:
+    }
+    case kProgmanIdle:
       // Nothing is outstanding: the answer is ignored.
       break;
   }

@@ -8,6 +8,9 @@ namespace {
 const char kClientClass[] = "PagixProgmanClient";
 const char kProgman[] = "PROGMAN";
 const DWORD kTerminateWaitMs = 2000;  // for the server's answer to our terminate
+// How long one top-level window may take to process the initiate before it is passed over, so
+// that a window whose thread has stopped pumping messages cannot hold the uninstaller back.
+const UINT kInitiateTimeoutMs = 2000;
 
 // The one conversation of this thread; the client window's procedure fills it in.
 struct Conversation {
@@ -95,9 +98,14 @@ void Connect() {
   c.Outstanding = WM_DDE_INITIATE;
   const ATOM application = GlobalAddAtomA(kProgman);
   const ATOM topic = GlobalAddAtomA(kProgman);
-  // Sent to every top-level window; servers answer with a sent WM_DDE_ACK inside this call.
-  SendMessageA(reinterpret_cast<HWND>(static_cast<LONG_PTR>(-1)), WM_DDE_INITIATE,
-               reinterpret_cast<WPARAM>(c.Client), MAKELPARAM(application, topic));
+  // Sent to every top-level window (deliberately through the all-bits-set handle, which reaches
+  // the same windows as HWND_BROADCAST); servers answer with a sent WM_DDE_ACK inside this call.
+  // A window that does not process the initiate in time, or whose thread is known to hang, is
+  // passed over.
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutA(reinterpret_cast<HWND>(static_cast<LONG_PTR>(-1)), WM_DDE_INITIATE,
+                      reinterpret_cast<WPARAM>(c.Client), MAKELPARAM(application, topic),
+                      SMTO_NORMAL | SMTO_ABORTIFHUNG, kInitiateTimeoutMs, &ignored);
   GlobalDeleteAtom(application);
   GlobalDeleteAtom(topic);
   c.Outstanding = 0;

@@ -13,13 +13,20 @@ namespace {
 
 LRESULT CALLBACK ClientProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_DDE_ACK:
-      if (g_Installer.ProgmanState == WM_DDE_EXECUTE) {
+    case WM_DDE_ACK: {
+      const bool execute = g_Installer.ProgmanState == kProgmanExecutePending;
+      HGLOBAL block = nullptr;
+      if (execute) {
         ++g_Client.ExecuteAcks;
         UnpackDDElParam(WM_DDE_ACK, lParam, &g_Client.LastAckStatus, &g_Client.LastAckHandle);
+        block = reinterpret_cast<HGLOBAL>(g_Client.LastAckHandle);
+        g_Client.LastAckBlockSize = GlobalSize(block);
       }
       ProgmanOnAck(window, reinterpret_cast<HWND>(wParam), lParam);
+      // Asked at once, before any later allocation could take the handle over.
+      if (execute) g_Client.LastAckBlockFreed = GlobalSize(block) == 0;
       return 0;
+    }
     case WM_DDE_TERMINATE:
       ProgmanOnTerminate(window, reinterpret_cast<HWND>(wParam));
       return 0;

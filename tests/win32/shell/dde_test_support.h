@@ -9,14 +9,17 @@
 namespace shell_test {
 
 // A visible top-level window whose procedure hands WM_DDE_ACK and WM_DDE_TERMINATE to the
-// client's handlers. Before ProgmanOnAck frees an execute acknowledgement, its lParam is
-// unpacked into LastAckStatus and LastAckHandle.
+// client's handlers. Before ProgmanOnAck handles an execute acknowledgement, its lParam is
+// unpacked into LastAckStatus and LastAckHandle and the size of that block is taken; right after,
+// whether the block is gone.
 HWND CreateClientWindow(const char* title);
 
 struct ClientLog {
   int ExecuteAcks = 0;
   UINT_PTR LastAckStatus = 0;
   UINT_PTR LastAckHandle = 0;
+  SIZE_T LastAckBlockSize = 0;
+  bool LastAckBlockFreed = false;
 };
 extern ClientLog g_Client;
 
