@@ -130,6 +130,23 @@ RootFolder::~RootFolder() {
   pagix_test::RemoveTree(path_);
 }
 
+void InstallIntoNewFolder(const std::string& destination, int launchAnswer) {
+  InstallerProcess installer;
+  HWND dialog = StartInstaller(installer);
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_TRUE(SetFieldText(dialog, destination));
+  Press(dialog, IDOK);
+  HWND ask = ExpectBox(installer, dialog, {"Create Destination", "question", kOkCancel});
+  ASSERT_NE(ask, nullptr);
+  AnswerBox(installer, ask, IDOK);
+  HWND launch = ExpectBox(installer, dialog, {"Run Pagix now?", "question", kYesNo});
+  ASSERT_NE(launch, nullptr);
+  AnswerBox(installer, launch, launchAnswer);
+  ExpectEndsWithZero(installer);
+  EXPECT_TRUE(CloseGroupWindowWhenShown());
+  ExpectInstalled(destination);
+}
+
 std::string ExpectedUninstallString(const std::string& destination) {
   std::string normalized = destination;
   std::replace(normalized.begin(), normalized.end(), '\\', '/');

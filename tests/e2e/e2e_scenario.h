@@ -77,6 +77,12 @@ class RootFolder {
 // beyond what was there before (listed in extraEntries), the uninstall entry and the group.
 void ExpectInstalled(const std::string& destination,
                      const std::vector<std::string>& extraEntries = {});
+// A whole installation as a user makes it into a folder that does not exist yet: the field set
+// to destination, Install, "Create Destination" confirmed, "Run Pagix now?" answered with
+// launchAnswer; the installer ends with 0, the shell's group window is closed and everything is
+// in place (ExpectInstalled). Call it through ASSERT_NO_FATAL_FAILURE.
+void InstallIntoNewFolder(const std::string& destination, int launchAnswer);
+
 // The uninstall command for a destination text as the user typed it.
 std::string ExpectedUninstallString(const std::string& destination);
 

@@ -53,20 +53,7 @@ TEST_F(HungWindowTest, InstallAndUninstallStillReachProgramManager) {
       << "the window answers";
 
   // The dialog appears (its initialisation has broadcast the initiate) and the group is made.
-  InstallerProcess installer;
-  HWND dialog = StartInstaller(installer);
-  ASSERT_NE(dialog, nullptr);
-  ASSERT_TRUE(SetFieldText(dialog, kDestination));
-  Press(dialog, IDOK);
-  HWND ask = ExpectBox(installer, dialog, {"Create Destination", "question", kOkCancel});
-  ASSERT_NE(ask, nullptr);
-  AnswerBox(installer, ask, IDOK);
-  HWND launch = ExpectBox(installer, dialog, {"Run Pagix now?", "question", kYesNo});
-  ASSERT_NE(launch, nullptr);
-  AnswerBox(installer, launch, IDNO);
-  ExpectEndsWithZero(installer);
-  EXPECT_TRUE(CloseGroupWindowWhenShown());
-  ExpectInstalled(kDestination);
+  ASSERT_NO_FATAL_FAILURE(InstallIntoNewFolder(kDestination, IDNO));
 
   // The uninstaller, started as the user starts it, asks and then removes the group as well.
   InstallerProcess uninstaller;

@@ -35,20 +35,7 @@ bool RunCommand(std::string command) {
 }
 
 TEST_F(RoundTripTest, InstallRunAndUninstallLeaveNothing) {
-  InstallerProcess installer;
-  HWND dialog = StartInstaller(installer);
-  ASSERT_NE(dialog, nullptr);
-  ASSERT_TRUE(SetFieldText(dialog, kDestination));
-  Press(dialog, IDOK);
-  HWND ask = ExpectBox(installer, dialog, {"Create Destination", "question", kOkCancel});
-  ASSERT_NE(ask, nullptr);
-  AnswerBox(installer, ask, IDOK);
-  HWND launch = ExpectBox(installer, dialog, {"Run Pagix now?", "question", kYesNo});
-  ASSERT_NE(launch, nullptr);
-  AnswerBox(installer, launch, IDYES);
-  ExpectEndsWithZero(installer);
-  EXPECT_TRUE(CloseGroupWindowWhenShown());
-  ExpectInstalled(kDestination);
+  ASSERT_NO_FATAL_FAILURE(InstallIntoNewFolder(kDestination, IDYES));
 
   // Pagix itself runs from the new folder.
   HWND pagix = nullptr;
