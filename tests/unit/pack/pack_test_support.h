@@ -1,6 +1,7 @@
 // Test support for the packer: decoding through the installer's decoder, and an exhaustive check
-// of whether any parse of a small input gives an item that decodes to it, built with a writer of
-// its own (codes from a shadow of the decoder's tree, offset codes from the decoder's tables).
+// of whether any parse of a small input gives an item that decodes to it, written with the
+// packer's bit writer (codes from a shadow of the decoder's tree, offset codes from the decoder's
+// tables).
 #pragma once
 
 #include <stddef.h>
@@ -11,6 +12,7 @@
 
 #include "payload/lzhuf_decoder.h"
 #include "payload/memory_byte_source.h"
+#include "tools/lzhuf-pack/bit_writer.h"
 
 using Bytes = std::vector<uint8_t>;
 
@@ -36,10 +38,8 @@ struct Step {
 inline Bytes WriteParse(const Bytes& data, const std::vector<Step>& steps) {
   std::unique_ptr<LzhufDecoder> tree(new LzhufDecoder);
   LzhufDecoderInit(tree.get(), nullptr, nullptr);
-  std::vector<int> bits;
-  auto put = [&bits](uint32_t value, int count) {
-    for (int i = count - 1; i >= 0; --i) bits.push_back(static_cast<int>((value >> i) & 1));
-  };
+  Bytes item;
+  lzhuf_pack::BitWriter writer(&item);
   size_t pos = 0;
   for (const Step& step : steps) {
     int symbol = step.Length == 1 ? data[pos] : step.Length + 253;
@@ -47,22 +47,20 @@ inline Bytes WriteParse(const Bytes& data, const std::vector<Step>& steps) {
     for (int p = tree->Parent[kLzhufTreeSize + symbol]; p != kLzhufRoot; p = tree->Parent[p]) {
       path.push_back(p & 1);
     }
-    bits.insert(bits.end(), path.rbegin(), path.rend());
+    for (auto bit = path.rbegin(); bit != path.rend(); ++bit)
+      writer.PutBits(static_cast<uint32_t>(*bit), 1);
     LzhufUpdateTree(tree.get(), symbol);
     if (step.Length > 1) {
       int offset = step.Distance - 1;
       int first = 0;
       while (LzhufHighCode[first] != offset >> 6) ++first;
       int length = LzhufCodeLength[first];
-      put(static_cast<uint32_t>(first >> (8 - length)), length);
-      put(static_cast<uint32_t>(offset & 63), 6);
+      writer.PutBits(static_cast<uint32_t>(first >> (8 - length)), length);
+      writer.PutBits(static_cast<uint32_t>(offset & 63), 6);
     }
     pos += static_cast<size_t>(step.Length);
   }
-  Bytes item((bits.size() + 7) / 8, 0);
-  for (size_t i = 0; i < bits.size(); ++i) {
-    if (bits[i]) item[i / 8] = static_cast<uint8_t>(item[i / 8] | (0x80 >> (i % 8)));
-  }
+  writer.Finish();
   return item;
 }
 
