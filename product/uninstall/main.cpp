@@ -16,6 +16,7 @@
 #include "product/uninstall/command_line.h"
 #include "product/uninstall/progman_execute.h"
 #include "product/uninstall/removal.h"
+#include "shell/uninstall_entry.h"
 
 namespace {
 
@@ -23,7 +24,6 @@ enum { kExitRemoved = 0, kExitDeclined = 1, kExitIncomplete = 2, kExitBadArgumen
 
 const DWORD kOriginalExitWaitMs = 15000;  // how long the copy waits for the original to end
 const DWORD kProgmanWaitMs = 10000;       // for Program Manager's acknowledgement
-const char kUninstallKeyFormat[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\%s";
 
 struct Win32Removal {
   const char* SelfPath;  // this program's file
@@ -107,7 +107,7 @@ int RegistrationIsOurs(const char* keyPath, const char* folder) {
 
 void RemoveRegistration(const char* folder, RemovalReport* report) {
   char keyPath[MAX_PATH];
-  FormatText(keyPath, sizeof keyPath, kUninstallKeyFormat, kUninstallKeyName);
+  FormatUninstallKeyPath(keyPath, sizeof keyPath, kUninstallKeyName);
   if (!RegistrationIsOurs(keyPath, folder)) return;
 
   char command[64];
