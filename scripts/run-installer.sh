@@ -80,28 +80,13 @@ fi
 echo "No display at hand: a private Xvfb display, and a default installation driven by"
 echo "$(basename "$driver")"
 
-xvfb_pid=
-stop() {
-  wineserver -k >/dev/null 2>&1 || true
-  wineserver -w >/dev/null 2>&1 || true
-  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
-}
-trap stop EXIT
-
-rm -f "$state/display"
-# -displayfd picks a free display number and writes it once the server is ready.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$state/display" >"$state/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do
-  [ -s "$state/display" ] && break
-  kill -0 "$xvfb_pid" 2>/dev/null || { echo "run-installer: Xvfb did not start" >&2; exit 1; }
-  sleep 0.1
-done
-[ -s "$state/display" ] || { echo "run-installer: Xvfb gave no display" >&2; exit 1; }
-export DISPLAY=":$(tr -d '\n' <"$state/display")"
-# No window manager runs on Xvfb: Wine places and draws the windows itself instead of waiting for
-# one to answer (2 s for every window that closes).
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null || true
+# The same private session as the tests use (Xvfb, server, desktop), kept in this run's folder
+# and stopped when the script ends.
+session=$root/scripts/wine-session.sh
+trap '"$session" stop "$state"' EXIT
+"$session" start "$state"
+DISPLAY=$(cat "$state/display-name")
+export DISPLAY
 
 forget_earlier_run
 status=0
