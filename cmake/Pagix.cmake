@@ -10,6 +10,10 @@ else()
   set(PAGIX_WIN32 OFF)
 endif()
 
+# The scripts of the build and the tests run with Debian's Python, which has python3-pefile; an
+# interpreter found earlier on PATH (pyenv's, a virtual environment's) may lack it.
+find_program(PAGIX_SYSTEM_PYTHON3 python3 PATHS /usr/bin NO_DEFAULT_PATH REQUIRED)
+
 # Warnings are errors everywhere.
 add_compile_options(-Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wsign-conversion -Werror)
 

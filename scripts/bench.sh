@@ -35,7 +35,7 @@ echo "bench: measuring (a minute or two)..." >&2
 "$bench" --benchmark_format=json --benchmark_repetitions=3 \
   --benchmark_report_aggregates_only=true "${files[@]}" >"$json"
 
-python3 - "$json" "$exe" "$root/scripts/pe_resources.py" "${files[@]}" <<'EOF'
+/usr/bin/python3 - "$json" "$exe" "$root/scripts/pe_resources.py" "${files[@]}" <<'EOF'
 import json
 import os
 import subprocess
