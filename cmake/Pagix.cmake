@@ -23,7 +23,15 @@ if(PAGIX_WIN32)
   add_compile_definitions(__USE_MINGW_ANSI_STDIO=0 WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0501)
   add_compile_options(-ffunction-sections -fdata-sections)
   add_link_options(-static -Wl,--gc-sections -Wl,--dynamicbase -Wl,--nxcompat)
+  # Reproducible programs: no link time in the PE header, and no folder of this checkout or its
+  # build in any output (assertion texts and the like name files relative to the source tree).
+  add_link_options(-Wl,--no-insert-timestamp)
+  # The build folder lies inside the checkout; of several matching maps the last one applies.
+  string(REGEX REPLACE "/$" "" root "${PAGIX_ROOT}")
+  add_compile_options("-ffile-prefix-map=${root}/=" "-ffile-prefix-map=${CMAKE_BINARY_DIR}/=build/")
 endif()
+
+include(Release)
 
 set(PAGIX_SANITIZE_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
 

@@ -1,0 +1,57 @@
+# The shipped programs (PagixSetup.exe, Pagix.exe, uninstall.exe): signing and the PE checksum,
+# done as the last step of each program's own link, so that everything made from the program
+# afterwards (the payload items, the checksum record, the installed copies) has the final bytes.
+# scripts/release.sh sets the cache variables from the environment on every release.
+include_guard(GLOBAL)
+
+set(PAGIX_SIGN_CERT "" CACHE FILEPATH "PEM certificate (chain) that signs the shipped programs")
+set(PAGIX_SIGN_KEY "" CACHE FILEPATH "PEM private key of PAGIX_SIGN_CERT")
+set(PAGIX_SIGN_PKCS12 "" CACHE FILEPATH "PKCS#12 file with certificate and key, instead of the two")
+set(PAGIX_SIGN_PASSWORD_FILE "" CACHE FILEPATH "File with the password of the key or PKCS#12 file")
+set(PAGIX_SIGN_TIME "" CACHE STRING "Signing time in seconds since 1970 (SOURCE_DATE_EPOCH)")
+
+if(PAGIX_WIN32)
+  set(PAGIX_FINISH_ARGS)
+  if(PAGIX_SIGN_PKCS12)
+    list(APPEND PAGIX_FINISH_ARGS --pkcs12 "${PAGIX_SIGN_PKCS12}")
+  elseif(PAGIX_SIGN_CERT OR PAGIX_SIGN_KEY)
+    if(NOT (PAGIX_SIGN_CERT AND PAGIX_SIGN_KEY))
+      message(FATAL_ERROR "PAGIX_SIGN_CERT and PAGIX_SIGN_KEY are needed together")
+    endif()
+    list(APPEND PAGIX_FINISH_ARGS --certs "${PAGIX_SIGN_CERT}" --key "${PAGIX_SIGN_KEY}")
+  endif()
+  if(PAGIX_FINISH_ARGS AND PAGIX_SIGN_PASSWORD_FILE)
+    list(APPEND PAGIX_FINISH_ARGS --password-file "${PAGIX_SIGN_PASSWORD_FILE}")
+  endif()
+  if(PAGIX_FINISH_ARGS AND NOT PAGIX_SIGN_TIME STREQUAL "")
+    list(APPEND PAGIX_FINISH_ARGS --time "${PAGIX_SIGN_TIME}")
+  endif()
+endif()
+
+# pagix_shipped_program(TARGET): signs the program when a certificate is configured and writes
+# its PE checksum, right after it is linked (win32 only).
+function(pagix_shipped_program target)
+  if(NOT PAGIX_WIN32)
+    return()
+  endif()
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND "${PAGIX_SYSTEM_PYTHON3}" "${PAGIX_ROOT}/scripts/finish_pe.py" ${PAGIX_FINISH_ARGS}
+            "$<TARGET_FILE:${target}>"
+    VERBATIM)
+endfunction()
+
+# pagix_build_tools_target(NAME): a target NAME that builds every program of the current
+# folder's child folders; `make release` builds only these on the host.
+function(pagix_build_tools_target name)
+  add_custom_target(${name})
+  get_property(children DIRECTORY PROPERTY SUBDIRECTORIES)
+  foreach(child ${children})
+    get_property(targets DIRECTORY "${child}" PROPERTY BUILDSYSTEM_TARGETS)
+    foreach(t ${targets})
+      get_target_property(type ${t} TYPE)
+      if(type STREQUAL "EXECUTABLE")
+        add_dependencies(${name} ${t})
+      endif()
+    endforeach()
+  endforeach()
+endfunction()
