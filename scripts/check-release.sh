@@ -1,0 +1,109 @@
+#!/usr/bin/env bash
+# Proves that a release can be rebuilt bit for bit and that its signatures hold:
+#   check-release.sh WORK_DIR
+# Copies this source tree (the files git knows, as they are now) to two fresh folders of
+# different path lengths below WORK_DIR and runs `make release`'s script in each, both signed with
+# a throw-away certificate authority and the same signing time. Then every output must be equal
+# byte for byte, osslsigncode must accept the signed programs against that authority and refuse
+# a changed byte, and the PE headers must carry no link time and a correct checksum. Finally the
+# second tree builds again without a certificate, which must give an unsigned release.
+# WORK_DIR/a stays for the end-to-end test that installs the signed release under Wine.
+set -euo pipefail
+export LC_ALL=C
+root=$(cd "$(dirname "$0")/.." && pwd)
+work=${1:?usage: check-release.sh WORK_DIR}
+rm -rf "$work"
+mkdir -p "$work/keys"
+work=$(cd "$work" && pwd)
+keys=$work/keys
+
+fail() {
+  echo "check-release: $*" >&2
+  exit 1
+}
+
+# A throw-away certificate authority and a code-signing certificate issued by it.
+openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Pagix Throw-away CA" \
+  -addext "basicConstraints=critical,CA:TRUE" -addext "keyUsage=critical,keyCertSign" \
+  -keyout "$keys/ca.key" -out "$keys/ca.pem" 2>/dev/null
+openssl req -newkey rsa:2048 -nodes -subj "/CN=Pagix Throw-away Signer" \
+  -keyout "$keys/signer.key" -out "$keys/signer.csr" 2>/dev/null
+printf '%s\n' "basicConstraints=CA:FALSE" "keyUsage=critical,digitalSignature" \
+  "extendedKeyUsage=codeSigning" >"$keys/signer.ext"
+openssl x509 -req -in "$keys/signer.csr" -CA "$keys/ca.pem" -CAkey "$keys/ca.key" \
+  -set_serial 2 -days 2 -extfile "$keys/signer.ext" -out "$keys/signer.pem" 2>/dev/null
+# The signing time must lie within the certificate's validity, which starts now.
+epoch=$(date +%s)
+
+copy_tree() {
+  mkdir -p "$1"
+  (cd "$root" && git ls-files -z --cached --others --exclude-standard |
+    tar --null -T - --ignore-failed-read -cf - 2>/dev/null) | tar -xf - -C "$1"
+}
+
+release() {  # release TREE [signed]
+  if [ "${2:-}" = signed ]; then
+    env PAGIX_SIGN_CERT="$keys/signer.pem" PAGIX_SIGN_KEY="$keys/signer.key" \
+      PAGIX_SIGN_PKCS12= PAGIX_SIGN_PASSWORD_FILE= SOURCE_DATE_EPOCH="$epoch" \
+      bash "$1/scripts/release.sh"
+  else
+    env PAGIX_SIGN_CERT= PAGIX_SIGN_KEY= PAGIX_SIGN_PKCS12= PAGIX_SIGN_PASSWORD_FILE= \
+      bash "$1/scripts/release.sh"
+  fi
+}
+
+a=$work/a
+b=$work/second-tree
+for tree in "$a" "$b"; do
+  copy_tree "$tree"
+  release "$tree" signed >"$tree.log" 2>&1 || { cat "$tree.log"; fail "release in $tree failed"; }
+  tail -n 1 "$tree.log"
+done
+
+# The release folder, the product programs and every packed payload item.
+outputs=(build/release build/win32/product/bin build/win32/payload/items)
+for out in "${outputs[@]}"; do
+  diff -r --brief "$a/$out" "$b/$out" || fail "$out differs between the two builds"
+done
+[ "$(ls "$a/build/release")" = "$(printf '%s\n' Pagix.exe PagixSetup.exe SHA256SUMS uninstall.exe)" ] ||
+  fail "unexpected release files: $(ls "$a/build/release" | tr '\n' ' ')"
+(cd "$a/build/release" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not match"
+
+# The installer tests compare installed files with the staged tree, so its copies must verify too.
+signed_files=("$a"/build/release/*.exe "$a/build/win32/payload/tree/Pagix.exe"
+  "$a/build/win32/payload/tree/uninstall.exe")
+for exe in "${signed_files[@]}"; do
+  osslsigncode verify -CAfile "$keys/ca.pem" -in "$exe" >"$work/verify.log" 2>&1 ||
+    { cat "$work/verify.log"; fail "$exe does not verify"; }
+done
+/usr/bin/python3 - "$a"/build/release/*.exe <<'EOF' || fail "PE header check failed"
+import sys, pefile
+for path in sys.argv[1:]:
+    pe = pefile.PE(path, fast_load=True)
+    assert pe.FILE_HEADER.TimeDateStamp == 0, "%s has a link time" % path
+    assert pe.OPTIONAL_HEADER.CheckSum == pe.generate_checksum(), "%s: wrong checksum" % path
+EOF
+
+# One changed byte in the middle of the signed installer (its payload) breaks the signature.
+tampered=$work/tampered.exe
+cp "$a/build/release/PagixSetup.exe" "$tampered"
+middle=$(($(stat -c %s "$tampered") / 2))
+byte=$(od -An -tu1 -j "$middle" -N1 "$tampered" | tr -d ' ')
+printf "$(printf '\\%03o' $(((byte + 1) % 256)))" |
+  dd of="$tampered" bs=1 seek="$middle" conv=notrunc status=none
+cmp -s "$tampered" "$a/build/release/PagixSetup.exe" && fail "the byte was not changed"
+if osslsigncode verify -CAfile "$keys/ca.pem" -in "$tampered" >/dev/null 2>&1; then
+  fail "a changed byte still verifies"
+fi
+
+# Without a certificate the same tree gives an unsigned release, and says so.
+release "$b" >"$b-unsigned.log" 2>&1 || { cat "$b-unsigned.log"; fail "unsigned release failed"; }
+tail -n 1 "$b-unsigned.log" | grep -q unsigned || fail "the unsigned release did not say so"
+[ "$(ls "$b/build/release")" = "$(printf '%s\n' PagixSetup.exe SHA256SUMS)" ] ||
+  fail "unexpected unsigned release files: $(ls "$b/build/release" | tr '\n' ' ')"
+for exe in "$b/build/release/PagixSetup.exe" "$b/build/win32/product/bin/Pagix.exe"; do
+  if osslsigncode verify -CAfile "$keys/ca.pem" -in "$exe" >/dev/null 2>&1; then
+    fail "$exe of the unsigned release carries a signature"
+  fi
+done
+echo "check-release: two builds identical, signatures valid, a changed byte refused"
