@@ -41,15 +41,14 @@ copy_tree() {
     tar --null -T - --ignore-failed-read -cf - 2>/dev/null) | tar -xf - -C "$1"
 }
 
-release() {  # release TREE [signed]
-  if [ "${2:-}" = signed ]; then
-    env PAGIX_SIGN_CERT="$keys/signer.pem" PAGIX_SIGN_KEY="$keys/signer.key" \
-      PAGIX_SIGN_PKCS12= PAGIX_SIGN_PASSWORD_FILE= SOURCE_DATE_EPOCH="$epoch" \
-      bash "$1/scripts/release.sh"
-  else
-    env PAGIX_SIGN_CERT= PAGIX_SIGN_KEY= PAGIX_SIGN_PKCS12= PAGIX_SIGN_PASSWORD_FILE= \
-      bash "$1/scripts/release.sh"
-  fi
+release() {  # release TREE [signed | signatures-from RELEASE_DIR]
+  local sign=(PAGIX_SIGN_CERT= PAGIX_SIGN_KEY= PAGIX_SIGN_PKCS12= PAGIX_SIGN_PASSWORD_FILE=
+    PAGIX_SIGNATURES_FROM= SOURCE_DATE_EPOCH="$epoch")
+  case "${2:-}" in
+    signed) sign+=(PAGIX_SIGN_CERT="$keys/signer.pem" PAGIX_SIGN_KEY="$keys/signer.key") ;;
+    signatures-from) sign+=(PAGIX_SIGNATURES_FROM="$3") ;;
+  esac
+  env "${sign[@]}" bash "$1/scripts/release.sh"
 }
 
 a=$work/a
@@ -106,4 +105,17 @@ for exe in "$b/build/release/PagixSetup.exe" "$b/build/win32/product/bin/Pagix.e
     fail "$exe of the unsigned release carries a signature"
   fi
 done
-echo "check-release: two builds identical, signatures valid, a changed byte refused"
+
+# Anyone can rebuild the signed release without its key: the published signatures fit only the
+# programs rebuilt bit for bit. The unsigned installer is not such a program.
+cp "$b/build/release/PagixSetup.exe" "$work/PagixSetup.exe"
+if /usr/bin/python3 "$root/scripts/finish_pe.py" --signatures-from "$a/build/release" \
+  "$work/PagixSetup.exe" >/dev/null 2>&1; then
+  fail "a published signature was attached to a different program"
+fi
+release "$b" signatures-from "$a/build/release" >"$b-attached.log" 2>&1 ||
+  { cat "$b-attached.log"; fail "release with the published signatures failed"; }
+diff -r --brief "$a/build/release" "$b/build/release" ||
+  fail "the release rebuilt with the published signatures differs from it"
+echo "check-release: two builds identical, signatures valid, a changed byte refused," \
+  "the signed release rebuilt from its published signatures"
