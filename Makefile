@@ -30,7 +30,7 @@ test-win32: win32
 	ctest --preset win32 -LE release $(CTEST_FLAGS)
 
 # build/release: PagixSetup.exe and SHA256SUMS, signed when PAGIX_SIGN_* name a certificate.
-release: deps
+release:
 	@bash scripts/release.sh
 
 release-check: win32
