@@ -19,14 +19,14 @@ const char kChooserPattern[] = "\\*.*";
 
 void EnableInstallControls(HWND dialog, BOOL enable) {
   EnableWindow(GetDlgItem(dialog, IDOK), enable);
-  EnableWindow(GetDlgItem(dialog, kBrowseButtonId), enable);
-  EnableWindow(GetDlgItem(dialog, kDestinationFieldId), enable);
+  EnableWindow(GetDlgItem(dialog, IDC_BROWSE), enable);
+  EnableWindow(GetDlgItem(dialog, IDC_DESTINATION), enable);
 }
 
 void InitializeDialog(HWND dialog) {
   SetWindowTextA(dialog, InstallerTitle());
-  SetDlgItemTextA(dialog, kNoticeLineId, kNoticeLine);
-  SetDlgItemTextA(dialog, kDestinationFieldId, DefaultDestination());
+  SetDlgItemTextA(dialog, IDC_NOTICE, kNoticeLine);
+  SetDlgItemTextA(dialog, IDC_DESTINATION, DefaultDestination());
   g_Installer.ProgmanServer = nullptr;
   g_Installer.ProgmanState = kProgmanIdle;
   g_Installer.DialogWindow = dialog;
@@ -41,7 +41,7 @@ void OnInstall(HWND dialog) {
   // The destination lives here for the whole run of the sequence, which re-enters the dialog
   // procedure only for Quit and DDE messages.
   char fieldText[kPathBufferSize];
-  GetDlgItemTextA(dialog, kDestinationFieldId, fieldText, sizeof fieldText);
+  GetDlgItemTextA(dialog, IDC_DESTINATION, fieldText, sizeof fieldText);
   char typed[kPathBufferSize];
   CopyText(typed, sizeof typed, fieldText);
   // Every installed path is the destination plus a relative name; refuse a destination that
@@ -76,7 +76,7 @@ void OnQuit(HWND dialog) {
 
 void OnBrowse(HWND dialog) {
   char fieldText[kPathBufferSize];
-  GetDlgItemTextA(dialog, kDestinationFieldId, fieldText, sizeof fieldText);
+  GetDlgItemTextA(dialog, IDC_DESTINATION, fieldText, sizeof fieldText);
   char typed[kPathBufferSize];
   CopyText(typed, sizeof typed, fieldText);
   size_t length = strlen(fieldText);
@@ -87,7 +87,7 @@ void OnBrowse(HWND dialog) {
   }
   if (ChooseDirectory(dialog, fieldText)) {
     SplitPath(fieldText, fieldText, nullptr);
-    SetDlgItemTextA(dialog, kDestinationFieldId, fieldText);
+    SetDlgItemTextA(dialog, IDC_DESTINATION, fieldText);
   }
 }
 
@@ -106,7 +106,7 @@ INT_PTR CALLBACK InstallerDialogProc(HWND dialog, UINT message, WPARAM wParam, L
         case IDCANCEL:
           OnQuit(dialog);
           break;
-        case kBrowseButtonId:
+        case IDC_BROWSE:
           OnBrowse(dialog);
           break;
       }

@@ -1,13 +1,8 @@
-// The installer's one modal dialog (template 106).
+// The installer's one modal dialog (template IDD_INSTALLER of resources/resource.h).
 #pragma once
 
 #include <windows.h>
 
-enum {
-  kInstallerDialogId = 106,
-  kDestinationFieldId = 102,
-  kBrowseButtonId = 105,
-  kNoticeLineId = 300,
-};
+#include "resources/resource.h"
 
 INT_PTR CALLBACK InstallerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

@@ -6,7 +6,7 @@
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   g_Installer.Instance = instance;
-  DialogBoxParamA(instance, MAKEINTRESOURCEA(kInstallerDialogId), nullptr, InstallerDialogProc, 0);
+  DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_INSTALLER), nullptr, InstallerDialogProc, 0);
   return 0;
 }
 

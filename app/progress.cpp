@@ -2,13 +2,9 @@
 
 #include "app/installer_state.h"
 #include "app/progress_geometry.h"
+#include "resources/resource.h"
 
 namespace {
-
-// Controls of the main dialog that make up the indicator.
-const int kProgressFrameId = 1000;
-const int kProgressIconId = 401;
-const int kProgressBarId = 1001;
 
 // Controls are looked up afresh at every use; the dialog owns them.
 HWND ProgressControl(int id) { return GetDlgItem(g_Installer.DialogWindow, id); }
@@ -32,17 +28,17 @@ void LayoutProgress() {
 
   // The frame keeps its position and width and becomes one pixel less high. Each call shrinks it
   // by a further pixel, so the layout is made once per dialog.
-  const ProgressRect frame = ScreenRectOf(kProgressFrameId);
+  const ProgressRect frame = ScreenRectOf(IDC_PROGRESS_FRAME);
   const ProgressRect shrunk = ShrinkProgressFrame(frame);
   POINT topLeft = {shrunk.Left, shrunk.Top};
   POINT bottomRight = {shrunk.Right, shrunk.Bottom};
   ScreenToClient(dialog, &topLeft);
   ScreenToClient(dialog, &bottomRight);
   const ProgressRect client = {topLeft.x, topLeft.y, bottomRight.x, bottomRight.y};
-  MoveControl(kProgressFrameId, PlacementOfRect(client));
+  MoveControl(IDC_PROGRESS_FRAME, PlacementOfRect(client));
 
   // The dialog manager sized the icon control to the icon it shows.
-  const ProgressRect icon = ScreenRectOf(kProgressIconId);
+  const ProgressRect icon = ScreenRectOf(IDC_PROGRESS_ICON);
   g_Installer.IconWidth = icon.Right - icon.Left;
   g_Installer.IconHeight = icon.Bottom - icon.Top;
 
@@ -59,14 +55,15 @@ void AdvanceProgress(int percent) {
   g_Installer.ProgressTotal = AddProgressPercent(g_Installer.ProgressTotal, percent);
   const int offset = ComputeProgressOffset(g_Installer.ProgressSpan, g_Installer.ProgressTotal);
   const POINT origin = g_Installer.ProgressOrigin;
-  MoveControl(kProgressIconId, PlaceProgressIcon(origin.x, origin.y, offset, g_Installer.IconWidth,
-                                                 g_Installer.IconHeight));
-  MoveControl(kProgressBarId, PlaceProgressBar(origin.x, origin.y, offset, g_Installer.IconHeight));
+  MoveControl(IDC_PROGRESS_ICON, PlaceProgressIcon(origin.x, origin.y, offset,
+                                                   g_Installer.IconWidth, g_Installer.IconHeight));
+  MoveControl(IDC_PROGRESS_BAR,
+              PlaceProgressBar(origin.x, origin.y, offset, g_Installer.IconHeight));
 
   // The sequence does not return to the message loop between steps, so paint now rather than
   // wait for queued paint messages.
-  UpdateWindow(ProgressControl(kProgressFrameId));
-  UpdateWindow(ProgressControl(kProgressBarId));
+  UpdateWindow(ProgressControl(IDC_PROGRESS_FRAME));
+  UpdateWindow(ProgressControl(IDC_PROGRESS_BAR));
 
   PumpMessages(g_Installer.DialogWindow);
 }

@@ -7,6 +7,7 @@
 #include "app/text_format.h"
 #include "paths/chooser_text.h"
 #include "paths/path_text.h"
+#include "resources/resource.h"
 
 char ChosenDirectoryText[260];
 
@@ -16,7 +17,6 @@ namespace {
 int g_ChosenDirectoryCut;
 
 const char kChooserTitle[] = "Directory Selection";
-const char kChooserTemplate[] = "DIRDLG";
 // One pair "All Files" / "*.*" and the terminating empty string.
 const char kChooserFilter[] = "All Files\0*.*\0";
 const char kAllFiles[] = "*.*";
@@ -63,7 +63,7 @@ int ChooseDirectory(HWND owner, char* path) {
   description.lpstrTitle = kChooserTitle;
   description.Flags = OFN_ENABLEHOOK | OFN_ENABLETEMPLATE | OFN_NOVALIDATE;
   description.lpfnHook = DirectoryChooserHook;
-  description.lpTemplateName = kChooserTemplate;
+  description.lpTemplateName = IDD_DIRECTORY_CHOOSER;
   if (!RunOpenFileDialog(&description)) return 0;
   // A cut directory text, or one without room for its pattern, would name another folder.
   if (g_ChosenDirectoryCut) return 0;

@@ -68,7 +68,7 @@ class BrowseTest : public testing::Test {
   // Browse from the field's text; checks the chooser as it opens and returns it.
   HWND OpenChooser(const std::string& field, const std::string& expectedFolder) {
     EXPECT_TRUE(SetFieldText(dialog_, field));
-    Press(dialog_, kBrowseButton);
+    Press(dialog_, IDC_BROWSE);
     std::string error;
     HWND chooser = installer_.WaitForChooser(&error);
     if (!chooser) {
@@ -248,15 +248,19 @@ struct TemplateControl {
   int X, Y, Width, Height;
 };
 
-TEST(DialogLayoutTest, ControlsStandWhereTemplate106PutsThem) {
+TEST(DialogLayoutTest, ControlsStandWhereTheTemplatePutsThem) {
   const TemplateControl expected[] = {
-      {1001, "Static", 0, 0, 0, 0},  // the bar: placed by the progress indicator, below
-      {300, "Static", 143, 24, 186, 14}, {1003, "Static", 5, 7, 35, 8},
-      {102, "Edit", 44, 5, 244, 14},     {105, "Button", 290, 5, 40, 14},
-      {1, "Button", 44, 24, 45, 14},     {2, "Button", 93, 24, 45, 14},
-      {0xFFFF, "Static", 6, 40, 16, 8},  {0xFFFF, "Static", 309, 40, 21, 8},
-      {401, "Static", 5, 49, 0, 0},  // the icon: sized to the icon, below
-      {1000, "Static", 5, 49, 324, 20},
+      {IDC_PROGRESS_BAR, "Static", 0, 0, 0, 0},  // the bar: placed by the progress indicator, below
+      {IDC_NOTICE, "Static", 143, 24, 186, 14},
+      {IDC_DESTINATION_LABEL, "Static", 5, 7, 35, 8},
+      {IDC_DESTINATION, "Edit", 44, 5, 244, 14},
+      {IDC_BROWSE, "Button", 290, 5, 40, 14},
+      {1, "Button", 44, 24, 45, 14},
+      {2, "Button", 93, 24, 45, 14},
+      {0xFFFF, "Static", 6, 40, 16, 8},
+      {0xFFFF, "Static", 309, 40, 21, 8},
+      {IDC_PROGRESS_ICON, "Static", 5, 49, 0, 0},  // the icon: sized to the icon, below
+      {IDC_PROGRESS_FRAME, "Static", 5, 49, 324, 20},
   };
   // The dialog's own place and size come last.
   std::vector<RECT> rects;
@@ -293,13 +297,13 @@ TEST(DialogLayoutTest, ControlsStandWhereTemplate106PutsThem) {
     SCOPED_TRACE("control " + std::to_string(i + 1) + " (id " + std::to_string(t.Id) + ")");
     EXPECT_EQ(c.Id, t.Id);
     EXPECT_STRCASEEQ(c.Class.c_str(), t.Class);
-    if (t.Id == 1001 || t.Id == 401) continue;
+    if (t.Id == IDC_PROGRESS_BAR || t.Id == IDC_PROGRESS_ICON) continue;
     const RECT& r = units.Mapped(i);
     EXPECT_EQ(c.X, r.left);
     EXPECT_EQ(c.Y, r.top);
     EXPECT_EQ(c.Width, r.right);
     // The progress indicator takes one pixel off the frame's height.
-    EXPECT_EQ(c.Height, t.Id == 1000 ? r.bottom - 1 : r.bottom);
+    EXPECT_EQ(c.Height, t.Id == IDC_PROGRESS_FRAME ? r.bottom - 1 : r.bottom);
   }
   EXPECT_EQ(controls[7].Text, "0 %");
   EXPECT_EQ(controls[8].Text, "100 %");

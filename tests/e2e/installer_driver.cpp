@@ -240,7 +240,7 @@ bool InstallerProcess::Running() const {
 
 HWND InstallerProcess::FindDialog(bool visibleOnly) const {
   for (HWND window : TopLevelWindows(Id())) {
-    if (!IsDialogOf(window, Id()) || !GetDlgItem(window, kDestinationField)) continue;
+    if (!IsDialogOf(window, Id()) || !GetDlgItem(window, IDC_DESTINATION)) continue;
     if (visibleOnly && !IsWindowVisible(window)) continue;
     char caption[128] = {};
     GetWindowTextA(window, caption, sizeof caption);
@@ -267,7 +267,7 @@ HWND InstallerProcess::FindMessageBox() const {
   for (HWND window : TopLevelWindows(Id())) {
     if (!IsDialogOf(window, Id()) || !IsWindowVisible(window)) continue;
     // The main dialog and the chooser have unnamed statics (id 0xFFFF) too.
-    if (GetDlgItem(window, kDestinationField) || GetDlgItem(window, kChooserDirectoryList)) {
+    if (GetDlgItem(window, IDC_DESTINATION) || GetDlgItem(window, kChooserDirectoryList)) {
       continue;
     }
     if (GetDlgItem(window, kMessageTextId)) return window;
@@ -337,17 +337,17 @@ std::string InstallerProcess::DescribeWindows() const {
     description += Hex(window) + " " + ClassOf(window) + " \"" + caption + "\"" +
                    (IsWindowVisible(window) ? " visible" : " hidden");
     if (HWND text = GetDlgItem(window, kMessageTextId)) {
-      if (!GetDlgItem(window, kDestinationField)) description += " text \"" + TextOf(text) + "\"";
+      if (!GetDlgItem(window, IDC_DESTINATION)) description += " text \"" + TextOf(text) + "\"";
     }
   }
   return description.empty() ? "(none)" : description;
 }
 
-std::string FieldText(HWND dialog) { return TextOf(GetDlgItem(dialog, kDestinationField)); }
+std::string FieldText(HWND dialog) { return TextOf(GetDlgItem(dialog, IDC_DESTINATION)); }
 
 bool SetFieldText(HWND dialog, const std::string& text) {
   LRESULT done = 0;
-  return SendSync(GetDlgItem(dialog, kDestinationField), WM_SETTEXT, 0,
+  return SendSync(GetDlgItem(dialog, IDC_DESTINATION), WM_SETTEXT, 0,
                   reinterpret_cast<LPARAM>(text.c_str()), &done) &&
          done == TRUE;
 }
@@ -356,14 +356,14 @@ void Press(HWND dialog, int buttonId) { pagix_test::PressDialogButton(dialog, bu
 
 bool InstallControlsEnabled(HWND dialog) {
   return IsWindowEnabled(GetDlgItem(dialog, IDOK)) &&
-         IsWindowEnabled(GetDlgItem(dialog, kBrowseButton)) &&
-         IsWindowEnabled(GetDlgItem(dialog, kDestinationField));
+         IsWindowEnabled(GetDlgItem(dialog, IDC_BROWSE)) &&
+         IsWindowEnabled(GetDlgItem(dialog, IDC_DESTINATION));
 }
 
 bool InstallControlsDisabled(HWND dialog) {
   return !IsWindowEnabled(GetDlgItem(dialog, IDOK)) &&
-         !IsWindowEnabled(GetDlgItem(dialog, kBrowseButton)) &&
-         !IsWindowEnabled(GetDlgItem(dialog, kDestinationField));
+         !IsWindowEnabled(GetDlgItem(dialog, IDC_BROWSE)) &&
+         !IsWindowEnabled(GetDlgItem(dialog, IDC_DESTINATION));
 }
 
 bool Answer(InstallerProcess& installer, HWND box, int buttonId, std::string* error) {

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "resources/resource.h"
+
 namespace pagix_e2e {
 
 constexpr char kInstallerTitle[] = "Pagix 0.9d Install";
@@ -18,16 +20,6 @@ constexpr char kGroupName[] = "Marrowby";
 
 // How long any one expected event may take before a wait gives up.
 constexpr DWORD kWaitMs = 20000;
-
-// Controls of the main dialog.
-enum MainDialogControl {
-  kDestinationField = 102,
-  kBrowseButton = 105,
-  kNoticeLine = 300,
-  kProgressIcon = 401,
-  kProgressFrame = 1000,
-  kProgressBar = 1001,
-};
 
 // Controls of the folder chooser (the old-style open dialog's own ids).
 enum ChooserControl {

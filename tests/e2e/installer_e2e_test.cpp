@@ -151,7 +151,7 @@ void PressEscape(HWND dialog) {
   HWND focus = nullptr;
   if (GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &thread))
     focus = thread.hwndFocus;
-  if (!focus) focus = GetDlgItem(dialog, kDestinationField);
+  if (!focus) focus = GetDlgItem(dialog, IDC_DESTINATION);
   PostMessageA(focus, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
   PostMessageA(focus, WM_KEYUP, VK_ESCAPE, static_cast<LPARAM>(0xC0010001u));
 }

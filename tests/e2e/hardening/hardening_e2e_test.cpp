@@ -198,7 +198,7 @@ TEST(PlantedDllTest, DllBesideTheInstallerIsNotLoaded) {
   HWND dialog = StartInstaller(installer);
   Settings() = saved;
   ASSERT_NE(dialog, nullptr);
-  Press(dialog, kBrowseButton);
+  Press(dialog, IDC_BROWSE);
   std::string error;
   HWND chooser = installer.WaitForChooser(&error);
   EXPECT_FALSE(FileExists(marker)) << "the installer loaded the DLL planted beside it";

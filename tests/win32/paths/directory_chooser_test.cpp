@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "resources/resource.h"
 #include "tests/support/wine_test_support.h"
 
 namespace {
@@ -218,7 +219,7 @@ TEST_F(DirectoryChooserTest, FolderWithoutRoomForThePatternIsRefused) {
   EXPECT_EQ(input, path);
 }
 
-// The "DIRDLG" template as compiled into this program.
+// The chooser's template as compiled into this program.
 struct TemplateItem {
   int Id;
   std::string Class;
@@ -272,8 +273,8 @@ std::string ClassName(const std::string& raw) {
 }
 
 TEST(DirectoryChooserTemplateTest, MatchesTheChooserLayout) {
-  HRSRC found =
-      FindResourceExA(nullptr, RT_DIALOG, "DIRDLG", MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+  HRSRC found = FindResourceExA(nullptr, RT_DIALOG, IDD_DIRECTORY_CHOOSER,
+                                MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
   ASSERT_TRUE(found);
   const BYTE* bytes = static_cast<const BYTE*>(LockResource(LoadResource(nullptr, found)));
   ASSERT_TRUE(bytes);

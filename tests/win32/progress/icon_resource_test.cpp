@@ -1,8 +1,10 @@
-// The icon group "QRINS" as the executable carries it and as the window system loads it.
+// The installer's icon group as the executable carries it and as the window system loads it.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <vector>
+
+#include "resources/resource.h"
 
 namespace {
 
@@ -42,7 +44,7 @@ Resource FindOwnResource(LPCSTR name, LPCSTR type) {
 }
 
 TEST(InstallerIcon, GroupHoldsThreeSizesWith256Colours) {
-  const Resource group = FindOwnResource("QRINS", MAKEINTRESOURCEA(14));  // RT_GROUP_ICON
+  const Resource group = FindOwnResource(IDI_INSTALLER, MAKEINTRESOURCEA(14));  // RT_GROUP_ICON
   ASSERT_NE(group.Bytes, nullptr);
   ASSERT_GE(group.Size, sizeof(GroupIconHeader));
   const GroupIconHeader* header = reinterpret_cast<const GroupIconHeader*>(group.Bytes);
@@ -79,8 +81,8 @@ TEST(InstallerIcon, GroupHoldsThreeSizesWith256Colours) {
 TEST(InstallerIcon, LoadsAtEachSize) {
   for (int size : kSizes) {
     SCOPED_TRACE(size);
-    HICON icon = static_cast<HICON>(
-        LoadImageA(GetModuleHandleA(nullptr), "QRINS", IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+    HICON icon = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), IDI_INSTALLER, IMAGE_ICON,
+                                               size, size, LR_DEFAULTCOLOR));
     ASSERT_NE(icon, nullptr);
     ICONINFO info = {};
     ASSERT_TRUE(GetIconInfo(icon, &info));

@@ -1,4 +1,4 @@
-// The progress indicator on a dialog made from the installer's own template 106.
+// The progress indicator on a dialog made from the installer's own template.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -6,14 +6,9 @@
 
 #include "app/installer_state.h"
 #include "app/progress.h"
+#include "resources/resource.h"
 
 namespace {
-
-const int kFrameId = 1000;
-const int kIconId = 401;
-const int kBarId = 1001;
-const int kEditId = 102;
-const int kBrowseId = 105;
 
 // What reached the test's dialog procedure and the subclassed controls.
 struct Arrivals {
@@ -40,7 +35,7 @@ const char kOriginalProc[] = "PagixTestOriginalProc";
 
 LRESULT CALLBACK CountingControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   const int id = GetDlgCtrlID(window);
-  if (message == WM_KEYDOWN && id == kEditId) ++g_Arrivals.EditKeyDowns;
+  if (message == WM_KEYDOWN && id == IDC_DESTINATION) ++g_Arrivals.EditKeyDowns;
   if (message == WM_PAINT) g_Arrivals.Paints.push_back(id);
   WNDPROC original = reinterpret_cast<WNDPROC>(GetPropA(window, kOriginalProc));
   return CallWindowProcA(original, window, message, wParam, lParam);
@@ -76,8 +71,8 @@ class ProgressIndicator : public ::testing::Test {
   void SetUp() override {
     g_Installer = InstallerState();
     g_Arrivals = Arrivals();
-    dialog_ = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(106), nullptr,
-                                 TestDialogProc, 0);
+    dialog_ = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_INSTALLER),
+                                 nullptr, TestDialogProc, 0);
     ASSERT_NE(dialog_, nullptr);
     ShowWindow(dialog_, SW_SHOW);
     SetForegroundWindow(dialog_);
@@ -101,9 +96,9 @@ class ProgressIndicator : public ::testing::Test {
 
   void ExpectIndicatorAt(int total) const {
     SCOPED_TRACE(total);
-    const RECT frame = ControlRect(kFrameId);
-    const RECT icon = ControlRect(kIconId);
-    const RECT bar = ControlRect(kBarId);
+    const RECT frame = ControlRect(IDC_PROGRESS_FRAME);
+    const RECT icon = ControlRect(IDC_PROGRESS_ICON);
+    const RECT bar = ControlRect(IDC_PROGRESS_BAR);
     const POINT origin = g_Installer.ProgressOrigin;
     const int x = g_Installer.ProgressSpan * total / 100;
     EXPECT_EQ(g_Installer.ProgressTotal, total);
@@ -131,17 +126,17 @@ TEST_F(ProgressIndicator, BarAndIconLieAboveTheFrame) {
     zOrder.push_back(GetDlgCtrlID(child));
   }
   ASSERT_FALSE(zOrder.empty());
-  EXPECT_EQ(zOrder.front(), kBarId);
-  EXPECT_EQ(zOrder.back(), kFrameId);
+  EXPECT_EQ(zOrder.front(), IDC_PROGRESS_BAR);
+  EXPECT_EQ(zOrder.back(), IDC_PROGRESS_FRAME);
   // The icon control found and shows the icon group of the executable.
-  EXPECT_NE(SendDlgItemMessageA(dialog_, kIconId, STM_GETICON, 0, 0), 0);
+  EXPECT_NE(SendDlgItemMessageA(dialog_, IDC_PROGRESS_ICON, STM_GETICON, 0, 0), 0);
 }
 
 TEST_F(ProgressIndicator, LayoutShrinksTheFrameAndMeasuresTheIcon) {
-  const RECT frameBefore = ControlRect(kFrameId);
-  const RECT iconBefore = ControlRect(kIconId);
+  const RECT frameBefore = ControlRect(IDC_PROGRESS_FRAME);
+  const RECT iconBefore = ControlRect(IDC_PROGRESS_ICON);
   LayoutProgress();
-  const RECT frameAfter = ControlRect(kFrameId);
+  const RECT frameAfter = ControlRect(IDC_PROGRESS_FRAME);
 
   EXPECT_EQ(frameAfter.left, frameBefore.left);
   EXPECT_EQ(frameAfter.top, frameBefore.top);
@@ -174,16 +169,16 @@ TEST_F(ProgressIndicator, IconAndBarFollowTheAdvances) {
     ExpectIndicatorAt(step.total);
   }
   // At 100 the icon's right edge meets the frame's right edge.
-  EXPECT_EQ(ControlRect(kIconId).right, ControlRect(kFrameId).right);
+  EXPECT_EQ(ControlRect(IDC_PROGRESS_ICON).right, ControlRect(IDC_PROGRESS_FRAME).right);
 }
 
 TEST_F(ProgressIndicator, AbortFreezesTheIndicatorAndPumpsNothing) {
   LayoutProgress();
   AdvanceProgress(10);
   DrainQueue();
-  const RECT icon = ControlRect(kIconId);
-  const RECT bar = ControlRect(kBarId);
-  const RECT frame = ControlRect(kFrameId);
+  const RECT icon = ControlRect(IDC_PROGRESS_ICON);
+  const RECT bar = ControlRect(IDC_PROGRESS_BAR);
+  const RECT frame = ControlRect(IDC_PROGRESS_FRAME);
 
   g_Installer.AbortRequested = 1;
   PostMessageA(dialog_, WM_APP, 0, 0);
@@ -191,9 +186,9 @@ TEST_F(ProgressIndicator, AbortFreezesTheIndicatorAndPumpsNothing) {
   PumpMessages(dialog_);
 
   EXPECT_EQ(g_Installer.ProgressTotal, 10);
-  const RECT iconAfter = ControlRect(kIconId);
-  const RECT barAfter = ControlRect(kBarId);
-  const RECT frameAfter = ControlRect(kFrameId);
+  const RECT iconAfter = ControlRect(IDC_PROGRESS_ICON);
+  const RECT barAfter = ControlRect(IDC_PROGRESS_BAR);
+  const RECT frameAfter = ControlRect(IDC_PROGRESS_FRAME);
   EXPECT_TRUE(EqualRect(&icon, &iconAfter));
   EXPECT_TRUE(EqualRect(&bar, &barAfter));
   EXPECT_TRUE(EqualRect(&frame, &frameAfter));
@@ -227,8 +222,8 @@ TEST_F(ProgressIndicator, EachAdvancePumpsOneMessage) {
 }
 
 TEST_F(ProgressIndicator, AdvancePaintsFrameThenBarWithoutTheQueue) {
-  Subclass(GetDlgItem(dialog_, kFrameId));
-  Subclass(GetDlgItem(dialog_, kBarId));
+  Subclass(GetDlgItem(dialog_, IDC_PROGRESS_FRAME));
+  Subclass(GetDlgItem(dialog_, IDC_PROGRESS_BAR));
   LayoutProgress();
   AdvanceProgress(20);
   DrainQueue();
@@ -238,11 +233,11 @@ TEST_F(ProgressIndicator, AdvancePaintsFrameThenBarWithoutTheQueue) {
   PostMessageA(dialog_, WM_APP, 0, 0);
   AdvanceProgress(10);
   EXPECT_EQ(g_Arrivals.AppMessages, 1);
-  EXPECT_EQ(g_Arrivals.Paints, (std::vector<int>{kFrameId, kBarId}));
+  EXPECT_EQ(g_Arrivals.Paints, (std::vector<int>{IDC_PROGRESS_FRAME, IDC_PROGRESS_BAR}));
 }
 
 TEST_F(ProgressIndicator, DialogKeysGoToTheDialogManagerOnce) {
-  HWND edit = GetDlgItem(dialog_, kEditId);
+  HWND edit = GetDlgItem(dialog_, IDC_DESTINATION);
   Subclass(edit);
   const struct {
     WPARAM key;
@@ -251,10 +246,10 @@ TEST_F(ProgressIndicator, DialogKeysGoToTheDialogManagerOnce) {
     int cancelCommands;
     int focusAfter;  // control with the focus afterwards
   } cases[] = {
-      {VK_TAB, 0, 0, 0, kBrowseId},   // moves the focus one tab stop on
-      {VK_ESCAPE, 0, 0, 1, kEditId},  // the dialog's cancel command
-      {VK_RETURN, 0, 1, 0, kEditId},  // the default button, Install
-      {VK_END, 1, 0, 0, kEditId},     // an editing key, delivered to the field once
+      {VK_TAB, 0, 0, 0, IDC_BROWSE},          // moves the focus one tab stop on
+      {VK_ESCAPE, 0, 0, 1, IDC_DESTINATION},  // the dialog's cancel command
+      {VK_RETURN, 0, 1, 0, IDC_DESTINATION},  // the default button, Install
+      {VK_END, 1, 0, 0, IDC_DESTINATION},     // an editing key, delivered to the field once
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.key);
