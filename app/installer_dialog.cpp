@@ -15,6 +15,9 @@ namespace {
 
 const char kNoticeLine[] = "Pagix is made by Marrowby";
 const char kDestinationTooLong[] = "Destination path is too long";
+const char kDestinationNotValid[] = "Destination path is not valid";
+// The error box's text holds at most this many bytes, so no detail needs more.
+const int kMessageTextSize = 1024;
 const char kChooserPattern[] = "\\*.*";
 
 void EnableInstallControls(HWND dialog, BOOL enable) {
@@ -37,16 +40,50 @@ void InitializeDialog(HWND dialog) {
   g_Installer.AbortRequested = 0;
 }
 
+// Reads the destination field into fieldText (kPathBufferSize bytes) as ANSI text. The field is
+// read as wide text and converted without best-fit mapping, so that no character is silently
+// replaced by a look-alike (which may be a separator or a quote). Returns 0 when the field
+// holds more than kPathMaxLength characters or a character the ANSI code page cannot hold
+// exactly; shown then receives the field's text as far as it goes, for the message.
+int ReadDestinationField(HWND dialog, char* fieldText, char* shown, int shownSize) {
+  HWND field = GetDlgItem(dialog, IDC_DESTINATION);
+  WCHAR wide[kMessageTextSize];
+  const int length = GetWindowTextLengthW(field);
+  GetWindowTextW(field, wide, kMessageTextSize);
+  // UTF-8 holds every character; the conversion refuses the flags for it.
+  const int utf8 = GetACP() == CP_UTF8;
+  BOOL usedDefault = FALSE;
+  const int converted =
+      WideCharToMultiByte(CP_ACP, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, wide, -1, shown, shownSize,
+                          nullptr, utf8 ? nullptr : &usedDefault);
+  if (converted == 0) shown[0] = '\0';
+  if (length > kPathMaxLength || converted == 0 || usedDefault) return 0;
+  return CopyText(fieldText, kPathBufferSize, shown);
+}
+
 void OnInstall(HWND dialog) {
+  // A posted Install reaches this procedure through the progress pump of a running sequence.
+  if (g_Installer.Installing) return;
   // The destination lives here for the whole run of the sequence, which re-enters the dialog
   // procedure only for Quit and DDE messages.
   char fieldText[kPathBufferSize];
-  GetDlgItemTextA(dialog, IDC_DESTINATION, fieldText, sizeof fieldText);
-  char typed[kPathBufferSize];
-  CopyText(typed, sizeof typed, fieldText);
+  char typed[kMessageTextSize];
+  if (!ReadDestinationField(dialog, fieldText, typed, sizeof typed)) {
+    ReportInstallError(dialog, kDestinationNotValid, typed);
+    return;
+  }
   // Every installed path is the destination plus a relative name; refuse a destination that
-  // leaves no room for them before anything is created or asked.
-  if (!NormalizePath(fieldText, fieldText, 0) || !DestinationLeavesRoom(fieldText)) {
+  // leaves no room for them, or that is no full path to a folder Windows would create under that
+  // very name, before anything is created or asked.
+  if (!NormalizePath(fieldText, fieldText, 0)) {
+    ReportInstallError(dialog, kDestinationTooLong, typed);
+    return;
+  }
+  if (!DestinationIsSound(fieldText)) {
+    ReportInstallError(dialog, kDestinationNotValid, typed);
+    return;
+  }
+  if (!DestinationLeavesRoom(fieldText)) {
     ReportInstallError(dialog, kDestinationTooLong, typed);
     return;
   }
@@ -75,6 +112,7 @@ void OnQuit(HWND dialog) {
 }
 
 void OnBrowse(HWND dialog) {
+  if (g_Installer.Installing) return;
   char fieldText[kPathBufferSize];
   GetDlgItemTextA(dialog, IDC_DESTINATION, fieldText, sizeof fieldText);
   char typed[kPathBufferSize];

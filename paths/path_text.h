@@ -50,3 +50,11 @@ int SplitPath(const char* in, char* directoryOut, char* nameOut);
 // followed by the longest relative name of the install tree) fits in kPathMaxLength characters.
 // A text without a terminator within kPathBufferSize bytes never fits.
 int DestinationLeavesRoom(const char* destinationDirectory);
+
+// Nonzero when destinationDirectory (a destination text after NormalizePath in directory form)
+// can be an installation folder as it stands: a full path (a drive letter, ":" and "/", or
+// "//server/share/"), no "." or ".." segment left, no segment ending in "." or a blank (Windows
+// drops those, so the folder made would not be the one named), and no character that Windows
+// does not allow in a file name (control characters, < > " | ? * and a ":" anywhere but after
+// the drive letter). Device namespaces ("//?/", "//./") fail on their "?" and "." segment.
+int DestinationIsSound(const char* destinationDirectory);

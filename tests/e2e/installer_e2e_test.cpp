@@ -289,5 +289,77 @@ TEST_F(InstallerE2eTest, LongestDestinationThatFitsInstallsEveryFile) {
   RemoveInstallation("");
 }
 
+// Field texts that cannot be a sound installation folder: each is refused with one box before
+// anything is asked or created, and the dialog stays usable for the next.
+struct RefusedCase {
+  std::wstring Field;
+  std::string Shown;  // the field text as the box quotes it
+};
+
+std::vector<RefusedCase> RefusedCases() {
+  std::wstring truncated = L"C:\\trunc\\";
+  for (int i = 0; i < 50; ++i) truncated += L"z\\..\\";
+  truncated += L"final";
+  return {
+      {L"C:\\..\\..\\..\\climb", "C:\\..\\..\\..\\climb"},
+      {L"C:\\trail.", "C:\\trail."},
+      {L"\\\\?\\C:\\qx", "\\\\?\\C:\\qx"},
+      {L"\\\\.\\C:\\dotdev", "\\\\.\\C:\\dotdev"},
+      {truncated, std::string(truncated.begin(), truncated.end())},
+      {L"Pagix", "Pagix"},
+      {L".\\dotrel", ".\\dotrel"},
+      {L" C:\\lead", " C:\\lead"},
+      {L"%ProgramFiles%\\x", "%ProgramFiles%\\x"},
+      {L"", ""},
+      {L"C:\\dot\\.\\inner", "C:\\dot\\.\\inner"},
+      {L"C:\\pipe|name", "C:\\pipe|name"},
+      // Not in the ANSI code page: quoted with the code page's default character.
+      {L"C:\\\u03A9mega\\Pagix", "C:\\?mega\\Pagix"},
+  };
+}
+
+TEST_F(InstallerE2eTest, DestinationThatCannotBeAFolderIsRefusedBeforeAnythingHappens) {
+  const std::vector<std::string> rootBefore = FolderEntries("C:");
+  ASSERT_NE(dialog_ = StartInstaller(installer_), nullptr);
+  for (const RefusedCase& c : RefusedCases()) {
+    SCOPED_TRACE(c.Shown);
+    // Set as wide text, so that characters outside the ANSI code page reach the field.
+    DWORD_PTR done = 0;
+    ASSERT_TRUE(SendMessageTimeoutW(GetDlgItem(dialog_, kDestinationField), WM_SETTEXT, 0,
+                                    reinterpret_cast<LPARAM>(c.Field.c_str()), SMTO_NORMAL, kWaitMs,
+                                    &done));
+    Press(dialog_, IDOK);
+    HWND refusal = ExpectBox(installer_, dialog_,
+                             {"Destination path is not valid : " + c.Shown, "error", kOkOnly});
+    ASSERT_NE(refusal, nullptr);
+    AnswerBox(installer_, refusal, IDOK);
+    ExpectIdleAgain(installer_, dialog_);
+  }
+  EXPECT_EQ(FolderEntries("C:"), rootBefore);
+  EXPECT_FALSE(ReadUninstallEntry().Exists);
+  EXPECT_FALSE(DirectoryExists(GroupFolder()));
+  Press(dialog_, IDCANCEL);
+  ExpectEndsWithZero(installer_);
+}
+
+// Install and Browse posted to the dialog while an installation runs (as another process can)
+// are ignored: the one installation goes on to its end.
+TEST_F(InstallerE2eTest, InstallAndBrowsePostedDuringARunAreIgnored) {
+  ASSERT_NE(dialog_ = StartInstaller(installer_), nullptr);
+  Press(dialog_, IDOK);
+  HWND ask = ExpectBox(installer_, dialog_, kCreateDestination);
+  ASSERT_NE(ask, nullptr);
+  // Both reach the dialog procedure through the question's own message loop.
+  Press(dialog_, IDOK);
+  Press(dialog_, kBrowseButton);
+  AnswerBox(installer_, ask, IDOK);
+  HWND launch = ExpectBox(installer_, dialog_, kRunPagixNow);
+  ASSERT_NE(launch, nullptr);
+  EXPECT_EQ(installer_.FindChooser(), nullptr);
+  launchQuestion_ = launch;
+  ExpectInstalled(kDefaultDestination);
+  FinishWith(IDNO);
+}
+
 }  // namespace
 }  // namespace pagix_e2e

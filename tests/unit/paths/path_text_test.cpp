@@ -340,4 +340,64 @@ TEST(DestinationLeavesRoomTest, UnterminatedBufferNeverFits) {
   EXPECT_FALSE(DestinationLeavesRoom(full.get()));
 }
 
+// Field texts as typed, normalised as Install does, then judged.
+struct SoundRow {
+  const char* Field;
+  bool Sound;
+};
+
+const SoundRow kSoundRows[] = {
+    {R"(C:\Program Files\Marrowby\Pagix)", true},
+    {R"(c:\a b\c.d\Pagix\)", true},
+    {R"(C:\)", true},
+    {R"(C:\Program Files\Marrowby\Pagix\..\..\Other)", true},
+    {R"(\\server\share)", true},
+    {R"(\\server\share\dir)", true},
+    {"C:\\caf\xe9 \xa7", true},  // ANSI letters above 0x7F
+    {R"(C:\ lead)", true},       // a leading blank is kept by Windows
+    // Not a full path.
+    {"", false},
+    {R"(C:\..\..\..\climb)", false},
+    {R"(Pagix)", false},
+    {R"(.\dotrel)", false},
+    {R"( C:\lead)", false},
+    {R"(%ProgramFiles%\x)", false},
+    {R"(C:Pagix)", false},
+    {R"(\Pagix)", false},
+    {R"(1:\x)", false},
+    {R"(\\server)", false},
+    {R"(\\server\)", false},
+    // Segments Windows would not create under that name.
+    {R"(C:\trail.)", false},
+    {R"(C:\trail \x)", false},
+    {R"(C:\dot\.\inner)", false},
+    {R"(C:\..)", false},
+    {R"(\\.\C:\dotdev)", false},
+    {R"(\\?\C:\qx)", false},
+    {R"(\\server\share.\x)", false},
+    // Characters Windows refuses in a name.
+    {R"(C:\a<b)", false},
+    {R"(C:\a>b)", false},
+    {R"(C:\a"b)", false},
+    {R"(C:\a|b)", false},
+    {R"(C:\a?b)", false},
+    {R"(C:\a*b)", false},
+    {"C:\\a\tb", false},
+    {"C:\\a\x1f"
+     "b",
+     false},
+    {R"(C:\a:b)", false},
+    {R"(C:\x\D:\y)", false},
+    {R"(\\server:1\share)", false},
+};
+
+TEST(DestinationIsSoundTest, FieldTextsAsTyped) {
+  for (const SoundRow& row : kSoundRows) {
+    char destination[kPathBufferSize];
+    ASSERT_EQ(1, NormalizePath(destination, row.Field, 0)) << row.Field;
+    EXPECT_EQ(row.Sound, DestinationIsSound(destination) != 0)
+        << "\"" << row.Field << "\" normalised to \"" << destination << "\"";
+  }
+}
+
 }  // namespace
