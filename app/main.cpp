@@ -2,10 +2,20 @@
 
 #include "app/installer_dialog.h"
 #include "app/installer_state.h"
+#include "app/manifest.h"
 #include "app/system_library.h"
+#include "payload/extract_payload_item.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   g_Installer.Instance = instance;
+  // A damaged download must install nothing: the whole payload is checked before the dialog
+  // opens and before Program Manager is contacted.
+  const int damaged = FindDamagedPayloadItem();
+  if (damaged >= 0) {
+    ReportInstallError(nullptr, "The installer is damaged. Download it again.",
+                       kInstallManifest[damaged].RelativePath);
+    return 0;
+  }
   DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_INSTALLER), nullptr, InstallerDialogProc, 0);
   return 0;
 }

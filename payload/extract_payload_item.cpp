@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include "app/installer_state.h"
+#include "app/manifest.h"
 #include "app/text_format.h"
 #include "payload/crc32.h"
 #include "payload/lzhuf_decoder.h"
@@ -54,9 +55,14 @@ const uint8_t* FindPayloadItem(int itemId, int32_t* size) {
   return bytes;
 }
 
-// Decodes an LZHUF item into file in pieces of 256 bytes, adding the written bytes to crc.
-// Returns 0 when the decoder could not be created or a write failed.
-int WriteDecodedItem(FILE* file, const uint8_t* bytes, int32_t size, uint32_t* crc) {
+// Passes an item's installed bytes to file (when not null) and adds them to crc: a stored item
+// in one write, an LZHUF item decoded in pieces of 256 bytes. Returns 0 when the decoder could
+// not be created or a write failed.
+int PassItemBytes(const uint8_t* bytes, int32_t size, int compressed, FILE* file, uint32_t* crc) {
+  if (!compressed) {
+    *crc = Crc32Update(*crc, bytes, static_cast<size_t>(size));
+    return !file || fwrite(bytes, 1, static_cast<size_t>(size), file) == static_cast<size_t>(size);
+  }
   MemoryByteSourceContext source = {bytes, 0, size};
   LzhufDecoder* decoder = LzhufDecoderCreate(MemoryByteSource, &source);
   if (!decoder) return 0;
@@ -65,7 +71,7 @@ int WriteDecodedItem(FILE* file, const uint8_t* bytes, int32_t size, uint32_t* c
   for (;;) {
     int32_t count = LzhufDecoderRead(decoder, piece, sizeof piece);
     if (count == 0) break;
-    if (fwrite(piece, 1, static_cast<size_t>(count), file) != static_cast<size_t>(count)) {
+    if (file && fwrite(piece, 1, static_cast<size_t>(count), file) != static_cast<size_t>(count)) {
       written = 0;
       break;
     }
@@ -73,6 +79,15 @@ int WriteDecodedItem(FILE* file, const uint8_t* bytes, int32_t size, uint32_t* c
   }
   LzhufDecoderDestroy(decoder);
   return written;
+}
+
+// Whether item itemId is in the module and gives exactly the bytes the build recorded for it.
+int ItemMatchesRecord(int itemId, int compressed) {
+  int32_t size = 0;
+  const uint8_t* bytes = FindPayloadItem(itemId, &size);
+  uint32_t crc = 0, expected = 0;
+  return bytes && PassItemBytes(bytes, size, compressed, nullptr, &crc) &&
+         FindExpectedChecksum(itemId, &expected) && crc == expected;
 }
 
 }  // namespace
@@ -111,16 +126,8 @@ void ExtractPayloadItem(HWND owner, int itemId, const char* directory, const cha
 
   int32_t size = 0;
   const uint8_t* bytes = FindPayloadItem(itemId, &size);
-  int written = 0;
   uint32_t crc = 0;
-  if (bytes) {
-    if (compressed) {
-      written = WriteDecodedItem(file, bytes, size, &crc);
-    } else {
-      written = fwrite(bytes, 1, static_cast<size_t>(size), file) == static_cast<size_t>(size);
-      crc = Crc32Update(0, bytes, static_cast<size_t>(size));
-    }
-  }
+  int written = bytes && PassItemBytes(bytes, size, compressed, file, &crc);
   // A damaged executable (a bad download, a flipped bit) must not install damaged files: the
   // installed bytes must match the build's record.
   uint32_t expected = 0;
@@ -135,4 +142,12 @@ void ExtractPayloadItem(HWND owner, int itemId, const char* directory, const cha
     if (bytes) remove(fullPath);
     ReportInstallError(owner, "Cannot Create File", relativeName);
   }
+}
+
+int FindDamagedPayloadItem() {
+  for (int row = 0; row < kPayloadItemCount; ++row) {
+    if (!ItemMatchesRecord(kInstallManifest[row].ResourceId, kInstallManifest[row].Compressed))
+      return row;
+  }
+  return -1;
 }

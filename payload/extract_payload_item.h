@@ -14,3 +14,8 @@ void ExtractPayloadItem(HWND owner, int itemId, const char* directory, const cha
 
 // Size of the file at path as _stat reports it, or 0 when it cannot be examined.
 int32_t FileSizeOrZero(const char* path);
+
+// Decodes every item of the install manifest and compares its bytes with the build's record.
+// Returns the manifest row of the first item that is missing or differs, or -1 when the whole
+// payload is intact.
+int FindDamagedPayloadItem();

@@ -17,8 +17,6 @@ using pagix_test::FileExists;
 using pagix_test::ReadWholeFile;
 using pagix_test::WriteWholeFile;
 
-const ExpectedBox kCreateDestination = {"Create Destination", "question", kOkCancel};
-
 uint32_t Read32(const std::vector<unsigned char>& b, size_t at) {
   return at + 4 <= b.size() ? static_cast<uint32_t>(b[at] | b[at + 1] << 8 | b[at + 2] << 16 |
                                                     static_cast<uint32_t>(b[at + 3]) << 24)
@@ -84,15 +82,11 @@ ResourcePlace FindResource(const std::vector<unsigned char>& image, const char* 
   return place;
 }
 
-class DamagedInstallerTest : public testing::TestWithParam<std::pair<uint16_t, const char*>> {
- protected:
-  void SetUp() override { RemoveInstallation(destination_); }
-  void TearDown() override { RemoveInstallation(destination_); }
-  const std::string destination_ = "C:\\PagixDamaged";
-};
+class DamagedInstallerTest : public testing::TestWithParam<std::pair<uint16_t, const char*>> {};
 
-// One flipped byte inside a payload item: the installer names the item and stops there.
-TEST_P(DamagedInstallerTest, DamagedItemStopsTheInstallation) {
+// One flipped byte inside a payload item: the installer names the item before its dialog opens,
+// and ends without creating anything.
+TEST_P(DamagedInstallerTest, DamagedItemIsReportedBeforeTheDialog) {
   const uint16_t itemId = GetParam().first;
   const std::string relativeName = GetParam().second;
   RootFolder folder("pgx-damaged-setup");
@@ -102,32 +96,23 @@ TEST_P(DamagedInstallerTest, DamagedItemStopsTheInstallation) {
   image[place.Offset + place.Size / 2] ^= 0x10;
   const std::string damaged = folder.Join("PagixSetup.exe");
   ASSERT_TRUE(WriteWholeFile(damaged, image));
+  const std::vector<std::string> rootBefore = FolderEntries("C:");
 
   InstallerProcess installer;
-  E2eSettings saved = Settings();
-  Settings().Setup = damaged;
-  HWND dialog = StartInstaller(installer);
-  Settings() = saved;
-  ASSERT_NE(dialog, nullptr);
-  ASSERT_TRUE(SetFieldText(dialog, destination_));
-  Press(dialog, IDOK);
-  HWND ask = ExpectBox(installer, dialog, kCreateDestination);
-  ASSERT_NE(ask, nullptr);
-  AnswerBox(installer, ask, IDOK);
-  HWND error =
-      ExpectBox(installer, dialog, {"Cannot Create File : " + relativeName, "error", kOkOnly});
-  ASSERT_NE(error, nullptr);
-  AnswerBox(installer, error, IDOK);
-  ExpectIdleAgain(installer, dialog);
+  std::string error;
+  ASSERT_TRUE(installer.Start(damaged, Settings().Desktop, &error)) << error;
+  HWND box = ExpectBox(
+      installer, nullptr,
+      {"The installer is damaged. Download it again. : " + relativeName, "error", kOkOnly});
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(installer.FindDialog(false), nullptr) << "the dialog was created";
+  AnswerBox(installer, box, IDOK);
+  ExpectEndsWithZero(installer);
 
-  // The damaged file is not left behind, no later item is written, no entry, no group.
-  EXPECT_FALSE(FileExists(destination_ + "\\" + Backslashed(relativeName)));
-  EXPECT_FALSE(FileExists(destination_ + "\\SKINS\\Space.psk"));
+  EXPECT_EQ(FolderEntries("C:"), rootBefore);
+  EXPECT_FALSE(pagix_test::DirectoryExists(kDefaultDestination));
   EXPECT_FALSE(ReadUninstallEntry().Exists);
   EXPECT_FALSE(pagix_test::DirectoryExists(GroupFolder()));
-
-  Press(dialog, IDCANCEL);
-  ExpectEndsWithZero(installer);
 }
 
 INSTANTIATE_TEST_SUITE_P(StoredAndCompressed, DamagedInstallerTest,
