@@ -2,12 +2,14 @@
 
 #include <spawn.h>
 #include <stdio.h>
+#include <string.h>
 #include <sys/wait.h>
 
 #include <filesystem>
 #include <fstream>
 
 #include "app/manifest.h"
+#include "payload/crc32.h"
 
 extern char** environ;
 
@@ -62,6 +64,50 @@ bool RunPacker(const std::string& packer, const std::string& in, const std::stri
 
 std::string ChecksumFile(const std::string& itemDir) { return itemDir + "/checksums.bin"; }
 
+std::string RecordLine(const std::string& itemDir) {
+  return "1 PAYLOADCRC \"" + ChecksumFile(itemDir) +
+         "\"  // CRC-32 of each item's installed bytes\n";
+}
+
+bool CrcOfFile(const std::string& path, uint32_t* crc) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  *crc = 0;
+  char piece[65536];
+  while (in.read(piece, sizeof piece) || in.gcount() > 0) {
+    *crc = Crc32Update(*crc, reinterpret_cast<const uint8_t*>(piece),
+                       static_cast<size_t>(in.gcount()));
+  }
+  return !in.bad();
+}
+
+// Writes text to path through a partial file renamed at the end, so that a failed run never
+// leaves a script behind.
+bool WriteWhole(const std::string& path, const std::string& text, std::string* error) {
+  const std::string partial = path + ".partial";
+  {
+    std::ofstream out(partial, std::ios::binary | std::ios::trunc);
+    out << text;
+    if (!out) {
+      *error = "cannot write " + partial;
+      return false;
+    }
+  }
+  std::error_code failure;
+  fs::rename(partial, path, failure);
+  if (failure) {
+    *error = "cannot write " + path + ": " + failure.message();
+    return false;
+  }
+  return true;
+}
+
+bool CheckItemDir(const std::string& itemDir, std::string* error) {
+  if (itemDir.find_first_of("\"\\") == std::string::npos) return true;
+  *error = "the item folder may not contain a double quote or a backslash: " + itemDir;
+  return false;
+}
+
 }  // namespace
 
 std::string FormatPayloadRc(const std::string& itemDir) {
@@ -72,9 +118,7 @@ std::string FormatPayloadRc(const std::string& itemDir) {
     text += std::to_string(row.ResourceId) + " RAW \"" + ItemFile(itemDir, row.ResourceId) +
             "\"  // " + row.RelativePath + (row.Compressed ? ", LZHUF" : ", stored") + "\n";
   }
-  text +=
-      "1 PAYLOADCRC \"" + ChecksumFile(itemDir) + "\"  // CRC-32 of each item's installed bytes\n";
-  return text;
+  return text + RecordLine(itemDir);
 }
 
 bool FindItemSource(const std::vector<std::string>& roots, const std::string& relativePath,
@@ -98,14 +142,28 @@ bool FindItemSource(const std::vector<std::string>& roots, const std::string& re
   return false;
 }
 
-bool StagePayload(const PayloadStageOptions& options, std::string* error) {
-  if (options.ItemDir.find_first_of("\"\\") != std::string::npos) {
-    *error = "the item folder may not contain a double quote or a backslash: " + options.ItemDir;
-    return false;
+bool WriteChecksumRecord(const std::string& path,
+                         const std::vector<std::pair<int, std::string>>& files,
+                         std::string* error) {
+  std::string record;
+  for (const auto& [id, file] : files) {
+    uint32_t crc = 0;
+    if (!CrcOfFile(file, &crc)) {
+      *error = "cannot read " + file;
+      return false;
+    }
+    for (uint32_t value : {static_cast<uint32_t>(id), crc}) {
+      for (int i = 0; i < 4; ++i) record.push_back(static_cast<char>(value >> (8 * i)));
+    }
   }
+  return WriteWhole(path, record, error);
+}
+
+bool StagePayload(const PayloadStageOptions& options, std::string* error) {
+  if (!CheckItemDir(options.ItemDir, error)) return false;
   std::error_code failure;
   fs::create_directories(options.ItemDir, failure);
-  std::vector<std::string> checksum_command = {options.ChecksumTool, ChecksumFile(options.ItemDir)};
+  std::vector<std::pair<int, std::string>> checksummed;
   for (const PayloadManifestRow& row : kInstallManifest) {
     std::string source;
     if (!FindItemSource(options.SourceRoots, row.RelativePath, &source, error)) {
@@ -124,30 +182,39 @@ bool StagePayload(const PayloadStageOptions& options, std::string* error) {
       *error = Describe(row) + ": " + *error;
       return false;
     }
-    checksum_command.push_back(std::to_string(row.ResourceId));
-    checksum_command.push_back(source);
+    checksummed.emplace_back(row.ResourceId, source);
     if (!options.TreeDir.empty() &&
         !CopyFile(source, options.TreeDir + "/" + row.RelativePath, error))
       return false;
   }
-  if (!RunTool(checksum_command)) {
-    *error = "the checksum tool " + options.ChecksumTool + " failed";
+  if (!WriteChecksumRecord(ChecksumFile(options.ItemDir), checksummed, error)) {
+    *error = "the checksum record: " + *error;
     return false;
   }
-  // The script goes last and in one step, so a failed run never leaves one behind.
-  const std::string partial = options.RcPath + ".partial";
-  {
-    std::ofstream out(partial, std::ios::binary | std::ios::trunc);
-    out << FormatPayloadRc(options.ItemDir);
-    if (!out) {
-      *error = "cannot write " + partial;
+  // The script goes last, so a failed run never leaves one behind.
+  return WriteWhole(options.RcPath, FormatPayloadRc(options.ItemDir), error);
+}
+
+bool StageUninstallerRecord(const PayloadStageOptions& options, std::string* error) {
+  if (!CheckItemDir(options.ItemDir, error)) return false;
+  std::error_code failure;
+  fs::create_directories(options.ItemDir, failure);
+  std::vector<std::pair<int, std::string>> checksummed;
+  for (const PayloadManifestRow& row : kInstallManifest) {
+    if (!strcmp(row.RelativePath, kUninstallerFileName)) continue;
+    std::string source;
+    if (!FindItemSource(options.SourceRoots, row.RelativePath, &source, error)) {
+      *error = Describe(row) + ": " + *error;
       return false;
     }
+    checksummed.emplace_back(row.ResourceId, source);
   }
-  fs::rename(partial, options.RcPath, failure);
-  if (failure) {
-    *error = "cannot write " + options.RcPath + ": " + failure.message();
+  if (!WriteChecksumRecord(ChecksumFile(options.ItemDir), checksummed, error)) {
+    *error = "the checksum record: " + *error;
     return false;
   }
-  return true;
+  return WriteWhole(options.RcPath,
+                    "// The uninstaller's record of the files it installed with, by payload-rc.\n" +
+                        RecordLine(options.ItemDir),
+                    error);
 }

@@ -1,6 +1,6 @@
 // The chain the win32 build runs, with the real tools: the product files, staged with lzhuf-pack
-// and payload-crc, come back byte for byte through the installer's decoder, and the checksum
-// record holds every item's CRC.
+// and payload-rc's checksum record, come back byte for byte through the installer's decoder, and
+// the checksum record holds every item's CRC.
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
@@ -60,7 +60,6 @@ TEST(EmbeddedPayload, EveryItemRestoresItsFileAndIsInTheChecksumRecord) {
   PayloadStageOptions options;
   options.SourceRoots = {(base / "programs").string(), PAGIX_SOURCE_ROOT "/product/files"};
   options.Packer = LZHUF_PACK_TOOL;
-  options.ChecksumTool = PAYLOAD_CRC_TOOL;
   options.ItemDir = (base / "items").string();
   options.TreeDir = (base / "tree").string();
   options.RcPath = (base / "payload.rc").string();

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/manifest.h"
+#include "payload/crc32.h"
 #include "tools/payload-rc/payload_stage.h"
 
 namespace fs = std::filesystem;
@@ -78,24 +79,34 @@ class PayloadStageTest : public ::testing::Test {
                                 : base_ / "data";
       WriteText(root / name, "content of " + name);
     }
-    // Stand-ins: a packer that marks what it packed, a checksum tool that lists its arguments.
+    // A stand-in packer that marks what it packed.
     packer_ = base_ / "pack.sh";
     WriteText(packer_, "#!/bin/sh\n{ printf 'PACKED:'; cat \"$1\"; } > \"$2\"\n");
     chmod(packer_.c_str(), 0755);
-    checksums_ = base_ / "crc.sh";
-    WriteText(checksums_,
-              "#!/bin/sh\nout=$1; shift; for a in \"$@\"; do echo \"$a\"; done > \"$out\"\n");
-    chmod(checksums_.c_str(), 0755);
     options_.SourceRoots = {(base_ / "programs").string(), (base_ / "data").string()};
     options_.Packer = packer_.string();
-    options_.ChecksumTool = checksums_.string();
     options_.ItemDir = (base_ / "items").string();
     options_.TreeDir = (base_ / "tree").string();
     options_.RcPath = (base_ / "payload.rc").string();
   }
   void TearDown() override { fs::remove_all(base_); }
 
-  fs::path base_, packer_, checksums_;
+  // The record for the given rows: id and CRC-32 of "content of <name>", little-endian.
+  static std::string RecordOf(bool withUninstaller) {
+    std::string record;
+    for (const PayloadManifestRow& row : kInstallManifest) {
+      if (!withUninstaller && std::string(row.RelativePath) == kUninstallerFileName) continue;
+      const std::string content = "content of " + std::string(row.RelativePath);
+      const uint32_t crc =
+          Crc32Update(0, reinterpret_cast<const uint8_t*>(content.data()), content.size());
+      for (uint32_t value : {static_cast<uint32_t>(row.ResourceId), crc}) {
+        for (int i = 0; i < 4; ++i) record.push_back(static_cast<char>(value >> (8 * i)));
+      }
+    }
+    return record;
+  }
+
+  fs::path base_, packer_;
   PayloadStageOptions options_;
 };
 
@@ -109,14 +120,18 @@ TEST_F(PayloadStageTest, PacksLzhufItemsCopiesStoredOnesAndLaysOutTheTree) {
     EXPECT_EQ(ReadText(base_ / "tree" / row.RelativePath), original) << row.RelativePath;
   }
   EXPECT_EQ(ReadText(options_.RcPath), FormatPayloadRc(options_.ItemDir));
-  // The checksum record is asked for every item, in manifest order, over the original files.
-  std::string expected_record;
-  for (const PayloadManifestRow& row : kInstallManifest) {
-    const bool program = std::string(row.RelativePath).find(".exe") != std::string::npos;
-    expected_record += std::to_string(row.ResourceId) + "\n" +
-                       (base_ / (program ? "programs" : "data") / row.RelativePath).string() + "\n";
-  }
-  EXPECT_EQ(ReadText(base_ / "items" / "checksums.bin"), expected_record);
+  // The checksum record holds every item, in manifest order, over the original files.
+  EXPECT_EQ(ReadText(base_ / "items" / "checksums.bin"), RecordOf(true));
+}
+
+TEST_F(PayloadStageTest, UninstallerRecordHoldsEveryFileButTheUninstaller) {
+  options_.RcPath = (base_ / "uninstall.rc").string();
+  std::string error;
+  ASSERT_TRUE(StageUninstallerRecord(options_, &error)) << error;
+  EXPECT_EQ(ReadText(base_ / "items" / "checksums.bin"), RecordOf(false));
+  EXPECT_NE(
+      ReadText(options_.RcPath).find("1 PAYLOADCRC \"" + options_.ItemDir + "/checksums.bin\""),
+      std::string::npos);
 }
 
 TEST_F(PayloadStageTest, StopsWithTheNameOfAnEmptyFile) {
@@ -157,7 +172,7 @@ TEST_F(PayloadStageTest, StopsWhenThePackerFailsOrLeavesNothing) {
 }
 
 TEST_F(PayloadStageTest, StopsWhenTheChecksumRecordCannotBeWritten) {
-  WriteText(checksums_, "#!/bin/sh\nexit 1\n");
+  fs::create_directories(base_ / "items" / "checksums.bin.partial");
   std::string error;
   EXPECT_FALSE(StagePayload(options_, &error));
   EXPECT_NE(error.find("checksum"), std::string::npos) << error;
