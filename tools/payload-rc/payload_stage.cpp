@@ -102,10 +102,15 @@ bool WriteWhole(const std::string& path, const std::string& text, std::string* e
   return true;
 }
 
-bool CheckItemDir(const std::string& itemDir, std::string* error) {
-  if (itemDir.find_first_of("\"\\") == std::string::npos) return true;
-  *error = "the item folder may not contain a double quote or a backslash: " + itemDir;
-  return false;
+// Makes the item folder, which windres reads as a quoted path.
+bool PrepareItemDir(const std::string& itemDir, std::string* error) {
+  if (itemDir.find_first_of("\"\\") != std::string::npos) {
+    *error = "the item folder may not contain a double quote or a backslash: " + itemDir;
+    return false;
+  }
+  std::error_code failure;
+  fs::create_directories(itemDir, failure);
+  return true;
 }
 
 }  // namespace
@@ -159,17 +164,31 @@ bool WriteChecksumRecord(const std::string& path,
   return WriteWhole(path, record, error);
 }
 
+namespace {
+
+bool FindRowSource(const PayloadStageOptions& options, const PayloadManifestRow& row,
+                   std::string* source, std::string* error) {
+  if (FindItemSource(options.SourceRoots, row.RelativePath, source, error)) return true;
+  *error = Describe(row) + ": " + *error;
+  return false;
+}
+
+bool WriteItemDirRecord(const std::string& itemDir,
+                        const std::vector<std::pair<int, std::string>>& files, std::string* error) {
+  if (WriteChecksumRecord(ChecksumFile(itemDir), files, error)) return true;
+  *error = "the checksum record: " + *error;
+  return false;
+}
+
+}  // namespace
+
 bool StagePayload(const PayloadStageOptions& options, std::string* error) {
-  if (!CheckItemDir(options.ItemDir, error)) return false;
+  if (!PrepareItemDir(options.ItemDir, error)) return false;
   std::error_code failure;
-  fs::create_directories(options.ItemDir, failure);
   std::vector<std::pair<int, std::string>> checksummed;
   for (const PayloadManifestRow& row : kInstallManifest) {
     std::string source;
-    if (!FindItemSource(options.SourceRoots, row.RelativePath, &source, error)) {
-      *error = Describe(row) + ": " + *error;
-      return false;
-    }
+    if (!FindRowSource(options, row, &source, error)) return false;
     if (fs::file_size(source, failure) == 0 || failure) {
       *error = Describe(row) + ": the file " + source +
                " is empty; an empty file cannot be a payload item";
@@ -187,33 +206,22 @@ bool StagePayload(const PayloadStageOptions& options, std::string* error) {
         !CopyFile(source, options.TreeDir + "/" + row.RelativePath, error))
       return false;
   }
-  if (!WriteChecksumRecord(ChecksumFile(options.ItemDir), checksummed, error)) {
-    *error = "the checksum record: " + *error;
-    return false;
-  }
   // The script goes last, so a failed run never leaves one behind.
-  return WriteWhole(options.RcPath, FormatPayloadRc(options.ItemDir), error);
+  return WriteItemDirRecord(options.ItemDir, checksummed, error) &&
+         WriteWhole(options.RcPath, FormatPayloadRc(options.ItemDir), error);
 }
 
 bool StageUninstallerRecord(const PayloadStageOptions& options, std::string* error) {
-  if (!CheckItemDir(options.ItemDir, error)) return false;
-  std::error_code failure;
-  fs::create_directories(options.ItemDir, failure);
+  if (!PrepareItemDir(options.ItemDir, error)) return false;
   std::vector<std::pair<int, std::string>> checksummed;
   for (const PayloadManifestRow& row : kInstallManifest) {
     if (!strcmp(row.RelativePath, kUninstallerFileName)) continue;
     std::string source;
-    if (!FindItemSource(options.SourceRoots, row.RelativePath, &source, error)) {
-      *error = Describe(row) + ": " + *error;
-      return false;
-    }
+    if (!FindRowSource(options, row, &source, error)) return false;
     checksummed.emplace_back(row.ResourceId, source);
   }
-  if (!WriteChecksumRecord(ChecksumFile(options.ItemDir), checksummed, error)) {
-    *error = "the checksum record: " + *error;
-    return false;
-  }
-  return WriteWhole(options.RcPath,
+  return WriteItemDirRecord(options.ItemDir, checksummed, error) &&
+         WriteWhole(options.RcPath,
                     "// The uninstaller's record of the files it installed with, by payload-rc.\n" +
                         RecordLine(options.ItemDir),
                     error);
