@@ -316,7 +316,7 @@ TEST_F(InstallerE2eTest, RefusedDestinationsCreateNothing) {
     SCOPED_TRACE(c.Box);
     // Set as wide text, so that characters outside the ANSI code page reach the field.
     DWORD_PTR done = 0;
-    ASSERT_TRUE(SendMessageTimeoutW(GetDlgItem(dialog_, kDestinationField), WM_SETTEXT, 0,
+    ASSERT_TRUE(SendMessageTimeoutW(GetDlgItem(dialog_, IDC_DESTINATION), WM_SETTEXT, 0,
                                     reinterpret_cast<LPARAM>(c.Field.c_str()), SMTO_NORMAL, kWaitMs,
                                     &done));
     Press(dialog_, IDOK);
@@ -343,7 +343,7 @@ TEST_F(InstallerE2eTest, InstallAndBrowsePostedDuringARunAreIgnored) {
   ASSERT_NE(ask, nullptr);
   // Both reach the dialog procedure through the question's own message loop.
   Press(dialog_, IDOK);
-  Press(dialog_, kBrowseButton);
+  Press(dialog_, IDC_BROWSE);
   AnswerBox(installer_, ask, IDOK);
   HWND launch = ExpectBox(installer_, dialog_, kRunPagixNow);
   ASSERT_NE(launch, nullptr);
