@@ -11,13 +11,13 @@
 
 void RunInstallSequence(HWND owner, const char* destination) {
   // Every step returns at once once AbortRequested is set, so the sequence runs straight through.
-  char uninstallCommand[MAX_PATH];
+  char uninstallCommand[kPathBufferSize];
   FormatText(uninstallCommand, sizeof uninstallCommand, "%s%s", destination, kUninstallerFileName);
 
   CreateDestinationFolder(owner, destination, 1);
   AdvanceProgress(10);
 
-  char subFolder[MAX_PATH];
+  char subFolder[kPathBufferSize];
   for (const char* name : kSubFolderNames) {
     FormatText(subFolder, sizeof subFolder, "%s%s", destination, name);
     CreateDestinationFolder(owner, subFolder, 0);
@@ -28,6 +28,7 @@ void RunInstallSequence(HWND owner, const char* destination) {
     AdvanceProgress(row.Weight);
   }
 
+  // Deliberate: six advances by nothing, each only a repaint and one pumped message.
   for (int i = 0; i < 6; ++i) AdvanceProgress(0);
   AdvanceProgress(10);
 
@@ -49,7 +50,7 @@ void LaunchProduct(HWND owner, const char* directory, const char* programFileNam
   }
   // The program path is quoted: unquoted, a path with spaces lets CreateProcess try
   // "C:\Program.exe" first.
-  char commandLine[MAX_PATH + 2];
+  char commandLine[kPathBufferSize + 2];
   if (!FormatText(commandLine, sizeof commandLine, "\"%s%s\"", directory, programFileName)) return;
   STARTUPINFOA startup;
   ZeroMemory(&startup, sizeof startup);

@@ -30,7 +30,7 @@ void RestrictDllSearch() {
 }
 
 FARPROC LoadSystemFunction(const char* library, const char* function) {
-  char path[MAX_PATH];
+  char path[kPathBufferSize];
   UINT length = GetSystemDirectoryA(path, sizeof path);
   if (length == 0 || length >= sizeof path) return nullptr;
   if (!FormatText(path + length, sizeof path - length, "\\%s", library)) return nullptr;

@@ -9,7 +9,7 @@
 #include "paths/path_text.h"
 #include "resources/resource.h"
 
-char ChosenDirectoryText[260];
+char ChosenDirectoryText[kPathBufferSize];
 
 namespace {
 

@@ -3,8 +3,10 @@
 
 #include <windows.h>
 
+#include "app/text_format.h"
+
 // The chooser's current-directory text, copied by the hook when the chooser window is destroyed.
-extern char ChosenDirectoryText[260];
+extern char ChosenDirectoryText[kPathBufferSize];
 
 // Opens the chooser, owned by owner, at the folder part of path (a zero-terminated text in a
 // 260-byte buffer). On OK returns nonzero and leaves the chosen folder followed by "*.*" (drive

@@ -34,6 +34,7 @@ void CollapseParentRefs(char* path) {
     if (found == 0) return;
     // The segment in front of "../" starts after the nearest "/" before it (the character
     // directly before "../" is not examined); a "/" at position 0 goes with the segment.
+    // Deliberate: a drive "C:" is a segment like any other, so "C:/../x/" collapses to "x/".
     size_t start = 0;
     if (found > 1) {
       for (size_t j = found - 1; j-- > 0;) {

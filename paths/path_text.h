@@ -6,8 +6,9 @@
 // kPathBufferSize and the sizes given with each operation below.
 #pragma once
 
+#include "app/text_format.h"
+
 enum {
-  kPathBufferSize = 260,
   // Longest path text: 259 characters.
   kPathMaxLength = kPathBufferSize - 1,
   // The private work area of NormalizePath and SplitPath holds twice a path.

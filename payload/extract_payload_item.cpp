@@ -102,7 +102,7 @@ void ExtractPayloadItem(HWND owner, int itemId, const char* directory, const cha
                         int compressed, int askBeforeOverwrite) {
   if (g_Installer.AbortRequested) return;
 
-  char fullPath[MAX_PATH];
+  char fullPath[kPathBufferSize];
   if (!FormatText(fullPath, sizeof fullPath, "%s%s", directory, relativeName)) {
     // A cut path would name another file; refuse it like any other failure of this step.
     ReportInstallError(owner, "Cannot Create File", relativeName);

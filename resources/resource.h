@@ -18,6 +18,7 @@
 #define IDC_DESTINATION_LABEL 1003
 
 // The installer's icon group; the progress indicator's icon control shows it by this name.
+// Deliberate: "QRINS" is the name the icon group is known by outside the installer, not a typo.
 #define IDI_INSTALLER "QRINS"
 
 #endif

@@ -4,8 +4,7 @@
 
 #include <stddef.h>
 
-// Size of the sub-key path buffer (the platform's path limit).
-enum { kUninstallKeyPathSize = 260 };
+#include "app/text_format.h"
 // Size of the quoted command buffer: any path of at most 259 characters, its two quotation marks
 // and the terminator.
 enum { kUninstallCommandSize = 262 };

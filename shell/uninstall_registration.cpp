@@ -19,7 +19,7 @@ void SetStringValue(HKEY key, const char* name, const char* text) {
 
 void RegisterUninstall(const char* keyName, const char* displayName, const char* uninstallCommand) {
   if (g_Installer.AbortRequested) return;
-  char keyPath[kUninstallKeyPathSize];
+  char keyPath[kPathBufferSize];
   char command[kUninstallCommandSize];
   // A cut key name would name some other key, and a cut command some other program.
   if (!FormatUninstallKeyPath(keyPath, sizeof keyPath, keyName)) return;

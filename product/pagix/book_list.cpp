@@ -28,16 +28,16 @@ int ParseLine(const char* text, size_t begin, size_t end, BookEntry* book) {
   if (first == end || text[first] == '#' || text[first] == ';') return 0;
   char* fields[3] = {book->Title, book->Author, book->Year};
   const size_t sizes[3] = {kBookTitleSize, kBookAuthorSize, kBookYearSize};
-  size_t field_begin = begin;
+  size_t fieldBegin = begin;
   for (int field = 0; field < 3; ++field) {
-    if (field_begin > end) {
+    if (fieldBegin > end) {
       fields[field][0] = '\0';
       continue;
     }
-    size_t field_end = field_begin;
-    while (field_end < end && text[field_end] != '|') ++field_end;
-    CopyField(text, field_begin, field_end, fields[field], sizes[field]);
-    field_begin = field_end + 1;
+    size_t fieldEnd = fieldBegin;
+    while (fieldEnd < end && text[fieldEnd] != '|') ++fieldEnd;
+    CopyField(text, fieldBegin, fieldEnd, fields[field], sizes[field]);
+    fieldBegin = fieldEnd + 1;
   }
   // A carriage return before the line feed ends up as a trailing space; trim it off.
   for (int field = 0; field < 3; ++field) {
@@ -51,24 +51,24 @@ int ParseLine(const char* text, size_t begin, size_t end, BookEntry* book) {
 
 int ParseBookList(const char* text, size_t size, BookEntry* books, int capacity) {
   int count = 0;
-  size_t line_begin = 0;
-  while (line_begin < size && count < capacity) {
-    size_t line_end = line_begin;
-    while (line_end < size && text[line_end] != '\n') ++line_end;
-    if (ParseLine(text, line_begin, line_end, &books[count])) ++count;
-    line_begin = line_end + 1;
+  size_t lineBegin = 0;
+  while (lineBegin < size && count < capacity) {
+    size_t lineEnd = lineBegin;
+    while (lineEnd < size && text[lineEnd] != '\n') ++lineEnd;
+    if (ParseLine(text, lineBegin, lineEnd, &books[count])) ++count;
+    lineBegin = lineEnd + 1;
   }
   return count;
 }
 
 void FormatBookLine(const BookEntry* book, char* out, size_t size) {
-  const int has_author = book->Author[0] != '\0';
-  const int has_year = book->Year[0] != '\0';
-  if (has_author && has_year) {
+  const int hasAuthor = book->Author[0] != '\0';
+  const int hasYear = book->Year[0] != '\0';
+  if (hasAuthor && hasYear) {
     FormatText(out, size, "%s - %s (%s)", book->Title, book->Author, book->Year);
-  } else if (has_author) {
+  } else if (hasAuthor) {
     FormatText(out, size, "%s - %s", book->Title, book->Author);
-  } else if (has_year) {
+  } else if (hasYear) {
     FormatText(out, size, "%s (%s)", book->Title, book->Year);
   } else {
     CopyText(out, size, book->Title);

@@ -22,11 +22,11 @@ enum {
 const char kWindowClass[] = "PagixMainWindow";
 const char kBooksRelativePath[] = "PGN\\Pagix_books.def";
 
-char g_Folder[MAX_PATH];  // the program's own folder, with a trailing backslash
+char g_Folder[kPathBufferSize];  // the program's own folder, with a trailing backslash
 
 // The folder of this program's file: everything up to and including its last separator.
 void FindOwnFolder(char* out, size_t size) {
-  char path[MAX_PATH];
+  char path[kPathBufferSize];
   DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
   if (length == 0 || length >= sizeof path) {
     CopyText(out, size, "");
@@ -59,7 +59,7 @@ void FillBookList(HWND list) {
   // On the stack: the list is read once, while the window is made.
   char text[kBooksFileLimit];
   BookEntry books[kMaxBooks];
-  char path[MAX_PATH];
+  char path[kPathBufferSize];
   char line[kBookTitleSize + kBookAuthorSize + kBookYearSize + 8];
   if (!FormatText(path, sizeof path, "%s%s", g_Folder, kBooksRelativePath)) {
     SendMessageA(list, LB_ADDSTRING, 0,

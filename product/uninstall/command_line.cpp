@@ -68,10 +68,10 @@ void ParseUninstallArguments(const char* arguments, UninstallArguments* out) {
 
 int FormatCopyCommandLine(char* out, size_t size, const char* copyPath,
                           unsigned long originalProcess, const char* folder) {
-  size_t folder_length = strlen(folder);
-  while (folder_length > 0 && IsSeparator(folder[folder_length - 1])) --folder_length;
+  size_t folderLength = strlen(folder);
+  while (folderLength > 0 && IsSeparator(folder[folderLength - 1])) --folderLength;
   return FormatText(out, size, "\"%s\" %s %lu \"%.*s\"", copyPath, kCopySwitch, originalProcess,
-                    static_cast<int>(folder_length), folder);
+                    static_cast<int>(folderLength), folder);
 }
 
 int UninstallCommandNamesFolder(const char* command, const char* folder) {
@@ -88,10 +88,10 @@ int UninstallCommandNamesFolder(const char* command, const char* folder) {
   // The program's folder: up to its last separator, without separators at the end.
   while (end > begin && !IsSeparator(end[-1])) --end;
   while (end > begin && IsSeparator(end[-1])) --end;
-  size_t folder_length = strlen(folder);
-  while (folder_length > 0 && IsSeparator(folder[folder_length - 1])) --folder_length;
-  if (static_cast<size_t>(end - begin) != folder_length || folder_length == 0) return 0;
-  for (size_t i = 0; i < folder_length; ++i) {
+  size_t folderLength = strlen(folder);
+  while (folderLength > 0 && IsSeparator(folder[folderLength - 1])) --folderLength;
+  if (static_cast<size_t>(end - begin) != folderLength || folderLength == 0) return 0;
+  for (size_t i = 0; i < folderLength; ++i) {
     char a = begin[i], b = folder[i];
     if (IsSeparator(a) && IsSeparator(b)) continue;
     if (a >= 'A' && a <= 'Z') a = static_cast<char>(a - 'A' + 'a');

@@ -6,18 +6,18 @@
 
 #include <stddef.h>
 
+#include "app/text_format.h"
+
 enum UninstallMode {
   kUninstallStartedByUser,  // the original in the install folder
   kUninstallTemporaryCopy,  // the copy that does the work
   kUninstallBadArguments    // "/copy" with arguments that do not parse
 };
 
-enum { kUninstallFolderSize = 260 };
-
 struct UninstallArguments {
   int Mode;
-  unsigned long OriginalProcess;      // the handle value after "/copy"
-  char Folder[kUninstallFolderSize];  // without a trailing separator
+  unsigned long OriginalProcess;  // the handle value after "/copy"
+  char Folder[kPathBufferSize];   // without a trailing separator
 };
 
 // Reads the arguments, the part of the command line after the program name. Anything that does

@@ -106,7 +106,7 @@ int RegistrationIsOurs(const char* keyPath, const char* folder) {
 }
 
 void RemoveRegistration(const char* folder, RemovalReport* report) {
-  char keyPath[MAX_PATH];
+  char keyPath[kPathBufferSize];
   FormatUninstallKeyPath(keyPath, sizeof keyPath, kUninstallKeyName);
   if (!RegistrationIsOurs(keyPath, folder)) return;
 
@@ -122,7 +122,7 @@ void RemoveRegistration(const char* folder, RemovalReport* report) {
 
   const LONG result = RegDeleteKeyA(HKEY_LOCAL_MACHINE, keyPath);
   if (result != ERROR_SUCCESS && result != ERROR_FILE_NOT_FOUND) {
-    char what[MAX_PATH + 32];
+    char what[kPathBufferSize + 32];
     FormatText(what, sizeof what, "HKEY_LOCAL_MACHINE\\%s", keyPath);
     AddRemovalFailure(report, what, OutcomeForError(static_cast<DWORD>(result)),
                       static_cast<unsigned long>(result));
@@ -157,10 +157,10 @@ int Uninstall(const char* folder, const char* selfPath, int inPlace) {
 
 // Copies this program to the temporary folder and starts the copy; returns 1 when it runs.
 int StartTemporaryCopy(const char* selfPath, const char* folder) {
-  char temp[MAX_PATH];
+  char temp[kPathBufferSize];
   const DWORD length = GetTempPathA(sizeof temp, temp);
   if (length == 0 || length >= sizeof temp) return 0;
-  char copy[MAX_PATH];
+  char copy[kPathBufferSize];
   int copied = 0;
   for (int attempt = 0; attempt < 100 && !copied; ++attempt) {
     if (!FormatText(copy, sizeof copy, "%spagix-uninstall-%lu-%d.exe", temp,
@@ -177,7 +177,7 @@ int StartTemporaryCopy(const char* selfPath, const char* folder) {
     DeleteFileA(copy);
     return 0;
   }
-  char commandLine[3 * MAX_PATH + 32];
+  char commandLine[3 * kPathBufferSize + 32];
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
@@ -202,7 +202,7 @@ int StartTemporaryCopy(const char* selfPath, const char* folder) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int) {
-  char self[MAX_PATH];
+  char self[kPathBufferSize];
   const DWORD length = GetModuleFileNameA(nullptr, self, sizeof self);
   if (length == 0 || length >= sizeof self) return kExitBadArguments;
 
@@ -211,7 +211,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int) {
   if (parsed.Mode == kUninstallBadArguments) return kExitBadArguments;
 
   if (parsed.Mode == kUninstallStartedByUser) {
-    char folder[MAX_PATH];
+    char folder[kPathBufferSize];
     CutToFolder(self, folder, sizeof folder);
     if (StartTemporaryCopy(self, folder)) return kExitRemoved;
     return Uninstall(folder, self, 1);
@@ -221,7 +221,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int) {
   HANDLE original = reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(parsed.OriginalProcess));
   WaitForSingleObject(original, kOriginalExitWaitMs);
   CloseHandle(original);
-  char temp[MAX_PATH];
+  char temp[kPathBufferSize];
   const DWORD tempLength = GetTempPathA(sizeof temp, temp);
   if (tempLength > 0 && tempLength < sizeof temp) SetCurrentDirectoryA(temp);
 

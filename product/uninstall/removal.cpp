@@ -82,11 +82,11 @@ int ComposeInstalledPath(char* out, size_t size, const char* folder, const char*
 }
 
 void RemoveInstalledProduct(const char* folder, const RemovalOps* ops, RemovalReport* report) {
-  char path[kUninstallPathSize];
+  char path[kPathBufferSize];
   unsigned long error = 0;
   for (const PayloadManifestRow& row : kInstallManifest) {
     if (!ComposeInstalledPath(path, sizeof path, folder, row.RelativePath)) {
-      char what[kUninstallPathSize + 96];
+      char what[kPathBufferSize + 96];
       FormatText(what, sizeof what, "%s\\...\\%s, path too long", folder, row.RelativePath);
       AddRemovalFailure(report, what, kRemovalFailed, 0);
       continue;

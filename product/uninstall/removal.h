@@ -23,7 +23,7 @@ struct RemovalOps {
   void* Context;
 };
 
-enum { kUninstallPathSize = 260, kRemovalLinesSize = 1536 };
+enum { kRemovalLinesSize = 1536 };
 
 struct RemovalReport {
   int FailureCount;  // every failure

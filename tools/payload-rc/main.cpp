@@ -51,14 +51,14 @@ int main(int argc, char** argv) {
   PayloadStageOptions options;
   bool uninstaller = false;
   for (int i = 1; i < argc; ++i) {
-    const bool has_value = i + 1 < argc;
-    if (!strcmp(argv[i], "--packer") && has_value) {
+    const bool hasValue = i + 1 < argc;
+    if (!strcmp(argv[i], "--packer") && hasValue) {
       options.Packer = argv[++i];
-    } else if (!strcmp(argv[i], "--items") && has_value) {
+    } else if (!strcmp(argv[i], "--items") && hasValue) {
       options.ItemDir = argv[++i];
-    } else if (!strcmp(argv[i], "--rc") && has_value) {
+    } else if (!strcmp(argv[i], "--rc") && hasValue) {
       options.RcPath = argv[++i];
-    } else if (!strcmp(argv[i], "--tree") && has_value) {
+    } else if (!strcmp(argv[i], "--tree") && hasValue) {
       options.TreeDir = argv[++i];
     } else if (!strcmp(argv[i], "--uninstaller")) {
       uninstaller = true;

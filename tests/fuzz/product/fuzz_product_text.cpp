@@ -49,7 +49,7 @@ void CheckArguments(const std::string& text) {
   Check(parsed.OriginalProcess != 0 && parsed.Folder[0] != '\0');
   Check(Terminated(parsed.Folder, sizeof parsed.Folder));
   // What the copy's command line carries comes back unchanged.
-  char line[2 * kUninstallFolderSize + 64];
+  char line[2 * kPathBufferSize + 64];
   Check(FormatCopyCommandLine(line, sizeof line, "C:\\T\\c.exe", parsed.OriginalProcess,
                               parsed.Folder) == 1);
   UninstallArguments again;

@@ -18,12 +18,12 @@ TEST(UninstallEntry, KeyPathFitsUpTo207CharactersAndRefusesLonger) {
   for (Case c : {Case{5, 1}, Case{207, 1}, Case{208, 0}, Case{400, 0}}) {
     SCOPED_TRACE(c.NameLength);
     std::string name(c.NameLength, 'k');
-    char out[kUninstallKeyPathSize + 4];
+    char out[kPathBufferSize + 4];
     std::fill(out, out + sizeof out, '#');
-    EXPECT_EQ(c.Fits, FormatUninstallKeyPath(out, kUninstallKeyPathSize, name.c_str()));
+    EXPECT_EQ(c.Fits, FormatUninstallKeyPath(out, kPathBufferSize, name.c_str()));
     // A refused key leaves nothing behind, so no shorter key can be written by mistake.
     EXPECT_EQ(c.Fits ? std::string(kKeyPrefix) + name : std::string(), std::string(out));
-    EXPECT_EQ("####", std::string(out + kUninstallKeyPathSize, 4));
+    EXPECT_EQ("####", std::string(out + kPathBufferSize, 4));
   }
 }
 
