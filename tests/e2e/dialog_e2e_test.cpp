@@ -12,11 +12,7 @@
 namespace pagix_e2e {
 namespace {
 
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
+using pagix_test::Lower;
 
 // The folder the chooser shows now (its hidden current-folder control).
 std::string ChooserFolder(HWND chooser) {

@@ -10,11 +10,7 @@
 namespace pagix_e2e {
 namespace {
 
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
+using pagix_test::Lower;
 
 }  // namespace
 

@@ -75,17 +75,9 @@ std::string IdentifyBoxIcon(HWND box) {
     return "unknown";  // not (wholly) on a screen that this process can read
   }
   const COLORREF background = RGB(shown.Pixels[0], shown.Pixels[1], shown.Pixels[2]);
-  struct Candidate {
-    LPCSTR Id;
-    const char* Name;
-  };
-  const Candidate candidates[] = {{IDI_ERROR, "error"},
-                                  {IDI_QUESTION, "question"},
-                                  {IDI_WARNING, "warning"},
-                                  {IDI_INFORMATION, "information"}};
   std::string best = "other";
   size_t bestMatches = 0;
-  for (const Candidate& candidate : candidates) {
+  for (const pagix_test::StandardIcon& candidate : pagix_test::kStandardIcons) {
     RgbImage drawn = RenderIcon(candidate.Id, shown.Width, shown.Height, background);
     if (drawn.Pixels.size() != shown.Pixels.size()) continue;
     size_t matches = 0;

@@ -1,6 +1,9 @@
 #include "tests/support/wine_test_support.h"
 
+#include <gtest/gtest.h>
 #include <algorithm>
+
+#include <cctype>
 #include <cstdio>
 
 namespace pagix_test {
@@ -27,15 +30,7 @@ std::string IconName(HWND box) {
   if (!icon_control) return "none";
   HICON icon = reinterpret_cast<HICON>(SendMessageA(icon_control, STM_GETICON, 0, 0));
   if (!icon) return "none";
-  struct Known {
-    LPCSTR Id;
-    const char* Name;
-  };
-  const Known known[] = {{IDI_ERROR, "error"},
-                         {IDI_QUESTION, "question"},
-                         {IDI_WARNING, "warning"},
-                         {IDI_INFORMATION, "information"}};
-  for (const Known& k : known) {
+  for (const StandardIcon& k : kStandardIcons) {
     if (LoadIconA(nullptr, k.Id) == icon) return k.Name;
   }
   return "other";
@@ -105,6 +100,25 @@ void MessageBoxAnswerer::Handle(HWND box) {
   seen_.push_back(seen);
   if (OnBox) OnBox(box, OnBoxContext);
   PressDialogButton(box, seen.Answer);
+}
+
+const StandardIcon kStandardIcons[4] = {{IDI_ERROR, "error"},
+                                        {IDI_QUESTION, "question"},
+                                        {IDI_WARNING, "warning"},
+                                        {IDI_INFORMATION, "information"}};
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+int RunTestsOnPrivateDesktop(const char* name, int argc, char** argv) {
+  if (!EnterPrivateDesktop(name)) {
+    std::fprintf(stderr, "cannot enter a private desktop\n");
+    return 1;
+  }
+  testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
 }
 
 bool EnterPrivateDesktop(const char* name) {

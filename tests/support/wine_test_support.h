@@ -64,6 +64,20 @@ void PressDialogButton(HWND dialog, int buttonId);
 // be called before the process creates any window. Returns false when the platform refuses.
 bool EnterPrivateDesktop(const char* name);
 
+// main() of a test program that runs on a desktop of its own: enters it before any window is
+// made, then runs every test.
+int RunTestsOnPrivateDesktop(const char* name, int argc, char** argv);
+
+// The four standard icons of message boxes, with the names that SeenBox::Icon uses.
+struct StandardIcon {
+  LPCSTR Id;
+  const char* Name;
+};
+extern const StandardIcon kStandardIcons[4];
+
+// The text with its letters in lower case.
+std::string Lower(std::string text);
+
 // A fresh, empty folder below the Windows temporary folder, removed with its contents on
 // destruction. Path() uses backslashes and has no trailing separator.
 class ScratchFolder {

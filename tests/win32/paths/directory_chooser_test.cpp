@@ -3,7 +3,6 @@
 #include <dlgs.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <string>
@@ -16,12 +15,7 @@ namespace {
 
 using pagix_test::ScratchFolder;
 
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(), [](char c) {
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  });
-  return text;
-}
+using pagix_test::Lower;
 
 std::string ControlText(HWND dialog, int id) {
   char text[1024] = {};

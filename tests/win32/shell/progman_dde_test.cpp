@@ -3,7 +3,6 @@
 #include <dde.h>
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -379,10 +378,5 @@ TEST_F(ProgmanDdeTest, AcknowledgementWhileIdleChangesNothing) {
 
 int main(int argc, char** argv) {
   // Before any window: on a desktop of its own the test's servers are the only ones to answer.
-  if (!pagix_test::EnterPrivateDesktop("PagixShellDdeTest")) {
-    std::fprintf(stderr, "cannot enter a private desktop\n");
-    return 1;
-  }
-  testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
+  return pagix_test::RunTestsOnPrivateDesktop("PagixShellDdeTest", argc, argv);
 }
