@@ -19,3 +19,23 @@ uint32_t Crc32Update(uint32_t crc, const uint8_t* data, size_t size) {
   }
   return ~crc;
 }
+
+namespace {
+
+uint32_t ReadLittleEndian(const uint8_t* bytes) {
+  return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
+         static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
+}
+
+}  // namespace
+
+int FindRecordedChecksum(const uint8_t* record, size_t size, int itemId, uint32_t* crc) {
+  if (!record) return 0;
+  for (size_t at = 0; at + 8 <= size; at += 8) {
+    if (ReadLittleEndian(record + at) == static_cast<uint32_t>(itemId)) {
+      *crc = ReadLittleEndian(record + at + 4);
+      return 1;
+    }
+  }
+  return 0;
+}

@@ -6,3 +6,8 @@
 
 // Continues crc (0 for a fresh start) over data[0..size).
 uint32_t Crc32Update(uint32_t crc, const uint8_t* data, size_t size);
+
+// Looks itemId up in a checksum record: pairs of little-endian 32-bit numbers (resource id,
+// CRC-32 of the item's installed bytes), as the build writes it. Returns 1 and sets *crc when
+// the record has an entry for itemId, 0 otherwise (also for a null record).
+int FindRecordedChecksum(const uint8_t* record, size_t size, int itemId, uint32_t* crc);

@@ -6,6 +6,7 @@
 #include "app/installer_state.h"
 #include "app/manifest.h"
 #include "app/text_format.h"
+#include "payload/checksum_record_win.h"
 #include "payload/crc32.h"
 #include "payload/lzhuf_decoder.h"
 #include "payload/memory_byte_source.h"
@@ -13,32 +14,12 @@
 namespace {
 
 const char kPayloadResourceType[] = "RAW";
-// The build's record of the CRC-32 of each item's installed bytes: pairs of little-endian
-// 32-bit numbers (resource id, CRC).
-const char kChecksumResourceType[] = "PAYLOADCRC";
-const int kChecksumResourceId = 1;
 
-uint32_t ReadLittleEndian(const uint8_t* bytes) {
-  return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
-         static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
-}
-
-// Looks up the recorded CRC of itemId; returns 0 when the record has no entry for it.
+// Looks up the build's CRC of itemId's installed bytes; returns 0 when the record has none.
 int FindExpectedChecksum(int itemId, uint32_t* crc) {
-  HRSRC resource = FindResourceA(g_Installer.Instance, MAKEINTRESOURCEA(kChecksumResourceId),
-                                 kChecksumResourceType);
-  if (!resource) return 0;
-  DWORD size = SizeofResource(g_Installer.Instance, resource);
-  HGLOBAL loaded = LoadResource(g_Installer.Instance, resource);
-  const uint8_t* record = loaded ? static_cast<const uint8_t*>(LockResource(loaded)) : nullptr;
-  if (!record) return 0;
-  for (DWORD at = 0; at + 8 <= size; at += 8) {
-    if (ReadLittleEndian(record + at) == static_cast<uint32_t>(itemId)) {
-      *crc = ReadLittleEndian(record + at + 4);
-      return 1;
-    }
-  }
-  return 0;
+  size_t size = 0;
+  const uint8_t* record = LoadChecksumRecord(g_Installer.Instance, &size);
+  return FindRecordedChecksum(record, size, itemId, crc);
 }
 
 // The item's bytes in place in the module, or null when the module has no usable item.

@@ -7,6 +7,8 @@
 namespace {
 
 const char kCopySwitch[] = "/copy";
+const char kCopyPrefix[] = "pagix-uninstall-";
+const char kCopySuffix[] = ".exe";
 
 int IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -17,12 +19,18 @@ const char* SkipBlanks(const char* text) {
 
 int IsSeparator(char c) { return c == '\\' || c == '/'; }
 
-int StartsWithSwitch(const char* text) {
-  for (size_t i = 0; i < sizeof kCopySwitch - 1; ++i) {
-    char c = text[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != kCopySwitch[i]) return 0;
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Whether text begins with prefix (written in lower case), in any letter case.
+int StartsWithIgnoringCase(const char* text, const char* prefix) {
+  for (; *prefix; ++text, ++prefix) {
+    if (Lower(*text) != *prefix) return 0;
   }
+  return 1;
+}
+
+int StartsWithSwitch(const char* text) {
+  if (!StartsWithIgnoringCase(text, kCopySwitch)) return 0;
   const char after = text[sizeof kCopySwitch - 1];
   return after == '\0' || IsBlank(after);
 }
@@ -74,7 +82,7 @@ int FormatCopyCommandLine(char* out, size_t size, const char* copyPath,
                     static_cast<int>(folderLength), folder);
 }
 
-int UninstallCommandNamesFolder(const char* command, const char* folder) {
+int UninstallCommandFolder(const char* command, char* out, size_t size) {
   const char* begin = SkipBlanks(command);
   const char* end;
   if (*begin == '"') {
@@ -88,15 +96,30 @@ int UninstallCommandNamesFolder(const char* command, const char* folder) {
   // The program's folder: up to its last separator, without separators at the end.
   while (end > begin && !IsSeparator(end[-1])) --end;
   while (end > begin && IsSeparator(end[-1])) --end;
-  size_t folderLength = strlen(folder);
-  while (folderLength > 0 && IsSeparator(folder[folderLength - 1])) --folderLength;
-  if (static_cast<size_t>(end - begin) != folderLength || folderLength == 0) return 0;
-  for (size_t i = 0; i < folderLength; ++i) {
-    char a = begin[i], b = folder[i];
-    if (IsSeparator(a) && IsSeparator(b)) continue;
-    if (a >= 'A' && a <= 'Z') a = static_cast<char>(a - 'A' + 'a');
-    if (b >= 'A' && b <= 'Z') b = static_cast<char>(b - 'A' + 'a');
-    if (a != b) return 0;
+  const size_t length = static_cast<size_t>(end - begin);
+  if (length == 0 || length >= size) {
+    if (size > 0) out[0] = '\0';
+    return 0;
   }
+  memcpy(out, begin, length);
+  out[length] = '\0';
   return 1;
+}
+
+int FormatTemporaryCopyPath(char* out, size_t size, const char* tempFolder, unsigned long process,
+                            int attempt) {
+  return FormatText(out, size, "%s%s%lu-%d%s", tempFolder, kCopyPrefix, process, attempt,
+                    kCopySuffix);
+}
+
+int IsTemporaryCopyName(const char* name) {
+  if (!StartsWithIgnoringCase(name, kCopyPrefix)) return 0;
+  const char* at = name + sizeof kCopyPrefix - 1;
+  for (int number = 0; number < 2; ++number) {
+    const char* digits = at;
+    while (*at >= '0' && *at <= '9') ++at;
+    if (at == digits) return 0;
+    if (number == 0 && *at++ != '-') return 0;
+  }
+  return StartsWithIgnoringCase(at, kCopySuffix) && at[sizeof kCopySuffix - 1] == '\0';
 }

@@ -31,7 +31,17 @@ void ParseUninstallArguments(const char* arguments, UninstallArguments* out);
 int FormatCopyCommandLine(char* out, size_t size, const char* copyPath,
                           unsigned long originalProcess, const char* folder);
 
-// 1 when command (an "UninstallString" value: a program path, quoted or not, with "\" or "/"
-// between its parts, perhaps followed by arguments when quoted) names a program directly inside
-// folder; letter case and the kind of separator do not matter.
-int UninstallCommandNamesFolder(const char* command, const char* folder);
+// The folder of the program that command (an "UninstallString" value: a program path, quoted or
+// not, with "\\" or "/" between its parts, perhaps followed by arguments when quoted) names:
+// everything before the program's name, without separators at its end. Returns 1 when there is
+// such a folder and it fitted into out[0..size), 0 otherwise (out then holds an empty text).
+int UninstallCommandFolder(const char* command, char* out, size_t size);
+
+// The temporary copy's path: tempFolder (ending in a separator, as GetTempPath gives it)
+// followed by "pagix-uninstall-<process>-<attempt>.exe". Returns 0 when it does not fit.
+int FormatTemporaryCopyPath(char* out, size_t size, const char* tempFolder, unsigned long process,
+                            int attempt);
+
+// 1 when name (a file name without folder) is one that FormatTemporaryCopyPath makes, in any
+// letter case: such a file in the temporary folder is a copy left by an earlier run.
+int IsTemporaryCopyName(const char* name);

@@ -1,18 +1,29 @@
 // uninstall.exe: removes Pagix 0.9d again.
 //
-// Started by the user (no arguments) it copies itself to the temporary folder, starts the copy
-// with the install folder and an inheritable handle of itself, and exits, so that the copy can
-// remove the original's file too. The copy waits for the original to end, asks once, removes
-// the installed files and folders, the Program Manager group and the Add/Remove Programs entry,
-// reports in one message what it could not remove, and leaves its own file to be deleted at the
-// next restart. When no copy can be started, the original does the same work in place.
+// Started by the user (no arguments) from its installation folder it copies itself to the
+// temporary folder, starts the copy with the install folder and an inheritable handle of itself,
+// and exits, so that the copy can remove the original's file too. The copy waits for the
+// original to end, asks once, removes the installed files that are still as installed (files the
+// user changed are kept and named), the folders that are left empty, its two Program Manager
+// items (with the group when nothing else is in it) and the Add/Remove Programs entry when it
+// names this very folder, and reports in one message what it could not remove or kept. The
+// copy's file is opened for deletion on close by the original and goes when the copy ends; copies
+// an earlier run could not remove are deleted at the start. When no copy can be started, the
+// original does the same work in place.
 //
-// Exit codes: 0 removed, 1 the user said No, 2 something could not be removed, 3 bad arguments.
+// A program that is not the installation's own uninstall.exe (a leftover temporary copy started
+// by hand) removes nothing: only the original names a folder, and hands it to its copy.
+//
+// Exit codes: 0 removed, 1 the user said No, 2 something could not be removed, 3 bad arguments,
+// 4 no installation in this program's folder.
+#include <shlobj.h>
 #include <string.h>
 #include <windows.h>
 
 #include "app/manifest.h"
 #include "app/text_format.h"
+#include "payload/checksum_record_win.h"
+#include "payload/crc32.h"
 #include "product/uninstall/command_line.h"
 #include "product/uninstall/progman_execute.h"
 #include "product/uninstall/removal.h"
@@ -20,7 +31,13 @@
 
 namespace {
 
-enum { kExitRemoved = 0, kExitDeclined = 1, kExitIncomplete = 2, kExitBadArguments = 3 };
+enum {
+  kExitRemoved = 0,
+  kExitDeclined = 1,
+  kExitIncomplete = 2,
+  kExitBadArguments = 3,
+  kExitNoInstallation = 4
+};
 
 const DWORD kOriginalExitWaitMs = 15000;  // how long the copy waits for the original to end
 const DWORD kProgmanWaitMs = 10000;       // for Program Manager's acknowledgement
@@ -78,6 +95,24 @@ int RemoveFolderWin32(void*, const char* path, unsigned long* error) {
   return OutcomeForError(*error);
 }
 
+int FileChecksumWin32(void*, const char* path, uint32_t* crc, unsigned long* error) {
+  HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    *error = GetLastError();
+    return OutcomeForError(*error);
+  }
+  static uint8_t piece[65536];
+  *crc = 0;
+  DWORD count = 0;
+  BOOL read;
+  while ((read = ReadFile(file, piece, sizeof piece, &count, nullptr)) && count > 0)
+    *crc = Crc32Update(*crc, piece, count);
+  *error = read ? 0 : GetLastError();
+  CloseHandle(file);
+  return read ? kRemovalDone : kRemovalFailed;
+}
+
 // The folder part of path (everything before its last separator).
 void CutToFolder(const char* path, char* out, size_t size) {
   CopyText(out, size, path);
@@ -87,9 +122,29 @@ void CutToFolder(const char* path, char* out, size_t size) {
   out[cut] = '\0';
 }
 
-// Whether the Add/Remove Programs entry (and with it the Program Manager group, which always
-// points at the latest installation) belongs to the installation in folder. A missing entry
-// counts as ours; an entry that names another folder belongs to another installation.
+// Whether two paths name the same folder on disk (same volume, same file index), however they
+// are spelt. 0 when either cannot be opened.
+int SameFolder(const char* a, const char* b) {
+  BY_HANDLE_FILE_INFORMATION info[2];
+  const char* paths[2] = {a, b};
+  for (int i = 0; i < 2; ++i) {
+    HANDLE folder = CreateFileA(paths[i], FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (folder == INVALID_HANDLE_VALUE) return 0;
+    const BOOL known = GetFileInformationByHandle(folder, &info[i]);
+    CloseHandle(folder);
+    if (!known || !(info[i].dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return 0;
+  }
+  return info[0].dwVolumeSerialNumber == info[1].dwVolumeSerialNumber &&
+         info[0].nFileIndexHigh == info[1].nFileIndexHigh &&
+         info[0].nFileIndexLow == info[1].nFileIndexLow;
+}
+
+// Whether the Add/Remove Programs entry (and with it the Program Manager items, which always
+// point at the latest installation) belongs to the installation in folder. Asked before anything
+// is removed, while both folders still exist. A missing entry counts as ours; an entry that
+// names another folder belongs to another installation.
 int RegistrationIsOurs(const char* keyPath, const char* folder) {
   HKEY key;
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
@@ -102,24 +157,71 @@ int RegistrationIsOurs(const char* keyPath, const char* folder) {
   RegCloseKey(key);
   if (result != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return 1;
   command[size < sizeof command ? size : sizeof command - 1] = '\0';
-  return UninstallCommandNamesFolder(command, folder);
+  char registered[MAX_PATH];
+  return UninstallCommandFolder(command, registered, sizeof registered) &&
+         SameFolder(registered, folder);
 }
 
-void RemoveRegistration(const char* folder, RemovalReport* report) {
-  char keyPath[kPathBufferSize];
-  FormatUninstallKeyPath(keyPath, sizeof keyPath, kUninstallKeyName);
-  if (!RegistrationIsOurs(keyPath, folder)) return;
-
-  char command[64];
-  FormatText(command, sizeof command, "[DeleteGroup(\"%s\")]", kProgmanGroupName);
-  const int answer = ProgmanExecute(command, kProgmanWaitMs);
-  // A negative answer comes also when the group is gone already; only silence is reported.
-  if (answer != kProgmanAccepted && answer != kProgmanRefused) {
-    char what[64];
-    FormatText(what, sizeof what, "Program Manager group \"%s\"", kProgmanGroupName);
-    AddRemovalFailure(report, what, kRemovalNoAnswer, 0);
+// Whether an entry of the group's folder is one of our two items, as the shell names their links.
+int IsOurGroupItem(const char* name) {
+  for (const char* title : kGroupItemTitles) {
+    char link[MAX_PATH];
+    if (FormatText(link, sizeof link, "%s.lnk", title) && lstrcmpiA(name, link) == 0) return 1;
   }
+  return 0;
+}
 
+// Whether the group's folder in the Start Menu (the user's or the common one) holds anything
+// besides our two items.
+int GroupHoldsOthers() {
+  const int lists[2] = {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS};
+  for (int list : lists) {
+    char programs[MAX_PATH], pattern[MAX_PATH];
+    if (!SHGetSpecialFolderPathA(nullptr, programs, list, FALSE)) continue;
+    if (!FormatText(pattern, sizeof pattern, "%s\\%s\\*", programs, kProgmanGroupName)) continue;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern, &found);
+    if (search == INVALID_HANDLE_VALUE) continue;
+    int others = 0;
+    do {
+      others = strcmp(found.cFileName, ".") != 0 && strcmp(found.cFileName, "..") != 0 &&
+               !IsOurGroupItem(found.cFileName);
+    } while (!others && FindNextFileA(search, &found));
+    FindClose(search);
+    if (others) return 1;
+  }
+  return 0;
+}
+
+// Sends one command to Program Manager; only silence is reported (a negative answer comes also
+// when what the command removes is gone already).
+void ExecuteProgman(const char* command, const char* what, RemovalReport* report) {
+  const int answer = ProgmanExecute(command, kProgmanWaitMs);
+  if (answer != kProgmanAccepted && answer != kProgmanRefused)
+    AddRemovalFailure(report, what, kRemovalNoAnswer, 0);
+}
+
+// Removes our two items from the group: with the group when nothing of the user's is in it,
+// otherwise one by one, leaving the group and the user's items.
+void RemoveGroupItems(RemovalReport* report) {
+  char command[128], what[96];
+  FormatText(what, sizeof what, "Program Manager group \"%s\"", kProgmanGroupName);
+  if (!GroupHoldsOthers()) {
+    FormatText(command, sizeof command, "[DeleteGroup(\"%s\")]", kProgmanGroupName);
+    ExecuteProgman(command, what, report);
+    return;
+  }
+  // Items are removed from the group that was shown last.
+  FormatText(command, sizeof command, "[ShowGroup(\"%s\",0)]", kProgmanGroupName);
+  ExecuteProgman(command, what, report);
+  for (const char* title : kGroupItemTitles) {
+    FormatText(command, sizeof command, "[DeleteItem(\"%s\")]", title);
+    ExecuteProgman(command, what, report);
+  }
+}
+
+void RemoveRegistration(const char* keyPath, RemovalReport* report) {
+  RemoveGroupItems(report);
   const LONG result = RegDeleteKeyA(HKEY_LOCAL_MACHINE, keyPath);
   if (result != ERROR_SUCCESS && result != ERROR_FILE_NOT_FOUND) {
     char what[kPathBufferSize + 32];
@@ -137,47 +239,58 @@ int Uninstall(const char* folder, const char* selfPath, int inPlace) {
                                  MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2 | MB_SETFOREGROUND);
   if (answer != IDYES) return kExitDeclined;
 
+  char keyPath[MAX_PATH];
+  FormatUninstallKeyPath(keyPath, sizeof keyPath, kUninstallKeyName);
+  const int registrationIsOurs = RegistrationIsOurs(keyPath, folder);
+
   static RemovalReport report;
   StartRemovalReport(&report);
   Win32Removal removal = {selfPath, inPlace};
-  RemovalOps ops = {RemoveFileWin32, RemoveFolderWin32, &removal};
-  RemoveInstalledProduct(folder, &ops, &report);
+  RemovalOps ops = {RemoveFileWin32, RemoveFolderWin32, FileChecksumWin32, &removal};
+  size_t recordSize = 0;
+  const uint8_t* record = LoadChecksumRecord(nullptr, &recordSize);
+  RemoveInstalledProduct(folder, record, recordSize, &ops, &report);
   if (inPlace) {
     // The folder still holds this program; once it is gone the folder may go too.
     MoveFileExA(folder, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
   }
-  RemoveRegistration(folder, &report);
+  if (registrationIsOurs) RemoveRegistration(keyPath, &report);
 
-  if (report.FailureCount == 0) return kExitRemoved;
-  static char message[kRemovalLinesSize + 256];
+  if (report.FailureCount == 0 && report.KeptCount == 0) return kExitRemoved;
+  static char message[kRemovalMessageSize];
   FormatRemovalReport(&report, message, sizeof message);
-  MessageBoxA(nullptr, message, caption, MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
-  return kExitIncomplete;
+  const UINT icon = report.FailureCount ? MB_ICONERROR : MB_ICONINFORMATION;
+  MessageBoxA(nullptr, message, caption, MB_OK | icon | MB_SETFOREGROUND);
+  return report.FailureCount ? kExitIncomplete : kExitRemoved;
 }
 
-// Copies this program to the temporary folder and starts the copy; returns 1 when it runs.
-int StartTemporaryCopy(const char* selfPath, const char* folder) {
-  char temp[kPathBufferSize];
-  const DWORD length = GetTempPathA(sizeof temp, temp);
-  if (length == 0 || length >= sizeof temp) return 0;
-  char copy[kPathBufferSize];
-  int copied = 0;
-  for (int attempt = 0; attempt < 100 && !copied; ++attempt) {
-    if (!FormatText(copy, sizeof copy, "%spagix-uninstall-%lu-%d.exe", temp,
-                    static_cast<unsigned long>(GetCurrentProcessId()), attempt))
-      return 0;
-    copied = CopyFileA(selfPath, copy, TRUE);  // never over an older copy
-  }
-  if (!copied) return 0;
+// Deletes the temporary copies that earlier runs left behind; a copy that still runs cannot be
+// deleted and stays.
+void DeleteStaleCopies(const char* temp, const char* selfPath) {
+  char pattern[MAX_PATH], path[MAX_PATH];
+  if (!FormatText(pattern, sizeof pattern, "%spagix-uninstall-*.exe", temp)) return;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(pattern, &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+        !IsTemporaryCopyName(found.cFileName) ||
+        !FormatText(path, sizeof path, "%s%s", temp, found.cFileName) ||
+        lstrcmpiA(path, selfPath) == 0)
+      continue;
+    DeleteFileA(path);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+}
 
-  // An inheritable handle of this process, so the copy can wait for it to end.
+// Starts the copy with an inheritable handle of this process, so the copy can wait for it to
+// end, and any other inheritable handle of this process; returns 1 when it runs.
+int StartCopyProcess(const char* copy, const char* folder, const char* temp) {
   HANDLE original = nullptr;
   if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &original,
-                       SYNCHRONIZE, TRUE, 0)) {
-    DeleteFileA(copy);
+                       SYNCHRONIZE, TRUE, 0))
     return 0;
-  }
-  char commandLine[3 * kPathBufferSize + 32];
+  char commandLine[3 * MAX_PATH + 32];
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
@@ -190,13 +303,50 @@ int StartTemporaryCopy(const char* selfPath, const char* folder) {
                              &process);
   }
   CloseHandle(original);
-  if (!started) {
-    DeleteFileA(copy);
-    return 0;
-  }
+  if (!started) return 0;
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
   return 1;
+}
+
+// Copies this program to the temporary folder and starts the copy; returns 1 when it runs.
+int StartTemporaryCopy(const char* selfPath, const char* folder, const char* temp) {
+  char copy[MAX_PATH];
+  int copied = 0;
+  for (int attempt = 0; attempt < 100 && !copied; ++attempt) {
+    if (!FormatTemporaryCopyPath(copy, sizeof copy, temp,
+                                 static_cast<unsigned long>(GetCurrentProcessId()), attempt))
+      return 0;
+    copied = CopyFileA(selfPath, copy, TRUE);  // never over an older copy
+  }
+  if (!copied) return 0;
+
+  // The copy's file, opened for deletion on close and inherited by the copy: it goes once the
+  // copy has ended. Where the system refuses to start a program so opened, the copy is made
+  // again and started plainly; the next run then deletes it (DeleteStaleCopies).
+  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+  HANDLE doomed = CreateFileA(copy, DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE, &inherit,
+                              OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  int started = StartCopyProcess(copy, folder, temp);
+  if (doomed != INVALID_HANDLE_VALUE) {
+    CloseHandle(doomed);
+    if (!started && CopyFileA(selfPath, copy, TRUE)) started = StartCopyProcess(copy, folder, temp);
+  }
+  if (!started) DeleteFileA(copy);
+  return started;
+}
+
+// The temporary folder, with its trailing separator; 0 when there is none that fits.
+int FindTemporaryFolder(char* temp, DWORD size) {
+  const DWORD length = GetTempPathA(size, temp);
+  return length > 0 && length < size;
+}
+
+void SayNoInstallation(const char* folder) {
+  char caption[64], text[MAX_PATH + 64];
+  FormatText(caption, sizeof caption, "%s Uninstall", kUninstallDisplayName);
+  FormatText(text, sizeof text, "No Pagix installation in %s", folder);
+  MessageBoxA(nullptr, text, caption, MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
 }
 
 }  // namespace
@@ -210,10 +360,24 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int) {
   ParseUninstallArguments(arguments, &parsed);
   if (parsed.Mode == kUninstallBadArguments) return kExitBadArguments;
 
+  char temp[MAX_PATH];
+  const int hasTemp = FindTemporaryFolder(temp, sizeof temp);
+  if (hasTemp) DeleteStaleCopies(temp, self);
+
   if (parsed.Mode == kUninstallStartedByUser) {
     char folder[kPathBufferSize];
     CutToFolder(self, folder, sizeof folder);
-    if (StartTemporaryCopy(self, folder)) return kExitRemoved;
+    // Only the installation's own uninstaller knows its folder; a copy of it elsewhere (a
+    // leftover temporary copy started by hand) would take a stranger's folder for ours.
+    const char* name = self;
+    for (const char* at = self; *at; ++at) {
+      if (*at == '\\' || *at == '/') name = at + 1;
+    }
+    if (lstrcmpiA(name, kUninstallerFileName) != 0) {
+      SayNoInstallation(folder);
+      return kExitNoInstallation;
+    }
+    if (hasTemp && StartTemporaryCopy(self, folder, temp)) return kExitRemoved;
     return Uninstall(folder, self, 1);
   }
 
@@ -221,12 +385,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int) {
   HANDLE original = reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(parsed.OriginalProcess));
   WaitForSingleObject(original, kOriginalExitWaitMs);
   CloseHandle(original);
-  char temp[kPathBufferSize];
-  const DWORD tempLength = GetTempPathA(sizeof temp, temp);
-  if (tempLength > 0 && tempLength < sizeof temp) SetCurrentDirectoryA(temp);
-
-  const int result = Uninstall(parsed.Folder, self, 0);
-  // This copy goes at the next restart (that needs administrator rights; otherwise it stays).
-  MoveFileExA(self, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-  return result;
+  if (hasTemp) SetCurrentDirectoryA(temp);
+  // This copy's file was opened for deletion on close by the original; it goes when this
+  // process ends, and otherwise with the next run's stale copies.
+  return Uninstall(parsed.Folder, self, 0);
 }

@@ -4,11 +4,13 @@
 
 #include "app/manifest.h"
 #include "app/text_format.h"
+#include "payload/crc32.h"
 
 namespace {
 
 const char kHeading[] = "Some parts of %s could not be removed:\n\n";
 const char kClosing[] = "\nRemove them by hand when they are no longer in use.";
+const char kKeptHeading[] = "These files were changed after the installation and are kept:\n\n";
 
 int IsFailure(int outcome) { return outcome >= kRemovalInUse; }
 
@@ -18,6 +20,40 @@ void Note(RemovalReport* report, const char* what, int outcome, unsigned long er
 
 int IsDriveRoot(const char* folder) { return strlen(folder) == 2 && folder[1] == ':'; }
 
+// Appends line to lines[0..kRemovalLinesSize) as entry number count (counted from 1) of a list.
+// Once one line did not fit, later ones stay out too, so the list keeps its order.
+void AppendListLine(char* lines, size_t* length, int* listed, int count, const char* line) {
+  const size_t size = strlen(line);
+  if (*listed != count - 1 || *length + size >= kRemovalLinesSize) return;
+  memcpy(lines + *length, line, size + 1);
+  *length += size;
+  ++*listed;
+}
+
+// "and N more" for a list that did not fit, or an empty text.
+void FormatMore(char* out, size_t size, int count, int listed) {
+  out[0] = '\0';
+  if (listed < count) FormatText(out, size, "and %d more\n", count - listed);
+}
+
+// Whether the file at path still holds what the installer wrote for itemId. Notes why it could
+// not be read, and keeps it when it differs.
+int FileIsAsInstalled(const char* path, int itemId, const uint8_t* record, size_t recordSize,
+                      const RemovalOps* ops, RemovalReport* report) {
+  uint32_t crc = 0, expected = 0;
+  unsigned long error = 0;
+  const int outcome = ops->FileChecksum(ops->Context, path, &crc, &error);
+  if (outcome != kRemovalDone) {
+    Note(report, path, outcome, error);
+    return 0;
+  }
+  if (!FindRecordedChecksum(record, recordSize, itemId, &expected) || crc != expected) {
+    AddKeptFile(report, path);
+    return 0;
+  }
+  return 1;
+}
+
 }  // namespace
 
 void StartRemovalReport(RemovalReport* report) {
@@ -25,6 +61,10 @@ void StartRemovalReport(RemovalReport* report) {
   report->ListedCount = 0;
   report->Length = 0;
   report->Lines[0] = '\0';
+  report->KeptCount = 0;
+  report->KeptListed = 0;
+  report->KeptLength = 0;
+  report->Kept[0] = '\0';
 }
 
 void AddRemovalFailure(RemovalReport* report, const char* what, int outcome, unsigned long error) {
@@ -46,28 +86,31 @@ void AddRemovalFailure(RemovalReport* report, const char* what, int outcome, uns
   }
   char line[kRemovalLinesSize];
   if (!FormatText(line, sizeof line, "%s (%s)\n", what, reason)) return;
-  const size_t length = strlen(line);
-  // Once one line did not fit, later ones stay out too, so the list keeps its order.
-  if (report->ListedCount != report->FailureCount - 1 ||
-      report->Length + length >= sizeof report->Lines)
-    return;
-  memcpy(report->Lines + report->Length, line, length + 1);
-  report->Length += length;
-  ++report->ListedCount;
+  AppendListLine(report->Lines, &report->Length, &report->ListedCount, report->FailureCount, line);
+}
+
+void AddKeptFile(RemovalReport* report, const char* path) {
+  ++report->KeptCount;
+  char line[kRemovalLinesSize];
+  if (!FormatText(line, sizeof line, "%s\n", path)) return;
+  AppendListLine(report->Kept, &report->KeptLength, &report->KeptListed, report->KeptCount, line);
 }
 
 void FormatRemovalReport(const RemovalReport* report, char* out, size_t size) {
-  if (report->FailureCount == 0) {
-    CopyText(out, size, "");
-    return;
+  CopyText(out, size, "");
+  if (report->FailureCount > 0) {
+    char heading[96], more[48];
+    FormatText(heading, sizeof heading, kHeading, kUninstallDisplayName);
+    FormatMore(more, sizeof more, report->FailureCount, report->ListedCount);
+    FormatText(out, size, "%s%s%s%s", heading, report->Lines, more, kClosing);
   }
-  char heading[96];
-  FormatText(heading, sizeof heading, kHeading, kUninstallDisplayName);
-  char more[48] = "";
-  if (report->ListedCount < report->FailureCount) {
-    FormatText(more, sizeof more, "and %d more\n", report->FailureCount - report->ListedCount);
+  if (report->KeptCount > 0) {
+    char more[48];
+    FormatMore(more, sizeof more, report->KeptCount, report->KeptListed);
+    const size_t used = strlen(out);
+    FormatText(out + used, size - used, "%s%s%s%s", used ? "\n\n" : "", kKeptHeading, report->Kept,
+               more);
   }
-  FormatText(out, size, "%s%s%s%s", heading, report->Lines, more, kClosing);
 }
 
 int ComposeInstalledPath(char* out, size_t size, const char* folder, const char* relative) {
@@ -81,8 +124,9 @@ int ComposeInstalledPath(char* out, size_t size, const char* folder, const char*
   return 1;
 }
 
-void RemoveInstalledProduct(const char* folder, const RemovalOps* ops, RemovalReport* report) {
-  char path[kPathBufferSize];
+void RemoveInstalledProduct(const char* folder, const uint8_t* record, size_t recordSize,
+                            const RemovalOps* ops, RemovalReport* report) {
+  char path[kUninstallPathSize];
   unsigned long error = 0;
   for (const PayloadManifestRow& row : kInstallManifest) {
     if (!ComposeInstalledPath(path, sizeof path, folder, row.RelativePath)) {
@@ -91,6 +135,9 @@ void RemoveInstalledProduct(const char* folder, const RemovalOps* ops, RemovalRe
       AddRemovalFailure(report, what, kRemovalFailed, 0);
       continue;
     }
+    if (strcmp(row.RelativePath, kUninstallerFileName) != 0 &&
+        !FileIsAsInstalled(path, row.ResourceId, record, recordSize, ops, report))
+      continue;
     Note(report, path, ops->RemoveFile(ops->Context, path, &error), error);
   }
   // The sub-folders in the reverse order of their creation, then the folder itself.

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <stddef.h>
+#include <stdint.h>
 
 // What one removal came to.
 enum RemovalOutcome {
@@ -20,6 +21,8 @@ struct RemovalOps {
   // Each returns a RemovalOutcome; *error receives the platform's error number for a failure.
   int (*RemoveFile)(void* context, const char* path, unsigned long* error);
   int (*RemoveFolder)(void* context, const char* path, unsigned long* error);
+  // The CRC-32 of the file's bytes into *crc (kRemovalDone), or why it cannot be read.
+  int (*FileChecksum)(void* context, const char* path, uint32_t* crc, unsigned long* error);
   void* Context;
 };
 
@@ -30,14 +33,25 @@ struct RemovalReport {
   int ListedCount;   // failures whose line fitted into Lines
   size_t Length;
   char Lines[kRemovalLinesSize];  // one "what (why)" line per listed failure
+  int KeptCount;                  // files kept because they are no longer what was installed
+  int KeptListed;                 // of those, the ones whose path fitted into Kept
+  size_t KeptLength;
+  char Kept[kRemovalLinesSize];  // one path per line
 };
+
+// The longest message FormatRemovalReport writes, terminator included.
+enum { kRemovalMessageSize = 2 * kRemovalLinesSize + 512 };
 
 void StartRemovalReport(RemovalReport* report);
 
 // Records one failure: what names the path (or the group, or the registry key), outcome says why.
 void AddRemovalFailure(RemovalReport* report, const char* what, int outcome, unsigned long error);
 
-// The message for the user, or an empty text when nothing failed.
+// Records a file that is kept because its bytes are not what the installer wrote.
+void AddKeptFile(RemovalReport* report, const char* path);
+
+// The message for the user: what could not be removed, then what was kept on purpose; an empty
+// text when there is neither.
 void FormatRemovalReport(const RemovalReport* report, char* out, size_t size);
 
 // folder + "\" + relative, with every "/" of relative turned into "\". Returns 0 when the path
@@ -45,7 +59,11 @@ void FormatRemovalReport(const RemovalReport* report, char* out, size_t size);
 int ComposeInstalledPath(char* out, size_t size, const char* folder, const char* relative);
 
 // Removes the installed files of the manifest below folder (given without a trailing separator),
-// then the sub-folders and the folder itself where they are empty. A folder that still holds
-// something (a file of the user's own, or one that could not be removed) stays without a
-// message; every failure goes into the report and the removal goes on with the rest.
-void RemoveInstalledProduct(const char* folder, const RemovalOps* ops, RemovalReport* report);
+// then the sub-folders and the folder itself where they are empty. A file whose CRC-32 differs
+// from its entry in the checksum record (record[0..recordSize), see FindRecordedChecksum), or
+// that has no entry, is the user's now: it is kept and named in the report. Only the
+// uninstaller's own file, which cannot carry its own checksum, is removed unchecked. A folder
+// that still holds something stays without a message; every failure goes into the report and
+// the removal goes on with the rest.
+void RemoveInstalledProduct(const char* folder, const uint8_t* record, size_t recordSize,
+                            const RemovalOps* ops, RemovalReport* report);

@@ -1,5 +1,6 @@
 // The whole life of an installation: the real installer installs Pagix, Pagix runs, and the
-// command of the Add/Remove Programs entry removes it again without a trace.
+// command of the Add/Remove Programs entry removes it again without a trace, also in the
+// temporary folder.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -12,13 +13,33 @@ namespace {
 
 const char kUninstallCaption[] = "Pagix 0.9d Uninstall";
 const char kRemoveQuestion[] = "Remove Pagix 0.9d and all of its components?";
-const std::string kDestination = "C:\\pgx-roundtrip\\Pagix";
+// Odd but sound: a blank in one folder name, a dot in another.
+const std::string kTop = "C:\\a b";
+const std::string kDestination = kTop + "\\c.d\\Pagix";
 
 class RoundTripTest : public testing::Test {
  protected:
-  void SetUp() override { RemoveInstallation(kDestination, "C:\\pgx-roundtrip"); }
-  void TearDown() override { RemoveInstallation(kDestination, "C:\\pgx-roundtrip"); }
+  void SetUp() override { TearDown(); }
+  void TearDown() override {
+    RemoveInstallation(kDestination);
+    pagix_test::RemoveTree(kTop);
+  }
 };
+
+// The uninstaller's temporary copies in the temporary folder.
+int TemporaryCopies() {
+  char temp[MAX_PATH];
+  GetTempPathA(sizeof temp, temp);
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((std::string(temp) + "pagix-uninstall-*.exe").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return 0;
+  int count = 0;
+  do {
+    ++count;
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return count;
+}
 
 // Runs a command line as the shell runs an uninstall command, without waiting for it.
 bool RunCommand(std::string command) {
@@ -59,8 +80,10 @@ TEST_F(RoundTripTest, InstallRunAndUninstallLeaveNothing) {
       << "left behind: " << testing::PrintToString(FolderEntries(kDestination));
   EXPECT_TRUE(WaitUntil([] { return !ReadUninstallEntry().Exists; }));
   EXPECT_TRUE(WaitUntil([] { return !pagix_test::DirectoryExists(GroupFolder()); }));
-  // The uninstaller ends by itself, with no box left open.
+  // The uninstaller ends by itself, with no box left open, and its copy's file goes with it.
   EXPECT_TRUE(WaitUntil([] { return FindWindowA("#32770", kUninstallCaption) == nullptr; }));
+  EXPECT_TRUE(WaitUntil([] { return TemporaryCopies() == 0; }))
+      << TemporaryCopies() << " temporary copies left";
 }
 
 }  // namespace

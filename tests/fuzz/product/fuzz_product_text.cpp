@@ -79,8 +79,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string whole(text, size);
   const std::string terminated = whole.substr(0, whole.find('\0'));
   CheckArguments(terminated);
-  const size_t half = terminated.size() / 2;
-  UninstallCommandNamesFolder(terminated.substr(0, half).c_str(), terminated.substr(half).c_str());
+  char folder[260];
+  if (UninstallCommandFolder(terminated.c_str(), folder, sizeof folder))
+    Check(strlen(folder) < sizeof folder);
+  IsTemporaryCopyName(terminated.c_str());
   CheckReport(terminated);
   return 0;
 }

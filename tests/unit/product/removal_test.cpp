@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/manifest.h"
+#include "payload/crc32.h"
 #include "product/uninstall/removal.h"
 
 namespace {
@@ -14,6 +15,7 @@ namespace {
 // Paths use "\" like the uninstaller's own; a folder is "not empty" while anything lies below.
 struct FakeDisk {
   std::set<std::string> Files;
+  std::map<std::string, std::string> Content;  // a file's bytes, when not the installed ones
   std::set<std::string> Folders;
   std::map<std::string, int> Failing;  // path -> outcome to return
   std::vector<std::string> Calls;      // "file <path>" / "folder <path>"
@@ -36,6 +38,27 @@ struct FakeDisk {
       return failing->second;
     }
     return disk->Files.erase(path) ? kRemovalDone : kRemovalAlreadyGone;
+  }
+
+  static int FileChecksum(void* context, const char* path, uint32_t* crc, unsigned long* error) {
+    FakeDisk* disk = static_cast<FakeDisk*>(context);
+    auto failing = disk->Failing.find(path);
+    if (failing != disk->Failing.end()) {
+      *error = 32;
+      return failing->second;
+    }
+    if (!disk->Files.count(path)) return kRemovalAlreadyGone;
+    auto content = disk->Content.find(path);
+    *crc = CrcOf(content != disk->Content.end() ? content->second : InstalledContent(path));
+    return kRemovalDone;
+  }
+
+  static uint32_t CrcOf(const std::string& text) {
+    return Crc32Update(0, reinterpret_cast<const uint8_t*>(text.data()), text.size());
+  }
+  // What the installer writes to a file: here the file's name after the folder.
+  static std::string InstalledContent(const std::string& path) {
+    return "installed " + path.substr(path.find('\\') + 1);
   }
 
   static int RemoveFolder(void* context, const char* path, unsigned long* error) {
@@ -68,16 +91,32 @@ class RemovalTest : public ::testing::Test {
     for (const PayloadManifestRow& row : kInstallManifest)
       disk_.Files.insert(folder + "\\" + Windows(row.RelativePath));
   }
-  void Remove() {
+  // The build's record: every installed file but the uninstaller, as the installer wrote it.
+  std::vector<uint8_t> Record(const char* without = nullptr) const {
+    std::vector<uint8_t> record;
+    for (const PayloadManifestRow& row : kInstallManifest) {
+      const std::string name = row.RelativePath;
+      if (name == kUninstallerFileName || (without && name == without)) continue;
+      const uint32_t crc =
+          FakeDisk::CrcOf(FakeDisk::InstalledContent(folder_ + "\\" + Windows(name)));
+      for (uint32_t value : {static_cast<uint32_t>(row.ResourceId), crc}) {
+        for (int i = 0; i < 4; ++i) record.push_back(static_cast<uint8_t>(value >> (8 * i)));
+      }
+    }
+    return record;
+  }
+  void Remove(const std::vector<uint8_t>* record = nullptr) {
+    const std::vector<uint8_t> full = Record();
+    if (!record) record = &full;
     StartRemovalReport(&report_);
-    RemovalOps ops = {FakeDisk::RemoveFile, FakeDisk::RemoveFolder, &disk_};
-    RemoveInstalledProduct(folder_.c_str(), &ops, &report_);
+    RemovalOps ops = {FakeDisk::RemoveFile, FakeDisk::RemoveFolder, FakeDisk::FileChecksum, &disk_};
+    RemoveInstalledProduct(folder_.c_str(), record->data(), record->size(), &ops, &report_);
     FormatRemovalReport(&report_, message_, sizeof message_);
   }
   std::string folder_;
   FakeDisk disk_;
   RemovalReport report_;
-  char message_[kRemovalLinesSize + 256];
+  char message_[kRemovalMessageSize];
 };
 
 TEST_F(RemovalTest, RemovesEveryFileThenTheEmptyFoldersInOrder) {
@@ -104,6 +143,23 @@ TEST_F(RemovalTest, AUsersOwnFileStaysWithItsFoldersWithoutAMessage) {
   EXPECT_EQ(disk_.Files, std::set<std::string>{"C:\\Pagix\\SKINS\\my skin.psk"});
   EXPECT_EQ(disk_.Folders, (std::set<std::string>{"C:\\Pagix", "C:\\Pagix\\SKINS"}));
   EXPECT_EQ(report_.FailureCount, 0);
+}
+
+TEST_F(RemovalTest, FilesNoLongerAsInstalledAreKeptAndNamed) {
+  Install("C:\\Pagix");
+  disk_.Content["C:\\Pagix\\Pagix.def"] = "the user's own settings";
+  // The uninstaller carries no checksum of its own file, which is removed whatever it holds.
+  disk_.Content["C:\\Pagix\\uninstall.exe"] = "another build";
+  const std::vector<uint8_t> record = Record("SKINS/Back.jpg");  // a file without an entry
+  Remove(&record);
+  EXPECT_EQ(disk_.Files,
+            (std::set<std::string>{"C:\\Pagix\\Pagix.def", "C:\\Pagix\\SKINS\\Back.jpg"}));
+  EXPECT_EQ(disk_.Folders, (std::set<std::string>{"C:\\Pagix", "C:\\Pagix\\SKINS"}));
+  EXPECT_EQ(report_.FailureCount, 0);
+  EXPECT_EQ(report_.KeptCount, 2);
+  EXPECT_STREQ(message_,
+               "These files were changed after the installation and are kept:\n\n"
+               "C:\\Pagix\\Pagix.def\nC:\\Pagix\\SKINS\\Back.jpg\n");
 }
 
 TEST_F(RemovalTest, WhatIsAlreadyGoneIsNoError) {
@@ -165,7 +221,7 @@ TEST(RemovalReport, ManyFailuresEndInACountThatFits) {
   EXPECT_EQ(report.FailureCount, 40);
   EXPECT_GT(report.ListedCount, 0);
   EXPECT_LT(report.ListedCount, 40);
-  char message[kRemovalLinesSize + 256];
+  char message[kRemovalMessageSize];
   FormatRemovalReport(&report, message, sizeof message);
   char expected_more[32];
   snprintf(expected_more, sizeof expected_more, "and %d more\n", 40 - report.ListedCount);

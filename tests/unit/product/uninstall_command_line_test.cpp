@@ -1,5 +1,5 @@
-// The uninstaller's command line: the original's arguments, the copy's arguments, and the
-// check that the Add/Remove Programs entry names our folder.
+// The uninstaller's command line: the original's arguments, the copy's arguments, the folder
+// that the Add/Remove Programs entry names, and the temporary copy's name.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -94,29 +94,45 @@ TEST(UninstallCopyCommandLine, ReportsWhenItDoesNotFit) {
 
 struct FolderCase {
   const char* Command;
-  const char* Folder;
-  int Expected;
+  const char* Folder;  // empty: none
 };
 
-TEST(UninstallCommandNamesFolder, ComparesTheProgramsFolder) {
+TEST(UninstallCommandFolder, IsTheProgramsFolderAsSpelt) {
   const FolderCase cases[] = {
       // As the installer writes it: normalised destination, forward slashes, no quotes.
-      {"C:/Program Files/Marrowby/Pagix/uninstall.exe", "C:\\Program Files\\Marrowby\\Pagix", 1},
+      {"C:/Program Files/Marrowby/Pagix/uninstall.exe", "C:/Program Files/Marrowby/Pagix"},
       {"\"C:\\Program Files\\Marrowby\\Pagix\\uninstall.exe\"",
-       "C:\\Program Files\\Marrowby\\Pagix", 1},
-      {"\"c:\\program files\\marrowby\\pagix\\uninstall.exe\" /x",
-       "C:\\Program Files\\Marrowby\\Pagix\\", 1},
-      {"  C:\\P\\uninstall.exe  ", "C:\\P", 1},
-      {"C:/Other/uninstall.exe", "C:\\Program Files\\Marrowby\\Pagix", 0},
-      {"C:/Pag/uninstall.exe", "C:\\Pagix", 0},
-      {"C:/Pagix/sub/uninstall.exe", "C:\\Pagix", 0},
-      {"uninstall.exe", "C:\\Pagix", 0},
-      {"", "C:\\Pagix", 0},
-      {"C:/Pagix/uninstall.exe", "", 0},
+       "C:\\Program Files\\Marrowby\\Pagix"},
+      {"\"c:\\progra~1\\pagix\\\\uninstall.exe\" /x", "c:\\progra~1\\pagix"},
+      {"  C:\\P\\uninstall.exe  ", "C:\\P"},
+      {"//server/share/Pagix/uninstall.exe", "//server/share/Pagix"},
+      {"uninstall.exe", ""},
+      {"\"uninstall.exe\" C:\\x\\y", ""},
+      {"", ""},
   };
   for (const FolderCase& c : cases) {
-    EXPECT_EQ(UninstallCommandNamesFolder(c.Command, c.Folder), c.Expected)
-        << c.Command << " / " << c.Folder;
+    char folder[260] = "unchanged";
+    EXPECT_EQ(UninstallCommandFolder(c.Command, folder, sizeof folder), c.Folder[0] != '\0')
+        << c.Command;
+    EXPECT_STREQ(folder, c.Folder) << c.Command;
+  }
+  char small[8];
+  EXPECT_EQ(UninstallCommandFolder("C:/Marrowby/uninstall.exe", small, sizeof small), 0);
+  EXPECT_STREQ(small, "");
+}
+
+TEST(TemporaryCopyName, OnlyTheCopiesOwnNamesMatch) {
+  char path[260];
+  ASSERT_EQ(FormatTemporaryCopyPath(path, sizeof path, "C:\\Temp\\", 4294967295ul, 99), 1);
+  EXPECT_STREQ(path, "C:\\Temp\\pagix-uninstall-4294967295-99.exe");
+  EXPECT_EQ(FormatTemporaryCopyPath(path, 20, "C:\\Temp\\", 12, 0), 0);
+  EXPECT_TRUE(IsTemporaryCopyName("pagix-uninstall-4294967295-99.exe"));
+  EXPECT_TRUE(IsTemporaryCopyName("PAGIX-Uninstall-1-0.EXE"));
+  for (const char* other :
+       {"pagix-uninstall-1-0.exe.bak", "pagix-uninstall--0.exe", "pagix-uninstall-1-.exe",
+        "pagix-uninstall-1.exe", "pagix-uninstall-a-0.exe", "pagix-uninstall-1-0.ex", "Pagix.def",
+        "my pagix-uninstall-1-0.exe", ""}) {
+    EXPECT_FALSE(IsTemporaryCopyName(other)) << other;
   }
 }
 

@@ -2,7 +2,7 @@
 """Checks the built PagixSetup.exe as a file: PE32 for i386, a Windows GUI program with ASLR and
 DEP, importing only the allowed system DLLs, with its manifest, version information and icon.
 
-usage: check_exe.py EXE --allowed-imports DLL...
+usage: check_exe.py EXE --allowed-imports DLL... [--binary-only [--manifest-level LEVEL]]
 """
 import argparse
 import os
@@ -38,12 +38,36 @@ EXPECTED_VERSION_STRINGS = {
 }
 
 
+def check_manifest(found, level, check):
+    """One well-formed manifest, id 1, asking for the execution level, declining UI access and
+    declaring every supported Windows version. Returns its text."""
+    manifests = [data for kind, name, _, data in found if kind == "MANIFEST"]
+    check(len(manifests) == 1 and [name for kind, name, _, _ in found
+                                   if kind == "MANIFEST"] == [1], "one manifest, id 1")
+    manifest = manifests[0].decode("utf-8", "replace") if manifests else ""
+    # Windows refuses to start a program whose manifest is not well-formed XML.
+    try:
+        xml.dom.minidom.parseString(manifests[0] if manifests else b"")
+        well_formed = True
+    except Exception:  # the parser raises several kinds of error
+        well_formed = False
+    check(well_formed, "manifest is well-formed XML")
+    check('level="%s"' % level in manifest, "manifest asks for execution level %s" % level)
+    check('uiAccess="false"' in manifest, "manifest declines UI access")
+    for guid, system in SUPPORTED_OS.items():
+        check(guid in manifest.lower(), "manifest declares %s" % system)
+    return manifest
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("exe")
     parser.add_argument("--allowed-imports", nargs="+", required=True)
     parser.add_argument("--binary-only", action="store_true",
-                        help="check the image and its imports only (no manifest or version)")
+                        help="check the image and its imports only (no version or icon, and the "
+                             "manifest only with --manifest-level)")
+    parser.add_argument("--manifest-level",
+                        help="with --binary-only: the execution level the manifest asks for")
     args = parser.parse_args()
 
     failures = []
@@ -77,25 +101,12 @@ def main():
         check(dll.lower().removesuffix(".dll") in allowed, "import %s is allowed" % dll)
     check(len(imports) > 0, "import table read")
     if args.binary_only:
+        if args.manifest_level:
+            check_manifest(resources(pe), args.manifest_level, check)
         return 1 if failures else 0
 
     found = resources(pe)
-
-    manifests = [data for kind, name, _, data in found if kind == "MANIFEST"]
-    check(len(manifests) == 1 and [name for kind, name, _, _ in found
-                                   if kind == "MANIFEST"] == [1], "one manifest, id 1")
-    manifest = manifests[0].decode("utf-8", "replace") if manifests else ""
-    # Windows refuses to start a program whose manifest is not well-formed XML.
-    try:
-        xml.dom.minidom.parseString(manifests[0] if manifests else b"")
-        well_formed = True
-    except Exception:  # the parser raises several kinds of error
-        well_formed = False
-    check(well_formed, "manifest is well-formed XML")
-    check('level="requireAdministrator"' in manifest, "manifest asks for administrator rights")
-    check('uiAccess="false"' in manifest, "manifest declines UI access")
-    for guid, system in SUPPORTED_OS.items():
-        check(guid in manifest.lower(), "manifest declares %s" % system)
+    manifest = check_manifest(found, "requireAdministrator", check)
     check("Common-Controls" not in manifest, "manifest keeps the classic common controls")
 
     versions = [data for kind, _, _, data in found if kind == "VERSION"]

@@ -89,6 +89,21 @@ void WriteUninstallKey(const std::string& uninstallCommand) {
   RegCloseKey(key);
 }
 
+// The uninstaller's temporary copies in the temporary folder.
+std::vector<std::string> TemporaryCopies() {
+  char temp[MAX_PATH];
+  GetTempPathA(sizeof temp, temp);
+  std::vector<std::string> copies;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((std::string(temp) + "pagix-uninstall-*.exe").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return copies;
+  do {
+    copies.push_back(found.cFileName);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return copies;
+}
+
 std::string PendingRenames() {
   HKEY key;
   std::string text;
@@ -168,8 +183,10 @@ class InstalledPagix : public ::testing::Test {
     return destination_ + "\\" + Windows(relative);
   }
 
-  void Register() {
-    WriteUninstallKey("\"" + Path(kUninstallerFileName) + "\"");
+  // The entry names the folder as spelt here; the uninstaller compares folders, not texts.
+  void Register(const std::string& spelling = "") {
+    WriteUninstallKey("\"" + (spelling.empty() ? destination_ : spelling) + "\\" +
+                      kUninstallerFileName + "\"");
     pagix_test::RemoveTree(ProgramsGroupFolder());
     std::string command = std::string("[CreateGroup(\"") + kProgmanGroupName + "\")]";
     for (int i = 0; i < 2; ++i) {
@@ -205,8 +222,25 @@ class InstalledPagix : public ::testing::Test {
     return box;
   }
 
-  // The copy's file, which stays in the temporary folder until the next restart.
-  std::string CopyName() const { return "pagix-uninstall-" + std::to_string(original_id_) + "-"; }
+  // Starts the uninstaller, answers Yes, and reads and closes its closing message.
+  SeenBox ConfirmAndReadReport() {
+    HWND box = StartUninstaller();
+    if (!box) return SeenBox();
+    PressDialogButton(box, IDYES);
+    HWND report = WaitForBox(box);
+    EXPECT_TRUE(report) << "no closing message";
+    if (!report) return SeenBox();
+    const SeenBox seen = DescribeMessageBox(report);
+    PressDialogButton(report, IDOK);
+    return seen;
+  }
+
+  // After Yes: waits for the copy to end and checks that no copy is left in the temporary folder.
+  long FinishCopy() {
+    const long code = WaitForExit(copy_);
+    EXPECT_EQ(TemporaryCopies(), std::vector<std::string>()) << "a copy was left behind";
+    return code;
+  }
 
   void ExpectEverythingInstalled() {
     for (const PayloadManifestRow& row : kInstallManifest)
@@ -227,18 +261,86 @@ class InstalledPagix : public ::testing::Test {
 };
 
 TEST_F(InstalledPagix, YesRemovesFilesFoldersGroupAndEntry) {
-  Register();
+  // Spelt otherwise, as the installer's normalised destination is: still this folder.
+  std::string spelling = scratch_.Path() + "/Elsewhere/../Pagix 0.9d";
+  for (char& c : spelling) c = c == '\\' ? '/' : c;
+  Register(spelling);
   HWND box = StartUninstaller();
   ASSERT_TRUE(box);
   PressDialogButton(box, IDYES);
-  EXPECT_EQ(WaitForExit(copy_), 0);
+  EXPECT_EQ(FinishCopy(), 0);
   ExpectFilesGone();
   for (const char* folder : kSubFolderNames) EXPECT_FALSE(DirectoryExists(Path(folder))) << folder;
   EXPECT_FALSE(DirectoryExists(destination_));
   EXPECT_FALSE(DirectoryExists(ProgramsGroupFolder()));
   EXPECT_FALSE(UninstallKeyExists());
-  EXPECT_NE(PendingRenames().find(CopyName()), std::string::npos)
-      << "the copy in the temporary folder is left for removal at the next restart";
+}
+
+TEST_F(InstalledPagix, ChangedFilesAndTheUsersShortcutStay) {
+  Register();
+  // The user edited one file, replaced a picture with their own and added a shortcut.
+  const std::vector<unsigned char> edited = {'m', 'i', 'n', 'e'};
+  ASSERT_TRUE(pagix_test::WriteWholeFile(Path("Pagix.def"), edited));
+  ASSERT_TRUE(pagix_test::WriteWholeFile(Path("SKINS/Back.jpg"), edited));
+  const std::string shortcut = ProgramsGroupFolder() + "\\Notes.lnk";
+  ASSERT_TRUE(pagix_test::WriteWholeFile(shortcut, edited));
+  const SeenBox seen = ConfirmAndReadReport();
+  EXPECT_EQ(seen.Text, "These files were changed after the installation and are kept:\n\n" +
+                           Path("Pagix.def") + "\n" + Path("SKINS/Back.jpg") + "\n");
+  EXPECT_EQ(FinishCopy(), 0);
+  EXPECT_EQ(ReadWholeFile(Path("Pagix.def")), edited);
+  EXPECT_EQ(ReadWholeFile(Path("SKINS/Back.jpg")), edited);
+  EXPECT_FALSE(FileExists(Path(kProgramFileName)));
+  // Only our two items left the group; the user's shortcut keeps it.
+  std::vector<std::string> left;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((ProgramsGroupFolder() + "\\*").c_str(), &found);
+  while (search != INVALID_HANDLE_VALUE) {
+    if (found.cFileName[0] != '.') left.push_back(found.cFileName);
+    if (!FindNextFileA(search, &found)) break;
+  }
+  if (search != INVALID_HANDLE_VALUE) FindClose(search);
+  EXPECT_EQ(left, std::vector<std::string>{"Notes.lnk"});
+  EXPECT_FALSE(UninstallKeyExists());
+  // Removing the items one by one opens the group's window.
+  CloseGroupWindow();
+}
+
+// A temporary copy left behind and started by hand takes no other folder for the installation:
+// the files in the temporary folder, even byte-identical ones, stay.
+TEST_F(InstalledPagix, ALeftoverCopyStartedByHandRemovesNothing) {
+  Register();
+  char tempText[MAX_PATH];
+  GetTempPathA(sizeof tempText, tempText);
+  const std::string temp = tempText;
+  const std::string leftover = temp + "pagix-uninstall-7-0.exe";
+  ASSERT_TRUE(CopyFileA(Path(kUninstallerFileName).c_str(), leftover.c_str(), FALSE));
+  const std::vector<std::string> decoys = {"Pagix.def", "SKINS\\Back.jpg", "Pagix.exe"};
+  CreateDirectoryA((temp + "SKINS").c_str(), nullptr);
+  for (const std::string& decoy : decoys)
+    ASSERT_TRUE(CopyFileA(Path(decoy).c_str(), (temp + decoy).c_str(), FALSE)) << decoy;
+
+  Process copy = Start("\"" + leftover + "\"", temp);
+  ASSERT_TRUE(copy.Handle);
+  HWND box = WaitForBox();
+  ASSERT_TRUE(box);
+  std::string folder = temp.substr(0, temp.size() - 1);
+  EXPECT_EQ(DescribeMessageBox(box).Text, "No Pagix installation in " + folder);
+  PressDialogButton(box, IDOK);
+  EXPECT_EQ(WaitForExit(copy.Handle), 4);
+  for (const std::string& decoy : decoys) {
+    EXPECT_TRUE(FileExists(temp + decoy)) << decoy;
+    DeleteFileA((temp + decoy).c_str());
+  }
+  RemoveDirectoryA((temp + "SKINS").c_str());
+  ExpectEverythingInstalled();
+  // The next run removes the leftover copy.
+  HWND question = StartUninstaller();
+  ASSERT_TRUE(question);
+  EXPECT_FALSE(FileExists(leftover));
+  PressDialogButton(question, IDNO);
+  EXPECT_EQ(WaitForExit(copy_), 1);
+  EXPECT_EQ(TemporaryCopies(), std::vector<std::string>());
 }
 
 TEST_F(InstalledPagix, AUsersOwnFileStaysWithItsFolder) {
@@ -248,7 +350,7 @@ TEST_F(InstalledPagix, AUsersOwnFileStaysWithItsFolder) {
   HWND box = StartUninstaller();
   ASSERT_TRUE(box);
   PressDialogButton(box, IDYES);
-  EXPECT_EQ(WaitForExit(copy_), 0) << "a kept folder is no failure";
+  EXPECT_EQ(FinishCopy(), 0) << "a kept folder is no failure";
   ExpectFilesGone();
   EXPECT_EQ(ReadWholeFile(notes), (std::vector<unsigned char>{'m', 'i', 'n', 'e'}));
   EXPECT_TRUE(DirectoryExists(Path("SKINS")));
@@ -273,18 +375,12 @@ TEST_F(InstalledPagix, AFileInUseIsNamedInOneMessageAndTheRestIsRemoved) {
   const std::string busy = Path("Pagix.def");
   HANDLE held = CreateFileA(busy.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  HWND box = StartUninstaller();
-  ASSERT_TRUE(box);
-  PressDialogButton(box, IDYES);
-  HWND report = WaitForBox(box);
-  ASSERT_TRUE(report) << "no report of what could not be removed";
-  const SeenBox seen = DescribeMessageBox(report);
+  const SeenBox seen = ConfirmAndReadReport();
   EXPECT_NE(seen.Icon, "none");
   EXPECT_EQ(seen.Buttons, std::vector<int>{IDOK});
   EXPECT_NE(seen.Text.find(busy + " (in use)"), std::string::npos) << seen.Text;
   EXPECT_EQ(seen.Text.find("Pagix.exe"), std::string::npos) << "only the failure is listed";
-  PressDialogButton(report, IDOK);
-  EXPECT_EQ(WaitForExit(copy_), 2);
+  EXPECT_EQ(FinishCopy(), 2);
   CloseHandle(held);
   EXPECT_TRUE(FileExists(busy));
   for (const PayloadManifestRow& row : kInstallManifest) {
