@@ -157,7 +157,7 @@ int RegistrationIsOurs(const char* keyPath, const char* folder) {
   RegCloseKey(key);
   if (result != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return 1;
   command[size < sizeof command ? size : sizeof command - 1] = '\0';
-  char registered[MAX_PATH];
+  char registered[kPathBufferSize];
   return UninstallCommandFolder(command, registered, sizeof registered) &&
          SameFolder(registered, folder);
 }
@@ -165,7 +165,7 @@ int RegistrationIsOurs(const char* keyPath, const char* folder) {
 // Whether an entry of the group's folder is one of our two items, as the shell names their links.
 int IsOurGroupItem(const char* name) {
   for (const char* title : kGroupItemTitles) {
-    char link[MAX_PATH];
+    char link[kPathBufferSize];
     if (FormatText(link, sizeof link, "%s.lnk", title) && lstrcmpiA(name, link) == 0) return 1;
   }
   return 0;
@@ -176,7 +176,7 @@ int IsOurGroupItem(const char* name) {
 int GroupHoldsOthers() {
   const int lists[2] = {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS};
   for (int list : lists) {
-    char programs[MAX_PATH], pattern[MAX_PATH];
+    char programs[kPathBufferSize], pattern[kPathBufferSize];
     if (!SHGetSpecialFolderPathA(nullptr, programs, list, FALSE)) continue;
     if (!FormatText(pattern, sizeof pattern, "%s\\%s\\*", programs, kProgmanGroupName)) continue;
     WIN32_FIND_DATAA found;
@@ -239,7 +239,7 @@ int Uninstall(const char* folder, const char* selfPath, int inPlace) {
                                  MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2 | MB_SETFOREGROUND);
   if (answer != IDYES) return kExitDeclined;
 
-  char keyPath[MAX_PATH];
+  char keyPath[kPathBufferSize];
   FormatUninstallKeyPath(keyPath, sizeof keyPath, kUninstallKeyName);
   const int registrationIsOurs = RegistrationIsOurs(keyPath, folder);
 
@@ -267,7 +267,7 @@ int Uninstall(const char* folder, const char* selfPath, int inPlace) {
 // Deletes the temporary copies that earlier runs left behind; a copy that still runs cannot be
 // deleted and stays.
 void DeleteStaleCopies(const char* temp, const char* selfPath) {
-  char pattern[MAX_PATH], path[MAX_PATH];
+  char pattern[kPathBufferSize], path[kPathBufferSize];
   if (!FormatText(pattern, sizeof pattern, "%spagix-uninstall-*.exe", temp)) return;
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA(pattern, &found);
@@ -290,7 +290,7 @@ int StartCopyProcess(const char* copy, const char* folder, const char* temp) {
   if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &original,
                        SYNCHRONIZE, TRUE, 0))
     return 0;
-  char commandLine[3 * MAX_PATH + 32];
+  char commandLine[3 * kPathBufferSize + 32];
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
@@ -311,7 +311,7 @@ int StartCopyProcess(const char* copy, const char* folder, const char* temp) {
 
 // Copies this program to the temporary folder and starts the copy; returns 1 when it runs.
 int StartTemporaryCopy(const char* selfPath, const char* folder, const char* temp) {
-  char copy[MAX_PATH];
+  char copy[kPathBufferSize];
   int copied = 0;
   for (int attempt = 0; attempt < 100 && !copied; ++attempt) {
     if (!FormatTemporaryCopyPath(copy, sizeof copy, temp,
@@ -343,7 +343,7 @@ int FindTemporaryFolder(char* temp, DWORD size) {
 }
 
 void SayNoInstallation(const char* folder) {
-  char caption[64], text[MAX_PATH + 64];
+  char caption[64], text[kPathBufferSize + 64];
   FormatText(caption, sizeof caption, "%s Uninstall", kUninstallDisplayName);
   FormatText(text, sizeof text, "No Pagix installation in %s", folder);
   MessageBoxA(nullptr, text, caption, MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
@@ -360,7 +360,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int) {
   ParseUninstallArguments(arguments, &parsed);
   if (parsed.Mode == kUninstallBadArguments) return kExitBadArguments;
 
-  char temp[MAX_PATH];
+  char temp[kPathBufferSize];
   const int hasTemp = FindTemporaryFolder(temp, sizeof temp);
   if (hasTemp) DeleteStaleCopies(temp, self);
 

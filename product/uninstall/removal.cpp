@@ -126,7 +126,7 @@ int ComposeInstalledPath(char* out, size_t size, const char* folder, const char*
 
 void RemoveInstalledProduct(const char* folder, const uint8_t* record, size_t recordSize,
                             const RemovalOps* ops, RemovalReport* report) {
-  char path[kUninstallPathSize];
+  char path[kPathBufferSize];
   unsigned long error = 0;
   for (const PayloadManifestRow& row : kInstallManifest) {
     if (!ComposeInstalledPath(path, sizeof path, folder, row.RelativePath)) {
