@@ -68,23 +68,21 @@ void OnInstall(HWND dialog) {
   // procedure only for Quit and DDE messages.
   char fieldText[kPathBufferSize];
   char typed[kMessageTextSize];
-  if (!ReadDestinationField(dialog, fieldText, typed, sizeof typed)) {
-    ReportInstallError(dialog, kDestinationNotValid, typed);
-    return;
-  }
   // Every installed path is the destination plus a relative name; refuse a destination that
   // leaves no room for them, or that is no full path to a folder Windows would create under that
   // very name, before anything is created or asked.
-  if (!NormalizePath(fieldText, fieldText, 0)) {
-    ReportInstallError(dialog, kDestinationTooLong, typed);
-    return;
+  const char* refusal = nullptr;
+  if (!ReadDestinationField(dialog, fieldText, typed, sizeof typed)) {
+    refusal = kDestinationNotValid;
+  } else if (!NormalizePath(fieldText, fieldText, 0)) {
+    refusal = kDestinationTooLong;
+  } else if (!DestinationIsSound(fieldText)) {
+    refusal = kDestinationNotValid;
+  } else if (!DestinationLeavesRoom(fieldText)) {
+    refusal = kDestinationTooLong;
   }
-  if (!DestinationIsSound(fieldText)) {
-    ReportInstallError(dialog, kDestinationNotValid, typed);
-    return;
-  }
-  if (!DestinationLeavesRoom(fieldText)) {
-    ReportInstallError(dialog, kDestinationTooLong, typed);
+  if (refusal) {
+    ReportInstallError(dialog, refusal, typed);
     return;
   }
   EnableInstallControls(dialog, FALSE);

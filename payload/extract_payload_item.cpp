@@ -6,33 +6,22 @@
 #include "app/installer_state.h"
 #include "app/manifest.h"
 #include "app/text_format.h"
-#include "payload/checksum_record_win.h"
 #include "payload/crc32.h"
 #include "payload/lzhuf_decoder.h"
 #include "payload/memory_byte_source.h"
+#include "payload/resource_bytes_win.h"
 
 namespace {
 
 const char kPayloadResourceType[] = "RAW";
 
-// Looks up the build's CRC of itemId's installed bytes; returns 0 when the record has none.
-int FindExpectedChecksum(int itemId, uint32_t* crc) {
-  size_t size = 0;
-  const uint8_t* record = LoadChecksumRecord(g_Installer.Instance, &size);
-  return FindRecordedChecksum(record, size, itemId, crc);
-}
-
 // The item's bytes in place in the module, or null when the module has no usable item.
 const uint8_t* FindPayloadItem(int itemId, int32_t* size) {
-  HRSRC resource =
-      FindResourceA(g_Installer.Instance, MAKEINTRESOURCEA(itemId), kPayloadResourceType);
-  if (!resource) return nullptr;
-  DWORD resourceSize = SizeofResource(g_Installer.Instance, resource);
-  if (resourceSize < 1 || resourceSize > 0x7FFFFFFF) return nullptr;
-  HGLOBAL loaded = LoadResource(g_Installer.Instance, resource);
-  if (!loaded) return nullptr;
-  const uint8_t* bytes = static_cast<const uint8_t*>(LockResource(loaded));
-  *size = static_cast<int32_t>(resourceSize);
+  size_t length = 0;
+  const uint8_t* bytes = LoadResourceBytes(g_Installer.Instance, MAKEINTRESOURCEA(itemId),
+                                           kPayloadResourceType, &length);
+  if (!bytes || length > 0x7FFFFFFF) return nullptr;
+  *size = static_cast<int32_t>(length);
   return bytes;
 }
 
@@ -62,13 +51,15 @@ int PassItemBytes(const uint8_t* bytes, int32_t size, int compressed, FILE* file
   return written;
 }
 
-// Whether item itemId is in the module and gives exactly the bytes the build recorded for it.
-int ItemMatchesRecord(int itemId, int compressed) {
-  int32_t size = 0;
-  const uint8_t* bytes = FindPayloadItem(itemId, &size);
+// PassItemBytes for item itemId, then whether its bytes are exactly what the build recorded
+// for it: a damaged executable (a bad download, a flipped bit) must not install damaged files.
+int PassCheckedItemBytes(int itemId, const uint8_t* bytes, int32_t size, int compressed,
+                         FILE* file) {
   uint32_t crc = 0, expected = 0;
-  return bytes && PassItemBytes(bytes, size, compressed, nullptr, &crc) &&
-         FindExpectedChecksum(itemId, &expected) && crc == expected;
+  size_t recordSize = 0;
+  const uint8_t* record = LoadChecksumRecord(g_Installer.Instance, &recordSize);
+  return PassItemBytes(bytes, size, compressed, file, &crc) &&
+         FindRecordedChecksum(record, recordSize, itemId, &expected) && crc == expected;
 }
 
 }  // namespace
@@ -107,12 +98,7 @@ void ExtractPayloadItem(HWND owner, int itemId, const char* directory, const cha
 
   int32_t size = 0;
   const uint8_t* bytes = FindPayloadItem(itemId, &size);
-  uint32_t crc = 0;
-  int written = bytes && PassItemBytes(bytes, size, compressed, file, &crc);
-  // A damaged executable (a bad download, a flipped bit) must not install damaged files: the
-  // installed bytes must match the build's record.
-  uint32_t expected = 0;
-  if (written && (!FindExpectedChecksum(itemId, &expected) || crc != expected)) written = 0;
+  int written = bytes && PassCheckedItemBytes(itemId, bytes, size, compressed, file);
   // A full disk shows only when the buffered bytes are flushed; a file that did not reach the
   // disk whole must not pass for an installed one.
   if (written && (fflush(file) != 0 || ferror(file))) written = 0;
@@ -127,7 +113,10 @@ void ExtractPayloadItem(HWND owner, int itemId, const char* directory, const cha
 
 int FindDamagedPayloadItem() {
   for (int row = 0; row < kPayloadItemCount; ++row) {
-    if (!ItemMatchesRecord(kInstallManifest[row].ResourceId, kInstallManifest[row].Compressed))
+    const PayloadManifestRow& item = kInstallManifest[row];
+    int32_t size = 0;
+    const uint8_t* bytes = FindPayloadItem(item.ResourceId, &size);
+    if (!bytes || !PassCheckedItemBytes(item.ResourceId, bytes, size, item.Compressed, nullptr))
       return row;
   }
   return -1;

@@ -22,8 +22,8 @@
 
 #include "app/manifest.h"
 #include "app/text_format.h"
-#include "payload/checksum_record_win.h"
 #include "payload/crc32.h"
+#include "payload/resource_bytes_win.h"
 #include "product/uninstall/command_line.h"
 #include "product/uninstall/progman_execute.h"
 #include "product/uninstall/removal.h"
