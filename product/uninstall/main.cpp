@@ -12,7 +12,8 @@
 // original does the same work in place.
 //
 // A program that is not the installation's own uninstall.exe (a leftover temporary copy started
-// by hand) removes nothing: only the original names a folder, and hands it to its copy.
+// by hand) removes nothing: only the original names a folder, and hands it to its copy, which
+// goes ahead only when that folder holds uninstall.exe.
 //
 // Exit codes: 0 removed, 1 the user said No, 2 something could not be removed, 3 bad arguments,
 // 4 no installation in this program's folder.
@@ -381,7 +382,17 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int) {
     return Uninstall(folder, self, 1);
   }
 
-  // The temporary copy: let the original end first, so that its file can be deleted.
+  // The temporary copy: the folder it was handed holds the original that handed it over.
+  char originalFile[kPathBufferSize];
+  const DWORD attributes =
+      ComposeInstalledPath(originalFile, sizeof originalFile, parsed.Folder, kUninstallerFileName)
+          ? GetFileAttributesA(originalFile)
+          : INVALID_FILE_ATTRIBUTES;
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    SayNoInstallation(parsed.Folder);
+    return kExitNoInstallation;
+  }
+  // Let the original end first, so that its file can be deleted.
   HANDLE original = reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(parsed.OriginalProcess));
   WaitForSingleObject(original, kOriginalExitWaitMs);
   CloseHandle(original);

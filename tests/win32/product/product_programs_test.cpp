@@ -320,14 +320,18 @@ TEST_F(InstalledPagix, ALeftoverCopyStartedByHandRemovesNothing) {
   for (const std::string& decoy : decoys)
     ASSERT_TRUE(CopyFileA(Path(decoy).c_str(), (temp + decoy).c_str(), FALSE)) << decoy;
 
-  Process copy = Start("\"" + leftover + "\"", temp);
-  ASSERT_TRUE(copy.Handle);
-  HWND box = WaitForBox();
-  ASSERT_TRUE(box);
-  std::string folder = temp.substr(0, temp.size() - 1);
-  EXPECT_EQ(DescribeMessageBox(box).Text, "No Pagix installation in " + folder);
-  PressDialogButton(box, IDOK);
-  EXPECT_EQ(WaitForExit(copy.Handle), 4);
+  // Without arguments, and with the temporary folder handed over as if by an original.
+  const std::string folder = temp.substr(0, temp.size() - 1);
+  for (const std::string& arguments : {std::string(), " /copy 1 \"" + folder + "\""}) {
+    Process copy = Start("\"" + leftover + "\"" + arguments, temp);
+    ASSERT_TRUE(copy.Handle);
+    HWND box = WaitForBox();
+    ASSERT_TRUE(box) << arguments;
+    EXPECT_EQ(DescribeMessageBox(box).Text, "No Pagix installation in " + folder);
+    PressDialogButton(box, IDOK);
+    EXPECT_EQ(WaitForExit(copy.Handle), 4);
+    ASSERT_TRUE(WaitForWindow([box]() -> HWND { return IsWindow(box) ? nullptr : box; }));
+  }
   for (const std::string& decoy : decoys) {
     EXPECT_TRUE(FileExists(temp + decoy)) << decoy;
     DeleteFileA((temp + decoy).c_str());
