@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "bench/baseline_decoder.h"
 #include "payload/lzhuf_decoder.h"
 #include "payload/memory_byte_source.h"
+#include "tests/support/reference_decoder.h"
 #include "tools/lzhuf-pack/lzhuf_encoder.h"
 
 namespace {
@@ -109,14 +109,14 @@ bool Prepare(const char* path, CorpusFile* file) {
     fprintf(stderr, "lzhuf_bench: the packer refused %s\n", path);
     return false;
   }
-  long realCalls = 0, baselineCalls = 0;
+  long realCalls = 0, referenceCalls = 0;
   std::vector<uint8_t> real =
       DecodeCounted<LzhufDecoder>(LzhufDecoderInit, LzhufDecoderRead, file->Item, &realCalls);
-  std::vector<uint8_t> baseline = DecodeCounted<BaselineDecoder>(
-      BaselineDecoderInit, BaselineDecoderRead, file->Item, &baselineCalls);
-  if (real != baseline || realCalls != baselineCalls) {
+  std::vector<uint8_t> reference = DecodeCounted<ReferenceDecoder>(
+      ReferenceDecoderInit, ReferenceDecoderRead, file->Item, &referenceCalls);
+  if (real != reference || realCalls != referenceCalls) {
     fprintf(stderr, "lzhuf_bench: %s: the decoders disagree (%zu/%zu bytes, %ld/%ld calls)\n", path,
-            real.size(), baseline.size(), realCalls, baselineCalls);
+            real.size(), reference.size(), realCalls, referenceCalls);
     return false;
   }
   if (real != file->Data) {
@@ -144,9 +144,9 @@ int main(int argc, char** argv) {
     benchmark::RegisterBenchmark(("decode_real/" + file->Label).c_str(),
                                  DecodeBenchmark<LzhufDecoder>, LzhufDecoderInit, LzhufDecoderRead,
                                  file);
-    benchmark::RegisterBenchmark(("decode_baseline/" + file->Label).c_str(),
-                                 DecodeBenchmark<BaselineDecoder>, BaselineDecoderInit,
-                                 BaselineDecoderRead, file);
+    benchmark::RegisterBenchmark(("decode_reference/" + file->Label).c_str(),
+                                 DecodeBenchmark<ReferenceDecoder>, ReferenceDecoderInit,
+                                 ReferenceDecoderRead, file);
     benchmark::RegisterBenchmark(("pack_default/" + file->Label).c_str(), PackBenchmark,
                                  LzhufParse::Default, file);
     benchmark::RegisterBenchmark(("pack_greedy/" + file->Label).c_str(), PackBenchmark,

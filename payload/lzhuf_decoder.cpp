@@ -228,7 +228,7 @@ void LzhufDecoderInit(LzhufDecoder* d, ByteSource sourceFunction, void* sourceCo
   LzhufInitTree(d);
   memset(d->Ring, ' ', kLzhufInitialWritePos);
   d->WritePos = kLzhufInitialWritePos;
-  d->Phase = 0;
+  d->Phase = kLzhufDecodeSymbol;
   d->SourceFunction = sourceFunction;
   d->SourceContext = sourceContext;
 }
@@ -281,7 +281,7 @@ int32_t LzhufDecoderRead(LzhufDecoder* d, uint8_t* buffer, int32_t capacity) {
   uint8_t* out = buffer;
   uint8_t* const end = buffer + capacity;
 
-  if (d->Phase == 1) goto copy;
+  if (d->Phase == kLzhufCopyMatch) goto copy;
   for (;;) {
     {
       // The first up to 8 code bits by one look-up, any further ones bit by bit. Every symbol
@@ -368,7 +368,7 @@ int32_t LzhufDecoderRead(LzhufDecoder* d, uint8_t* buffer, int32_t capacity) {
         d->Ring[writePos] = c;
         writePos = (writePos + 1) & kRingMask;
         if (out == end || d->SourceEnded) {
-          d->Phase = 0;
+          d->Phase = kLzhufDecodeSymbol;
           break;
         }
         continue;
@@ -384,9 +384,9 @@ int32_t LzhufDecoderRead(LzhufDecoder* d, uint8_t* buffer, int32_t capacity) {
       count -= length;
       const uint32_t offset = static_cast<uint32_t>(LzhufHighCode[head]) << 6 | (field & 63);
       d->MatchSource = static_cast<int32_t>((writePos - offset - 1) & kRingMask);
-      d->MatchLength = symbol - (256 - kLzhufMinMatch);
+      d->MatchLength = LzhufMatchLength(symbol);
       d->MatchDone = 0;
-      d->Phase = 1;
+      d->Phase = kLzhufCopyMatch;
     }
   copy:
     // Byte after byte, so that a copy closer than its length repeats the bytes just written.
@@ -405,7 +405,7 @@ int32_t LzhufDecoderRead(LzhufDecoder* d, uint8_t* buffer, int32_t capacity) {
       if (d->MatchDone < d->MatchLength) break;
     }
     if (out == end || d->SourceEnded) break;
-    d->Phase = 0;
+    d->Phase = kLzhufDecodeSymbol;
   }
 
   d->BitBuffer = bits >> 16;

@@ -6,21 +6,19 @@
 
 #include <stdint.h>
 
+#include "payload/lzhuf_tree.h"
+
 // Returns the next compressed byte as 0..255, or a negative value when none is left. Called
 // again after the first negative result, so it must keep returning a negative value.
 typedef int (*ByteSource)(void* context);
 
-enum {
-  kLzhufRingSize = 4096,
-  kLzhufMaxMatch = 60,
-  kLzhufMinMatch = 3,
-  kLzhufSymbolCount = 314,                     // 256 literals + 58 match lengths
-  kLzhufTreeSize = 2 * kLzhufSymbolCount - 1,  // 627 positions; 626 is the root
-  kLzhufRoot = kLzhufTreeSize - 1,
-  kLzhufWeightLimit = 0x8000,
-  kLzhufWeightSentinel = 0xFFFF,
-  kLzhufInitialWritePos = kLzhufRingSize - kLzhufMaxMatch,  // 4036
-  kLzhufFastBits = 8  // code bits resolved by one look-up in the decoder's fast table
+// Code bits resolved by one look-up in the decoder's fast table.
+enum { kLzhufFastBits = 8 };
+
+// What the next step of a read does.
+enum LzhufPhase {
+  kLzhufDecodeSymbol = 0,  // decode the next literal or match
+  kLzhufCopyMatch = 1,     // go on copying the current match
 };
 
 struct LzhufDecoder {
@@ -34,7 +32,7 @@ struct LzhufDecoder {
   int32_t MatchSource;
   int32_t MatchLength;
   int32_t MatchDone;
-  int32_t Phase;
+  int32_t Phase;  // an LzhufPhase
   int32_t SourceEnded;
   void* SourceContext;
   ByteSource SourceFunction;
@@ -63,12 +61,3 @@ void LzhufDecoderInit(LzhufDecoder* decoder, ByteSource sourceFunction, void* so
 // returns 0.
 int32_t LzhufDecoderRead(LzhufDecoder* decoder, uint8_t* buffer, int32_t capacity);
 void LzhufDecoderDestroy(LzhufDecoder* decoder);
-
-// The adaptive tree, shared with the build-time compressor so both sides update it alike.
-void LzhufInitTree(LzhufDecoder* decoder);
-void LzhufUpdateTree(LzhufDecoder* decoder, int symbol);
-void LzhufRebuildTree(LzhufDecoder* decoder);
-
-// The fixed decoding tables for the upper 6 bits of a match offset, indexed by the next 8 bits.
-extern const uint8_t LzhufHighCode[256];
-extern const uint8_t LzhufCodeLength[256];

@@ -2,7 +2,7 @@
 # `make bench`: one table of the LZHUF decoder's and packer's speed and sizes over a fixed corpus,
 # with gzip -9 for orientation, and the installer's size with and without its payload items.
 #
-# Decoder: the installer's decoder and the reference decoder of bench/, reading pieces of 256
+# Decoder: the installer's decoder and the reference decoder of tests/support/, reading pieces of 256
 # bytes through MemoryByteSource from the item that the packer's default parse makes of each
 # file; MB/s counts decoded bytes (1 MB = 10^6 bytes) per second of CPU time, the median of three
 # runs. Packer: both parses, MB/s of input. The benchmark program first checks that both decoders
@@ -70,7 +70,7 @@ labels = [os.path.basename(f) for f in files]
 sizes = [os.path.getsize(f) for f in files]
 rows = [("file size (bytes)", [str(s) for s in sizes])]
 real = [rate("decode_real", l) for l in labels]
-base = [rate("decode_baseline", l) for l in labels]
+base = [rate("decode_reference", l) for l in labels]
 rows.append(("decoder, installer's (MB/s)", ["%.1f" % r for r in real]))
 rows.append(("decoder, reference (MB/s)", ["%.1f" % b for b in base]))
 rows.append(("decoder speed-up", ["%.2fx" % (r / b) for r, b in zip(real, base)]))

@@ -40,10 +40,6 @@ int CodeLength(const LzhufDecoder& tree, int symbol) {
   return n;
 }
 
-int SymbolOf(const uint8_t* window, size_t pos, Token token) {
-  return token.Length == 1 ? window[kWindowPrefix + pos] : token.Length + 253;
-}
-
 // Writes the symbol's code (its path from the root, root end first; any length) and updates the
 // tree as the decoder does right after reading it.
 void PutSymbol(BitWriter* writer, LzhufDecoder* tree, int symbol) {
@@ -101,9 +97,9 @@ class TailSearch {
     // Chains of equal 3-byte hashes over the tail and the 4096 window bytes before it: every
     // earlier occurrence of a position's first three bytes lies on its chain.
     chainBase_ = start;
-    chain_.assign(kMaxDistance + size - start, -1);
+    chain_.assign(kLzhufRingSize + size - start, -1);
     std::vector<int32_t> head(4096, -1);
-    for (size_t p = start; p < kMaxDistance + size; ++p) {
+    for (size_t p = start; p < kLzhufRingSize + size; ++p) {
       const uint8_t* b = window + p;
       uint32_t key = static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
                      static_cast<uint32_t>(b[2]) << 16;
@@ -143,23 +139,23 @@ class TailSearch {
     std::vector<Token>& options = options_[slot];
 
     size_t left = size_ - i;
-    int limit = left < kMaxMatch ? static_cast<int>(left) : kMaxMatch;
-    uint16_t nearest[kMaxMatch + 1] = {};
-    int longest = kMinMatch - 1;
+    int limit = left < kLzhufMaxMatch ? static_cast<int>(left) : kLzhufMaxMatch;
+    uint16_t nearest[kLzhufMaxMatch + 1] = {};
+    int longest = kLzhufMinMatch - 1;
     int classLength[6] = {};
     uint16_t classDistance[6] = {};
-    if (limit >= kMinMatch) {
+    if (limit >= kLzhufMinMatch) {
       size_t here = kWindowPrefix + i;
       for (int32_t p = chain_[here - chainBase_]; p >= 0;
            p = chain_[static_cast<size_t>(p) - chainBase_]) {
         size_t distance = here - static_cast<size_t>(p);
-        if (distance > kMaxDistance) break;
+        if (distance > kLzhufRingSize) break;
         int d = static_cast<int>(distance);
         int c = OffsetClass(d - 1);
         if (classLength[c] == limit) continue;
         int n = MatchLength(window_, i, d, limit);
         for (; longest < n; ++longest) nearest[longest + 1] = static_cast<uint16_t>(d);
-        if (n >= kMinMatch && n > classLength[c]) {
+        if (n >= kLzhufMinMatch && n > classLength[c]) {
           classLength[c] = n;
           classDistance[c] = static_cast<uint16_t>(d);
         }
@@ -174,15 +170,15 @@ class TailSearch {
     auto longestAt = [&nearest](int length) {
       return Token{static_cast<uint16_t>(length), nearest[length]};
     };
-    if (left >= kMinMatch && static_cast<int>(left) <= longest) {
+    if (left >= kLzhufMinMatch && static_cast<int>(left) <= longest) {
       add(longestAt(static_cast<int>(left)));
     }
     if (original_[slot].Length != 0) add(original_[slot]);
-    if (longest >= kMinMatch) add(longestAt(longest));
+    if (longest >= kLzhufMinMatch) add(longestAt(longest));
     add(Token{1, 0});
-    for (int length = longest - 1; length >= kMinMatch; --length) add(longestAt(length));
+    for (int length = longest - 1; length >= kLzhufMinMatch; --length) add(longestAt(length));
     for (int c = 0; c < 6; ++c) {
-      if (classLength[c] >= kMinMatch) {
+      if (classLength[c] >= kLzhufMinMatch) {
         add(Token{static_cast<uint16_t>(classLength[c]), classDistance[c]});
       }
     }
@@ -238,14 +234,14 @@ class TailSearch {
 // nowhere in the dictionary.
 bool FinalMatchParse(const uint8_t* window, size_t size, size_t start, const Token* original,
                      size_t originalCount, std::vector<Token>* path) {
-  size_t room = size - start < kMaxMatch ? size - start : size_t{kMaxMatch};
-  if (room < kMinMatch) return false;
+  size_t room = size - start < kLzhufMaxMatch ? size - start : size_t{kLzhufMaxMatch};
+  if (room < kLzhufMinMatch) return false;
   // The bytes that end the input equal those a distance before them for as many positions as
   // the two agree when compared backwards from the end.
   const uint8_t* end = window + kWindowPrefix + size;
   size_t length = 0;
   int distance = 0;
-  for (int d = 1; d <= kMaxDistance && length < room; ++d) {
+  for (int d = 1; d <= kLzhufRingSize && length < room; ++d) {
     size_t n = 0;
     while (n < room &&
            end[-1 - static_cast<ptrdiff_t>(n)] == end[-1 - static_cast<ptrdiff_t>(n) - d]) {
@@ -256,7 +252,7 @@ bool FinalMatchParse(const uint8_t* window, size_t size, size_t start, const Tok
       distance = d;
     }
   }
-  if (length < kMinMatch) return false;
+  if (length < kLzhufMinMatch) return false;
   size_t matchStart = size - length;
   path->clear();
   size_t pos = start;

@@ -20,7 +20,7 @@ void MeasureParse(const uint8_t* window, const std::vector<Token>& tokens,
   *stats = LzhufEncodeStats();
   size_t pos = 0;
   for (Token token : tokens) {
-    int symbol = token.Length == 1 ? window[lzhuf_pack::kWindowPrefix + pos] : token.Length + 253;
+    int symbol = lzhuf_pack::SymbolOf(window, pos, token);
     int length = 0;
     for (int32_t p = tree->Parent[kLzhufTreeSize + symbol]; p != kLzhufRoot; p = tree->Parent[p]) {
       ++length;

@@ -5,7 +5,7 @@ namespace lzhuf_pack {
 std::vector<uint8_t> MakeWindow(const uint8_t* data, size_t size) {
   std::vector<uint8_t> window;
   window.reserve(kWindowPrefix + size + 2);
-  window.resize(60, 0);
+  window.resize(kLzhufRingSize - kLzhufInitialWritePos, 0);
   window.resize(kWindowPrefix, ' ');
   window.insert(window.end(), data, data + size);
   window.resize(kWindowPrefix + size + 2, 0);
@@ -29,7 +29,7 @@ MatchFinder::MatchFinder(const uint8_t* window, size_t size, int maxChain)
       maxChain_(maxChain),
       hashShift_(32 - HashBits(size)),
       head_(size_t{1} << HashBits(size), -1),
-      prev_(kMaxDistance, -1) {
+      prev_(kLzhufRingSize, -1) {
   for (size_t p = 0; p < kWindowPrefix; ++p) InsertWindowPos(p, Hash(p));
 }
 
@@ -41,7 +41,7 @@ uint32_t MatchFinder::Hash(size_t windowPos) const {
 }
 
 void MatchFinder::InsertWindowPos(size_t windowPos, uint32_t hash) {
-  prev_[windowPos & (kMaxDistance - 1)] = head_[hash];
+  prev_[windowPos & (kLzhufRingSize - 1)] = head_[hash];
   head_[hash] = static_cast<int32_t>(windowPos);
 }
 
@@ -55,13 +55,13 @@ int MatchFinder::FindAndInsert(size_t i, Match* out) {
   uint32_t hash = Hash(pos);
   int count = 0;
   size_t left = size_ - i;
-  int limit = left < kMaxMatch ? static_cast<int>(left) : kMaxMatch;
-  if (limit >= kMinMatch) {
+  int limit = left < kLzhufMaxMatch ? static_cast<int>(left) : kLzhufMaxMatch;
+  if (limit >= kLzhufMinMatch) {
     // Links are valid for every position within the window: the slot of pos - 4096, which pos
     // shares, is overwritten only after the search.
-    int32_t lowest = static_cast<int32_t>(pos - kMaxDistance);
+    int32_t lowest = static_cast<int32_t>(pos - kLzhufRingSize);
     int32_t candidate = head_[hash];
-    int best = kMinMatch - 1;
+    int best = kLzhufMinMatch - 1;
     const uint8_t* cur = window_ + pos;
     for (int chain = maxChain_; candidate >= lowest && chain > 0; --chain) {
       const uint8_t* ref = window_ + candidate;
@@ -76,7 +76,7 @@ int MatchFinder::FindAndInsert(size_t i, Match* out) {
           if (n == limit) break;
         }
       }
-      candidate = prev_[static_cast<size_t>(candidate) & (kMaxDistance - 1)];
+      candidate = prev_[static_cast<size_t>(candidate) & (kLzhufRingSize - 1)];
     }
   }
   InsertWindowPos(pos, hash);

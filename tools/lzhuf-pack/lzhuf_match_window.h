@@ -10,13 +10,12 @@
 
 #include <vector>
 
+#include "payload/lzhuf_tree.h"
+
 namespace lzhuf_pack {
 
 enum {
-  kWindowPrefix = 4096,  // the ring as seen from the initial write position
-  kMaxDistance = 4096,
-  kMinMatch = 3,
-  kMaxMatch = 60,
+  kWindowPrefix = kLzhufRingSize,  // the ring as seen from the initial write position
   kMaxHashBits = 16,
 };
 
@@ -25,6 +24,11 @@ struct Token {
   uint16_t Length;
   uint16_t Distance;
 };
+
+// The symbol that codes the token at input position pos.
+inline int SymbolOf(const uint8_t* window, size_t pos, Token token) {
+  return token.Length == 1 ? window[kWindowPrefix + pos] : LzhufMatchSymbol(token.Length);
+}
 
 // One candidate found at a position: the nearest distance that gives this length.
 struct Match {
@@ -44,7 +48,7 @@ class MatchFinder {
 
   // Matches at input position i, nearest first: lengths strictly increasing, each with the
   // nearest distance that reaches it. Inserts i. Returns the number written to out (at most
-  // kMaxMatch - kMinMatch + 1).
+  // kLzhufMaxMatch - kLzhufMinMatch + 1).
   int FindAndInsert(size_t i, Match* out);
   // Inserts input position i without searching.
   void Insert(size_t i);
@@ -58,7 +62,7 @@ class MatchFinder {
   int maxChain_;
   int hashShift_;
   std::vector<int32_t> head_;
-  std::vector<int32_t> prev_;  // ring of kMaxDistance links, indexed by window position
+  std::vector<int32_t> prev_;  // ring of kLzhufRingSize links, indexed by window position
 };
 
 // Length of the match at distance d before input position i (0..limit), by direct comparison.

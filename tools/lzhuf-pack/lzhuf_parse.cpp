@@ -11,8 +11,8 @@ namespace lzhuf_pack {
 void ParseGreedy(const uint8_t* window, size_t size, std::vector<Token>* tokens) {
   tokens->clear();
   // Every position of the window is compared, so the longest match is found.
-  MatchFinder finder(window, size, kMaxDistance);
-  Match matches[kMaxMatch];
+  MatchFinder finder(window, size, kLzhufRingSize);
+  Match matches[kLzhufMaxMatch];
   size_t i = 0;
   while (i < size) {
     int count = finder.FindAndInsert(i, matches);
@@ -40,7 +40,7 @@ void CopyTree(LzhufDecoder* to, const LzhufDecoder& from) {
 }
 
 void UpdateTree(LzhufDecoder* tree, const uint8_t* window, size_t pos, Token token) {
-  LzhufUpdateTree(tree, token.Length == 1 ? window[kWindowPrefix + pos] : token.Length + 253);
+  LzhufUpdateTree(tree, SymbolOf(window, pos, token));
 }
 
 // The cheapest parse of one block for the given symbol costs, by a forward pass over the block's
@@ -50,7 +50,7 @@ class BlockParser {
  public:
   explicit BlockParser(size_t maxBlock)
       : matchEnd_(maxBlock), price_(maxBlock + 1), from_(maxBlock + 1) {
-    for (int d = 1; d <= kMaxDistance; ++d) {
+    for (int d = 1; d <= kLzhufRingSize; ++d) {
       offsetCost_[d] = kCostScale * static_cast<uint32_t>(OffsetFieldBits(d - 1));
     }
   }
@@ -59,7 +59,8 @@ class BlockParser {
   void FindMatches(MatchFinder* finder, size_t start, size_t count) {
     uint32_t used = 0;
     for (size_t j = 0; j < count; ++j) {
-      if (matches_.size() < used + kMaxMatch) matches_.resize(2 * matches_.size() + kMaxMatch);
+      if (matches_.size() < used + kLzhufMaxMatch)
+        matches_.resize(2 * matches_.size() + kLzhufMaxMatch);
       used += static_cast<uint32_t>(finder->FindAndInsert(start + j, &matches_[used]));
       matchEnd_[j] = used;
     }
@@ -81,13 +82,13 @@ class BlockParser {
         from_[j + 1] = Token{1, 0};
       }
       size_t room = n - j;
-      int maxLength = room < kMaxMatch ? static_cast<int>(room) : kMaxMatch;
-      int length = kMinMatch;
+      int maxLength = room < kLzhufMaxMatch ? static_cast<int>(room) : kLzhufMaxMatch;
+      int length = kLzhufMinMatch;
       for (uint32_t k = first; k < matchEnd_[j] && length <= maxLength; ++k) {
         int top = matches_[k].Length < maxLength ? matches_[k].Length : maxLength;
         uint32_t matchBase = base + offsetCost_[matches_[k].Distance];
         for (; length <= top; ++length) {
-          uint32_t total = matchBase + cost[length + 253];
+          uint32_t total = matchBase + cost[LzhufMatchSymbol(length)];
           size_t to = j + static_cast<size_t>(length);
           if (total <= price_[to]) {
             price_[to] = total;
@@ -106,7 +107,7 @@ class BlockParser {
   std::vector<uint32_t> matchEnd_;  // matches of position j end at matchEnd_[j]
   std::vector<uint32_t> price_;
   std::vector<Token> from_;
-  uint32_t offsetCost_[kMaxDistance + 1];
+  uint32_t offsetCost_[kLzhufRingSize + 1];
   size_t start_ = 0;
   size_t count_ = 0;
 };

@@ -5,9 +5,9 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "bench/baseline_decoder.h"
 #include "payload/lzhuf_decoder.h"
 #include "payload/memory_byte_source.h"
+#include "tests/support/reference_decoder.h"
 
 namespace {
 
@@ -27,9 +27,9 @@ void Check(bool condition) {
 }
 
 LzhufDecoder g_Real;
-BaselineDecoder g_Baseline;
+ReferenceDecoder g_Reference;
 uint8_t g_RealOut[4096];
-uint8_t g_BaselineOut[4096];
+uint8_t g_ReferenceOut[4096];
 
 }  // namespace
 
@@ -39,9 +39,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int32_t capacity = 1 + ((data[0] | data[1] << 8) % 4096);
   const int32_t itemSize = static_cast<int32_t>(size - 2);
   CountedSource real = {{data + 2, 0, itemSize}, 0};
-  CountedSource baseline = {{data + 2, 0, itemSize}, 0};
+  CountedSource reference = {{data + 2, 0, itemSize}, 0};
   LzhufDecoderInit(&g_Real, NextByte, &real);
-  BaselineDecoderInit(&g_Baseline, NextByte, &baseline);
+  ReferenceDecoderInit(&g_Reference, NextByte, &reference);
 
   // Every symbol takes at least one bit and yields at most 60 bytes; the source is read at most
   // two bytes past the item's end.
@@ -52,9 +52,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (;;) {
     const bool endedBefore = g_Real.SourceEnded != 0;
     const int32_t n = LzhufDecoderRead(&g_Real, g_RealOut, capacity);
-    const int32_t m = BaselineDecoderRead(&g_Baseline, g_BaselineOut, capacity);
-    Check(n == m && real.Calls == baseline.Calls);
-    Check(memcmp(g_RealOut, g_BaselineOut, static_cast<size_t>(n)) == 0);
+    const int32_t m = ReferenceDecoderRead(&g_Reference, g_ReferenceOut, capacity);
+    Check(n == m && real.Calls == reference.Calls);
+    Check(memcmp(g_RealOut, g_ReferenceOut, static_cast<size_t>(n)) == 0);
     if (n == 0) break;
     Check(!shortRead);  // a short read is the last one with output
     Check(n >= 1 && n <= capacity);

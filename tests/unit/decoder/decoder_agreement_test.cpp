@@ -1,4 +1,4 @@
-// The installer's decoder against the reference decoder of bench/: the same bytes, the same read
+// The installer's decoder against the reference decoder: the same bytes, the same read
 // results and the same source calls, read by read.
 #include <gtest/gtest.h>
 
@@ -8,25 +8,26 @@
 #include <string>
 #include <vector>
 
-#include "bench/baseline_decoder.h"
 #include "payload/lzhuf_decoder.h"
+#include "tests/support/reference_decoder.h"
 #include "tests/unit/decoder/lzhuf_test_support.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-DecodeTrace TraceBaseline(const Bytes& item, int32_t capacity) {
-  return TraceDecoding<BaselineDecoder>(BaselineDecoderInit, BaselineDecoderRead, item, capacity);
+DecodeTrace TraceReference(const Bytes& item, int32_t capacity) {
+  return TraceDecoding<ReferenceDecoder>(ReferenceDecoderInit, ReferenceDecoderRead, item,
+                                         capacity);
 }
 
 void ExpectAgreement(const Bytes& item, int32_t capacity) {
   DecodeTrace real = TraceLzhuf(item, capacity);
-  DecodeTrace baseline = TraceBaseline(item, capacity);
-  ASSERT_EQ(real.Bytes.size(), baseline.Bytes.size());
-  EXPECT_TRUE(real.Bytes == baseline.Bytes);
-  EXPECT_TRUE(real.Counts == baseline.Counts);
-  EXPECT_TRUE(real.CallsAfterRead == baseline.CallsAfterRead);
+  DecodeTrace reference = TraceReference(item, capacity);
+  ASSERT_EQ(real.Bytes.size(), reference.Bytes.size());
+  EXPECT_TRUE(real.Bytes == reference.Bytes);
+  EXPECT_TRUE(real.Counts == reference.Counts);
+  EXPECT_TRUE(real.CallsAfterRead == reference.CallsAfterRead);
 }
 
 // A long stream in the shape of compressed executables and text: skewed literals, many short

@@ -48,7 +48,7 @@ class LzhufItemWriter {
 
   // A match of length 3..60 at offset 0..4095 (0 = the byte written last).
   void Match(int length, int offset) {
-    Symbol(length + 253);
+    Symbol(LzhufMatchSymbol(length));
     int upper = offset >> 6;
     int first = 0;
     while (LzhufHighCode[first] != upper) ++first;

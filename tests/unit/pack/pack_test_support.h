@@ -42,7 +42,7 @@ inline Bytes WriteParse(const Bytes& data, const std::vector<Step>& steps) {
   lzhuf_pack::BitWriter writer(&item);
   size_t pos = 0;
   for (const Step& step : steps) {
-    int symbol = step.Length == 1 ? data[pos] : step.Length + 253;
+    int symbol = step.Length == 1 ? data[pos] : LzhufMatchSymbol(step.Length);
     std::vector<int> path;
     for (int p = tree->Parent[kLzhufTreeSize + symbol]; p != kLzhufRoot; p = tree->Parent[p]) {
       path.push_back(p & 1);

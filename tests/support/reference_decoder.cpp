@@ -1,4 +1,4 @@
-#include "bench/baseline_decoder.h"
+#include "tests/support/reference_decoder.h"
 
 #include <string.h>
 
@@ -8,7 +8,7 @@ const int kTree = kLzhufTreeSize;  // 627: first value of Child that denotes a l
 const int kRoot = kLzhufRoot;      // 626
 
 // Keeps more than 8 bits pending, one source byte at a time; a negative result is a zero byte.
-void Refill(BaselineDecoder* d) {
+void Refill(ReferenceDecoder* d) {
   while (d->BitCount <= 8) {
     int value = d->SourceFunction(d->SourceContext);
     if (value < 0) {
@@ -20,7 +20,7 @@ void Refill(BaselineDecoder* d) {
   }
 }
 
-int TakeBit(BaselineDecoder* d) {
+int TakeBit(ReferenceDecoder* d) {
   Refill(d);
   int bit = static_cast<int>((d->BitBuffer >> 15) & 1);
   d->BitBuffer <<= 1;
@@ -28,7 +28,7 @@ int TakeBit(BaselineDecoder* d) {
   return bit;
 }
 
-int TakeByte(BaselineDecoder* d) {
+int TakeByte(ReferenceDecoder* d) {
   Refill(d);
   int byte = static_cast<int>((d->BitBuffer >> 8) & 0xFF);
   d->BitBuffer <<= 8;
@@ -36,7 +36,7 @@ int TakeByte(BaselineDecoder* d) {
   return byte;
 }
 
-void InitTree(BaselineDecoder* d) {
+void InitTree(ReferenceDecoder* d) {
   for (int s = 0; s < kLzhufSymbolCount; ++s) {
     d->Weight[s] = 1;
     d->Child[s] = kTree + s;
@@ -53,7 +53,7 @@ void InitTree(BaselineDecoder* d) {
   d->Parent[kRoot] = 0;
 }
 
-void RebuildTree(BaselineDecoder* d) {
+void RebuildTree(ReferenceDecoder* d) {
   int j = 0;
   for (int i = 0; i < kTree; ++i) {
     if (d->Child[i] >= kTree) {
@@ -85,7 +85,7 @@ void RebuildTree(BaselineDecoder* d) {
   }
 }
 
-void UpdateTree(BaselineDecoder* d, int s) {
+void UpdateTree(ReferenceDecoder* d, int s) {
   if (d->Weight[kRoot] == 0x8000) RebuildTree(d);
   int p = d->Parent[kTree + s];
   for (;;) {
@@ -111,7 +111,7 @@ void UpdateTree(BaselineDecoder* d, int s) {
   }
 }
 
-int DecodeSymbol(BaselineDecoder* d) {
+int DecodeSymbol(ReferenceDecoder* d) {
   int p = d->Child[kRoot];
   while (p < kTree) p = d->Child[p + TakeBit(d)];
   int s = p - kTree;
@@ -119,7 +119,7 @@ int DecodeSymbol(BaselineDecoder* d) {
   return s;
 }
 
-void DecodeOffset(BaselineDecoder* d, int s) {
+void DecodeOffset(ReferenceDecoder* d, int s) {
   int b = TakeByte(d);
   int u = LzhufHighCode[b];
   int n = LzhufCodeLength[b] - 2;
@@ -127,28 +127,28 @@ void DecodeOffset(BaselineDecoder* d, int s) {
   int offset = u * 64 + b % 64;
   d->MatchSource = (d->WritePos - offset - 1) % 4096;
   if (d->MatchSource < 0) d->MatchSource += 4096;
-  d->MatchLength = s - 253;
+  d->MatchLength = LzhufMatchLength(s);
   d->MatchDone = 0;
-  d->Phase = 1;
+  d->Phase = kLzhufCopyMatch;
 }
 
 }  // namespace
 
-void BaselineDecoderInit(BaselineDecoder* d, ByteSource sourceFunction, void* sourceContext) {
+void ReferenceDecoderInit(ReferenceDecoder* d, ByteSource sourceFunction, void* sourceContext) {
   memset(d, 0, sizeof *d);
   InitTree(d);
   for (int i = 0; i < 4036; ++i) d->Ring[i] = 0x20;
   d->WritePos = 4036;
-  d->Phase = 0;
+  d->Phase = kLzhufDecodeSymbol;
   d->SourceFunction = sourceFunction;
   d->SourceContext = sourceContext;
 }
 
-int32_t BaselineDecoderRead(BaselineDecoder* d, uint8_t* buffer, int32_t capacity) {
+int32_t ReferenceDecoderRead(ReferenceDecoder* d, uint8_t* buffer, int32_t capacity) {
   if (d->SourceEnded && d->MatchDone >= d->MatchLength) return 0;
   int32_t n = 0;
   for (;;) {
-    if (d->Phase == 1) {
+    if (d->Phase == kLzhufCopyMatch) {
       while (d->MatchDone < d->MatchLength) {
         if (n == capacity) return n;
         uint8_t c = d->Ring[(d->MatchSource + d->MatchDone) % 4096];
@@ -160,7 +160,7 @@ int32_t BaselineDecoderRead(BaselineDecoder* d, uint8_t* buffer, int32_t capacit
       }
       if (n == capacity) return n;
       if (d->SourceEnded) return n;
-      d->Phase = 0;
+      d->Phase = kLzhufDecodeSymbol;
     } else {
       int s = DecodeSymbol(d);
       if (s < 256) {

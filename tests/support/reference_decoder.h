@@ -7,7 +7,7 @@
 
 #include "payload/lzhuf_decoder.h"
 
-struct BaselineDecoder {
+struct ReferenceDecoder {
   uint8_t Ring[kLzhufRingSize];
   uint32_t Weight[kLzhufTreeSize + 1];
   int32_t Parent[kLzhufTreeSize + kLzhufSymbolCount];
@@ -24,6 +24,7 @@ struct BaselineDecoder {
   ByteSource SourceFunction;
 };
 
-void BaselineDecoderInit(BaselineDecoder* decoder, ByteSource sourceFunction, void* sourceContext);
+void ReferenceDecoderInit(ReferenceDecoder* decoder, ByteSource sourceFunction,
+                          void* sourceContext);
 // Same contract as LzhufDecoderRead.
-int32_t BaselineDecoderRead(BaselineDecoder* decoder, uint8_t* buffer, int32_t capacity);
+int32_t ReferenceDecoderRead(ReferenceDecoder* decoder, uint8_t* buffer, int32_t capacity);
