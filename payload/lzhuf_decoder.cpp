@@ -42,8 +42,15 @@ const uint32_t kFastBits = kLzhufFastBits;
 #else
 #define LZHUF_RARELY(condition) (condition)
 #endif
+#if defined(__GNUC__)
+#define LZHUF_COLD __attribute__((noinline))
+#else
+#define LZHUF_COLD
+#endif
 #if defined(__OPTIMIZE_SIZE__) && defined(__GNUC__)
 #define LZHUF_HOT __attribute__((noinline))
+#elif defined(__GNUC__)
+#define LZHUF_HOT inline __attribute__((always_inline))
 #else
 #define LZHUF_HOT inline
 #endif
@@ -98,6 +105,52 @@ inline void ReplaceFast(LzhufDecoder* d, int32_t p) {
   }
 }
 
+// Sets the code bits and the noted positions of everything below x (at depth 1..7, with the
+// given code) down to depth 8, for a subtree that moved without changing its depth.
+void RecodeBelow(LzhufDecoder* d, int32_t x, uint32_t depth, uint32_t code) {
+  const int32_t c = d->Child[x];
+  if (c >= kTree) return;
+  code <<= 1;
+  ++depth;
+  d->FastCode[c] = static_cast<uint8_t>(code);
+  d->FastCode[c + 1] = static_cast<uint8_t>(code | 1);
+  d->FastNode[1u << depth | code] = static_cast<int16_t>(c);
+  d->FastNode[1u << depth | code | 1] = static_cast<int16_t>(c + 1);
+  if (depth < kFastBits) {
+    RecodeBelow(d, c, depth, code);
+    RecodeBelow(d, c + 1, depth, code | 1);
+  }
+}
+
+// Brings the fast table up to date after the nodes at p and q, both at depth 1..7, traded
+// their subtrees. Everything below them keeps its depth, so the table entries of the two
+// codes' ranges trade places and the nodes below take the codes of their new place.
+void TradeFastSubtrees(LzhufDecoder* d, int32_t p, int32_t q, uint32_t depth) {
+  const uint32_t codeP = d->FastCode[p];
+  const uint32_t codeQ = d->FastCode[q];
+  uint16_t* const entryP = d->FastEntry + (codeP << (kFastBits - depth));
+  uint16_t* const entryQ = d->FastEntry + (codeQ << (kFastBits - depth));
+  for (uint32_t i = 0; i < 1u << (kFastBits - depth); ++i) {
+    const uint16_t e = entryP[i];
+    entryP[i] = entryQ[i];
+    entryQ[i] = e;
+  }
+  RecodeBelow(d, p, depth, codeP);
+  RecodeBelow(d, q, depth, codeQ);
+}
+
+// Brings the fast table up to date after the nodes at p and q, at least one of them at depth
+// 1..8, traded their subtrees. Nearly always both are at the same depth.
+LZHUF_COLD void FollowFast(LzhufDecoder* d, int32_t p, int32_t q) {
+  const uint32_t depth = d->FastDepth[p];
+  if (depth == d->FastDepth[q] && depth < kFastBits) {
+    TradeFastSubtrees(d, p, q, depth);
+  } else {
+    ReplaceFast(d, p);
+    ReplaceFast(d, q);
+  }
+}
+
 void RefreshFast(LzhufDecoder* d) {
   memset(d->FastDepth, 0, sizeof d->FastDepth);
   d->FastNode[1] = kLzhufRoot;
@@ -114,18 +167,22 @@ LZHUF_HOT intptr_t Exchange(LzhufDecoder* d, intptr_t p, uint32_t w, bool trackF
   uint32_t* const weight = d->Weight;
   int32_t* const parent = d->Parent;
   int32_t* const child = d->Child;
-  // The run after p holds the weight w - 1; the sentinel in slot 627 ends it. Weights rise
-  // with the position, so counting the lighter ones among the next four finds a short run's
-  // end without a branch per step.
+  // The run after p holds the weight w - 1; the sentinel in slot 627 ends it. Nearly half the
+  // runs have one node. Weights rise with the position, so counting the lighter ones among the
+  // next four finds a longer run's end without a branch per step.
   intptr_t q = p + 1;
-  if (q + 4 <= kTree) {
-    intptr_t more;
-    do {
-      more = (w > weight[q + 1]) + (w > weight[q + 2]) + (w > weight[q + 3]) + (w > weight[q + 4]);
-      q += more;
-    } while (more == 4 && q + 4 <= kTree);
+  if (w > weight[q + 1]) {
+    ++q;
+    if (q + 4 <= kTree) {
+      intptr_t more;
+      do {
+        more =
+            (w > weight[q + 1]) + (w > weight[q + 2]) + (w > weight[q + 3]) + (w > weight[q + 4]);
+        q += more;
+      } while (more == 4 && q + 4 <= kTree);
+    }
+    while (w > weight[q + 1]) ++q;
   }
-  while (w > weight[q + 1]) ++q;
   weight[p] = weight[q];
   weight[q] = w;
   const int32_t a = child[p];
@@ -137,9 +194,19 @@ LZHUF_HOT intptr_t Exchange(LzhufDecoder* d, intptr_t p, uint32_t w, bool trackF
   parent[a + (a < kTree)] = static_cast<int32_t>(q);
   parent[b] = static_cast<int32_t>(p);
   parent[b + (b < kTree)] = static_cast<int32_t>(p);
-  if (trackFast && (d->FastDepth[p] | d->FastDepth[q])) {
-    ReplaceFast(d, static_cast<int32_t>(p));
-    ReplaceFast(d, static_cast<int32_t>(q));
+  if (trackFast) {
+    const uint32_t depthP = d->FastDepth[p];
+    const uint32_t depthQ = d->FastDepth[q];
+    if (depthP == kFastBits && depthQ == kFastBits) {
+      // Both at the table's last level (the most common case): each of the two entries names
+      // its node's child, so they trade places; no code or depth changes.
+      uint16_t* const entry = d->FastEntry;
+      const uint16_t e = entry[d->FastCode[p]];
+      entry[d->FastCode[p]] = entry[d->FastCode[q]];
+      entry[d->FastCode[q]] = e;
+    } else if (depthP | depthQ) {
+      FollowFast(d, static_cast<int32_t>(p), static_cast<int32_t>(q));
+    }
   }
   return q;
 }
@@ -281,14 +348,14 @@ int32_t LzhufDecoderRead(LzhufDecoder* d, uint8_t* buffer, int32_t capacity) {
   uint8_t* out = buffer;
   uint8_t* const end = buffer + capacity;
 
+  if (LZHUF_RARELY(d->FastStale)) RefreshFast(d);
   if (d->Phase == kLzhufCopyMatch) goto copy;
+  // Every symbol leaves at least 8 bits pending; only before the first one are there none.
+  if (LZHUF_RARELY(count < 8)) LZHUF_NEED(1);
   for (;;) {
     {
-      // The first up to 8 code bits by one look-up, any further ones bit by bit. Every symbol
-      // leaves at least 8 bits pending, enough for the look-up; only before the first symbol
-      // are there none.
-      if (LZHUF_RARELY(d->FastStale)) RefreshFast(d);
-      if (LZHUF_RARELY(count < 8)) LZHUF_NEED(1);
+      // The first up to 8 code bits by one look-up, any further ones bit by bit. At least 8
+      // bits are pending here, enough for the look-up.
       uint32_t entry = d->FastEntry[bits >> (32 - kFastBits)];
       if (count < (entry >> 10) + 8) {
         // One byte more, fetched before the bits are taken; the look-up is repeated rather than
@@ -323,6 +390,7 @@ int32_t LzhufDecoderRead(LzhufDecoder* d, uint8_t* buffer, int32_t capacity) {
       if (LZHUF_RARELY(weight[kLzhufRoot] == kLzhufWeightLimit)) {
         LzhufRebuildTree(d);
         IncrementFrom(d, d->Parent[v]);
+        RefreshFast(d);
       } else {
         intptr_t p = 0;
         uint32_t w;
@@ -336,19 +404,19 @@ int32_t LzhufDecoderRead(LzhufDecoder* d, uint8_t* buffer, int32_t capacity) {
           }
         }
       upper:
-        if (h > 1) {
-          do {
-            const intptr_t x = d->FastNode[h];
-            w = weight[x] + 1;
-            weight[x] = w;
-            if (LZHUF_RARELY(w > weight[x + 1])) {
-              p = x;
-              goto exchange;
-            }
-          } while ((h >>= 1) > 1);
-        }
-        ++weight[kLzhufRoot];
+        // Up to the root (h == 1), which never outweighs the sentinel after it.
+        do {
+          uint32_t* const node = weight + d->FastNode[h];
+          const uint32_t old = node[0];
+          if (LZHUF_RARELY(old == node[1]))
+            goto exchangeUpper;  // weights never pass their successor
+          node[0] = old + 1;
+        } while (h >>= 1);
         goto updated;
+      exchangeUpper:
+        // Found again rather than kept, which keeps the loop above short.
+        p = d->FastNode[h];
+        w = weight[p] + 1;
       exchange:
         p = Exchange(d, p, w, true);
         while (d->FastDepth[p] == 0) {
@@ -388,22 +456,39 @@ int32_t LzhufDecoderRead(LzhufDecoder* d, uint8_t* buffer, int32_t capacity) {
       d->MatchDone = 0;
       d->Phase = kLzhufCopyMatch;
     }
-  copy:
-    // Byte after byte, so that a copy closer than its length repeats the bytes just written.
-    {
-      const int32_t done = d->MatchDone;
-      int32_t k = d->MatchLength - done;
-      if (k > end - out) k = static_cast<int32_t>(end - out);
-      uint32_t from = static_cast<uint32_t>(d->MatchSource + done);
-      d->MatchDone = done + k;
-      uint8_t* const ring = d->Ring;
-      for (int32_t i = 0; i < k; ++i) {
-        out[i] = ring[writePos] = ring[from++ & kRingMask];
-        writePos = (writePos + 1) & kRingMask;
+  copy : {
+    const int32_t done = d->MatchDone;
+    int32_t k = d->MatchLength - done;
+    if (k > end - out) k = static_cast<int32_t>(end - out);
+    uint32_t from = static_cast<uint32_t>(d->MatchSource + done);
+    d->MatchDone = done + k;
+    uint8_t* const ring = d->Ring;
+    int32_t i = 0;
+    // Eight bytes at a time where the source lies at least 8 bytes back, so that no byte of
+    // a piece is read after it has been written (a distance of 4096, encoded as 0, reads each
+    // byte just before it is overwritten, as byte by byte does), and neither side wraps; the
+    // wrap test on the two positions' OR is conservative. Only whole pieces within the k
+    // bytes: past them lie the oldest dictionary bytes and the caller's buffer beyond this read.
+    if (((writePos - from - 8) & kRingMask) <= kRingMask - 7) {
+      for (; i + 8 <= k; i += 8) {
+        const uint32_t source = from & kRingMask;
+        if (LZHUF_RARELY((source | writePos) > kRingMask - 7)) break;
+        uint64_t piece;
+        memcpy(&piece, ring + source, 8);
+        memcpy(ring + writePos, &piece, 8);
+        memcpy(out + i, &piece, 8);
+        from += 8;
+        writePos = (writePos + 8) & kRingMask;
       }
-      out += k;
-      if (d->MatchDone < d->MatchLength) break;
     }
+    // Byte after byte, so that a copy closer than its length repeats the bytes just written.
+    for (; i < k; ++i) {
+      out[i] = ring[writePos] = ring[from++ & kRingMask];
+      writePos = (writePos + 1) & kRingMask;
+    }
+    out += k;
+    if (d->MatchDone < d->MatchLength) break;
+  }
     if (out == end || d->SourceEnded) break;
     d->Phase = kLzhufDecodeSymbol;
   }
