@@ -105,9 +105,12 @@ inline void ReplaceFast(LzhufDecoder* d, int32_t p) {
   }
 }
 
-// Sets the code bits and the noted positions of everything below x (at depth 1..7, with the
-// given code) down to depth 8, for a subtree that moved without changing its depth.
-void RecodeBelow(LzhufDecoder* d, int32_t x, uint32_t depth, uint32_t code) {
+void RecodeBelow(LzhufDecoder* d, int32_t x, uint32_t depth, uint32_t code);
+
+// Sets the code bits and the noted positions of the children of x (at depth 1..7, with the
+// given code), and of everything below them down to depth 8, for a subtree that moved without
+// changing its depth.
+LZHUF_HOT void RecodeChildren(LzhufDecoder* d, int32_t x, uint32_t depth, uint32_t code) {
   const int32_t c = d->Child[x];
   if (c >= kTree) return;
   code <<= 1;
@@ -116,10 +119,13 @@ void RecodeBelow(LzhufDecoder* d, int32_t x, uint32_t depth, uint32_t code) {
   d->FastCode[c + 1] = static_cast<uint8_t>(code | 1);
   d->FastNode[1u << depth | code] = static_cast<int16_t>(c);
   d->FastNode[1u << depth | code | 1] = static_cast<int16_t>(c + 1);
-  if (depth < kFastBits) {
-    RecodeBelow(d, c, depth, code);
-    RecodeBelow(d, c + 1, depth, code | 1);
-  }
+  if (depth < kFastBits) RecodeBelow(d, c, depth, code);
+}
+
+// RecodeChildren for x and its sibling.
+void RecodeBelow(LzhufDecoder* d, int32_t x, uint32_t depth, uint32_t code) {
+  RecodeChildren(d, x, depth, code);
+  RecodeChildren(d, x + 1, depth, code | 1);
 }
 
 // Brings the fast table up to date after the nodes at p and q, both at depth 1..7, traded
@@ -135,8 +141,8 @@ void TradeFastSubtrees(LzhufDecoder* d, int32_t p, int32_t q, uint32_t depth) {
     entryP[i] = entryQ[i];
     entryQ[i] = e;
   }
-  RecodeBelow(d, p, depth, codeP);
-  RecodeBelow(d, q, depth, codeQ);
+  RecodeChildren(d, p, depth, codeP);
+  RecodeChildren(d, q, depth, codeQ);
 }
 
 // Brings the fast table up to date after the nodes at p and q, at least one of them at depth
@@ -191,9 +197,9 @@ LZHUF_HOT intptr_t Exchange(LzhufDecoder* d, intptr_t p, uint32_t w, bool trackF
   child[p] = b;
   // The children of an internal node come in pairs; a leaf has one entry.
   parent[a] = static_cast<int32_t>(q);
-  parent[a + (a < kTree)] = static_cast<int32_t>(q);
+  if (a < kTree) parent[a + 1] = static_cast<int32_t>(q);
   parent[b] = static_cast<int32_t>(p);
-  parent[b + (b < kTree)] = static_cast<int32_t>(p);
+  if (b < kTree) parent[b + 1] = static_cast<int32_t>(p);
   if (trackFast) {
     const uint32_t depthP = d->FastDepth[p];
     const uint32_t depthQ = d->FastDepth[q];
@@ -246,33 +252,36 @@ void LzhufInitTree(LzhufDecoder* d) {
 void LzhufRebuildTree(LzhufDecoder* d) {
   d->FastStale = 1;
   // Gather the leaves in their order, halving their weights upward.
-  int j = 0;
+  uint32_t leafWeight[kLzhufSymbolCount];
+  int32_t leafChild[kLzhufSymbolCount];
+  int leaves = 0;
   for (int i = 0; i < kTree; ++i) {
     if (d->Child[i] >= kTree) {
-      d->Weight[j] = (d->Weight[i] + 1) / 2;
-      d->Child[j] = d->Child[i];
-      ++j;
+      leafWeight[leaves] = (d->Weight[i] + 1) / 2;
+      leafChild[leaves] = d->Child[i];
+      ++leaves;
     }
   }
-  // Join pairs into internal nodes, each placed after every node of equal weight. The weights
-  // placed so far are in order, so the place is found by halving the range.
-  for (int i = 0; j < kTree; i += 2, ++j) {
-    uint32_t f = d->Weight[i] + d->Weight[i + 1];
-    int k = -1, last = j - 1;  // the new node goes after position k: the last one of weight <= f
-    while (k < last) {
-      int middle = k + (last - k + 1) / 2;
-      if (f < d->Weight[middle]) {
-        last = middle - 1;
-      } else {
-        k = middle;
-      }
+  // Internal node m joins positions 2m and 2m + 1 and is placed after every node of equal
+  // weight placed before it, leaves included, as if inserted into the row of the gathered
+  // leaves. Both its children lie below it, the leaves are in order and each internal node
+  // weighs no less than the one before it, so the row is the merge of the leaves with the
+  // internal nodes in the order they are made, a leaf first where weights are equal.
+  int leaf = 0;
+  int internal = 0;
+  for (int j = 0; j < kTree; ++j) {
+    const int first = 2 * internal;
+    const bool joinable = first + 1 < j;
+    const uint32_t joined = joinable ? d->Weight[first] + d->Weight[first + 1] : 0;
+    if (leaf < kLzhufSymbolCount && (!joinable || leafWeight[leaf] <= joined)) {
+      d->Weight[j] = leafWeight[leaf];
+      d->Child[j] = leafChild[leaf];
+      ++leaf;
+    } else {
+      d->Weight[j] = joined;
+      d->Child[j] = first;
+      ++internal;
     }
-    ++k;
-    size_t moved = static_cast<size_t>(j - k);
-    memmove(&d->Weight[k + 1], &d->Weight[k], moved * sizeof d->Weight[0]);
-    d->Weight[k] = f;
-    memmove(&d->Child[k + 1], &d->Child[k], moved * sizeof d->Child[0]);
-    d->Child[k] = i;
   }
   for (int i = 0; i < kTree; ++i) {
     int32_t k = d->Child[i];
@@ -326,6 +335,51 @@ LZHUF_HOT uint32_t Fetch(LzhufDecoder* d, uint32_t bits, uint32_t count) {
   return bits | static_cast<uint32_t>(value & 0xFF) << (24 - count);
 }
 
+// Copies size bytes of a match from ring position `from` on to ring position writePos on and to
+// out, as byte after byte would.
+LZHUF_HOT void CopyMatch(uint8_t* ring, uint8_t* out, uint32_t from, uint32_t writePos,
+                         uint32_t size) {
+  if (LZHUF_RARELY(from + size > kLzhufRingSize || writePos + size > kLzhufRingSize)) {
+    // Across the ring's end.
+    for (uint32_t i = 0; i < size; ++i) {
+      out[i] = ring[writePos] = ring[from++ & kRingMask];
+      writePos = (writePos + 1) & kRingMask;
+    }
+  } else if (((writePos - from - 8) & kRingMask) <= kLzhufRingSize - 16) {
+    // The source lies 8 to 4088 bytes back: no byte of a piece of 8 (or 4) is read after this
+    // match has written it, and no piece reads bytes of the dictionary's far end that an
+    // earlier piece has overwritten. The last piece ends with the match and may cover bytes
+    // copied already, with the same values. Nothing is written past the match: beyond it lie
+    // the oldest dictionary bytes and the part of the caller's buffer this read does not fill.
+    uint8_t* const source = ring + from;
+    uint8_t* const target = ring + writePos;
+    if (size >= 8) {
+      uint64_t piece;
+      for (uint32_t i = 0; i + 8 <= size; i += 8) {
+        memcpy(&piece, source + i, 8);
+        memcpy(target + i, &piece, 8);
+        memcpy(out + i, &piece, 8);
+      }
+      memcpy(&piece, source + size - 8, 8);
+      memcpy(target + size - 8, &piece, 8);
+      memcpy(out + size - 8, &piece, 8);
+    } else if (size >= 4) {
+      uint32_t head, tail;
+      memcpy(&head, source, 4);
+      memcpy(&tail, source + size - 4, 4);
+      memcpy(target, &head, 4);
+      memcpy(target + size - 4, &tail, 4);
+      memcpy(out, &head, 4);
+      memcpy(out + size - 4, &tail, 4);
+    } else {
+      for (uint32_t i = 0; i < size; ++i) out[i] = target[i] = source[i];
+    }
+  } else {
+    // Byte after byte, so that a copy closer than its length repeats the bytes just written.
+    for (uint32_t i = 0; i < size; ++i) out[i] = ring[writePos + i] = ring[from + i];
+  }
+}
+
 }  // namespace
 
 // Makes the next `taken` bits available, fetching as taking them one at a time would.
@@ -349,22 +403,32 @@ int32_t LzhufDecoderRead(LzhufDecoder* d, uint8_t* buffer, int32_t capacity) {
   uint8_t* const end = buffer + capacity;
 
   if (LZHUF_RARELY(d->FastStale)) RefreshFast(d);
-  if (d->Phase == kLzhufCopyMatch) goto copy;
+  if (d->Phase == kLzhufCopyMatch) {
+    // The rest of a match, or nothing if it is complete.
+    const int32_t done = d->MatchDone;
+    int32_t k = d->MatchLength - done;
+    if (k > capacity) k = capacity;
+    CopyMatch(d->Ring, out, static_cast<uint32_t>(d->MatchSource + done) & kRingMask, writePos,
+              static_cast<uint32_t>(k));
+    d->MatchDone = done + k;
+    out += k;
+    writePos = (writePos + static_cast<uint32_t>(k)) & kRingMask;
+    if (d->MatchDone < d->MatchLength || out == end || d->SourceEnded) goto leave;
+    d->Phase = kLzhufDecodeSymbol;
+  }
   // Every symbol leaves at least 8 bits pending; only before the first one are there none.
   if (LZHUF_RARELY(count < 8)) LZHUF_NEED(1);
   for (;;) {
     {
       // The first up to 8 code bits by one look-up, any further ones bit by bit. At least 8
       // bits are pending here, enough for the look-up.
-      uint32_t entry = d->FastEntry[bits >> (32 - kFastBits)];
+      const uint32_t top = bits >> (32 - kFastBits);
+      const uint32_t entry = d->FastEntry[top];
       if (count < (entry >> 10) + 8) {
-        // One byte more, fetched before the bits are taken; the look-up is repeated rather than
-        // kept across the call.
+        // One byte more, fetched before the bits are taken; it lands below the 8 looked at.
         bits = Fetch(d, bits, count);
         count += 8;
-        entry = d->FastEntry[bits >> (32 - kFastBits)];
       }
-      const uint32_t top = bits >> (32 - kFastBits);
       const uint32_t used = entry >> 10;
       intptr_t v = entry & 0x3FF;
       bits <<= used;
@@ -373,13 +437,15 @@ int32_t LzhufDecoderRead(LzhufDecoder* d, uint8_t* buffer, int32_t capacity) {
       uintptr_t h = (top | 1u << kFastBits) >> (kFastBits - used);
       int32_t deep[kTree];  // positions below depth 8
       int32_t deepCount = 0;
-      while (LZHUF_RARELY(v < kTree)) {
-        LZHUF_NEED(1);
-        const intptr_t p = v + static_cast<intptr_t>(bits >> 31);
-        bits <<= 1;
-        --count;
-        deep[deepCount++] = static_cast<int32_t>(p);
-        v = d->Child[p];
+      if (LZHUF_RARELY(v < kTree)) {
+        do {
+          LZHUF_NEED(1);
+          const intptr_t p = v + static_cast<intptr_t>(bits >> 31);
+          bits <<= 1;
+          --count;
+          deep[deepCount++] = static_cast<int32_t>(p);
+          v = d->Child[p];
+        } while (v < kTree);
       }
       const int32_t symbol = static_cast<int32_t>(v) - kTree;
 
@@ -394,14 +460,16 @@ int32_t LzhufDecoderRead(LzhufDecoder* d, uint8_t* buffer, int32_t capacity) {
       } else {
         intptr_t p = 0;
         uint32_t w;
-        while (deepCount > 0) {
-          uint32_t* const node = weight + deep[--deepCount];
-          w = *node + 1;
-          *node = w;
-          if (LZHUF_RARELY(w > node[1])) {
-            p = node - weight;
-            goto exchange;
-          }
+        if (LZHUF_RARELY(deepCount != 0)) {
+          do {
+            uint32_t* const node = weight + deep[--deepCount];
+            w = *node + 1;
+            *node = w;
+            if (LZHUF_RARELY(w > node[1])) {
+              p = node - weight;
+              goto exchange;
+            }
+          } while (deepCount > 0);
         }
       upper:
         // Up to the root (h == 1), which never outweighs the sentinel after it.
@@ -435,63 +503,39 @@ int32_t LzhufDecoderRead(LzhufDecoder* d, uint8_t* buffer, int32_t capacity) {
         *out++ = c;
         d->Ring[writePos] = c;
         writePos = (writePos + 1) & kRingMask;
-        if (out == end || d->SourceEnded) {
-          d->Phase = kLzhufDecodeSymbol;
-          break;
-        }
+        if (out == end || d->SourceEnded) break;
         continue;
       }
 
       // The offset field: a prefix code of 3..8 bits for the upper 6 offset bits, then the
-      // lower 6 bits; its first 8 bits tell its length.
-      LZHUF_NEED(LzhufCodeLength[bits >> 24] + 6u);
+      // lower 6 bits; its first 8 bits, pending already, tell its length.
       const uint32_t head = bits >> 24;
-      const uint32_t length = LzhufCodeLength[head] + 6u;
-      const uint32_t field = bits >> (32 - length);
-      bits <<= length;
-      count -= length;
+      const uint32_t fieldBits = LzhufCodeLength[head] + 6u;
+      LZHUF_NEED(fieldBits);
+      const uint32_t field = bits >> (32 - fieldBits);
+      bits <<= fieldBits;
+      count -= fieldBits;
       const uint32_t offset = static_cast<uint32_t>(LzhufHighCode[head]) << 6 | (field & 63);
-      d->MatchSource = static_cast<int32_t>((writePos - offset - 1) & kRingMask);
-      d->MatchLength = LzhufMatchLength(symbol);
-      d->MatchDone = 0;
-      d->Phase = kLzhufCopyMatch;
-    }
-  copy : {
-    const int32_t done = d->MatchDone;
-    int32_t k = d->MatchLength - done;
-    if (k > end - out) k = static_cast<int32_t>(end - out);
-    uint32_t from = static_cast<uint32_t>(d->MatchSource + done);
-    d->MatchDone = done + k;
-    uint8_t* const ring = d->Ring;
-    int32_t i = 0;
-    // Eight bytes at a time where the source lies at least 8 bytes back, so that no byte of
-    // a piece is read after it has been written (a distance of 4096, encoded as 0, reads each
-    // byte just before it is overwritten, as byte by byte does), and neither side wraps; the
-    // wrap test on the two positions' OR is conservative. Only whole pieces within the k
-    // bytes: past them lie the oldest dictionary bytes and the caller's buffer beyond this read.
-    if (((writePos - from - 8) & kRingMask) <= kRingMask - 7) {
-      for (; i + 8 <= k; i += 8) {
-        const uint32_t source = from & kRingMask;
-        if (LZHUF_RARELY((source | writePos) > kRingMask - 7)) break;
-        uint64_t piece;
-        memcpy(&piece, ring + source, 8);
-        memcpy(ring + writePos, &piece, 8);
-        memcpy(out + i, &piece, 8);
-        from += 8;
-        writePos = (writePos + 8) & kRingMask;
+      const uint32_t from = (writePos - offset - 1) & kRingMask;
+      const int32_t length = LzhufMatchLength(symbol);
+      int32_t k = length;
+      if (k > end - out) k = static_cast<int32_t>(end - out);
+      d->MatchSource = static_cast<int32_t>(from);
+      d->MatchLength = length;
+      d->MatchDone = k;
+      CopyMatch(d->Ring, out, from, writePos, static_cast<uint32_t>(k));
+      out += k;
+      writePos = (writePos + static_cast<uint32_t>(k)) & kRingMask;
+      // A read that ends with a match leaves the phase at copying, even when the match is
+      // complete; the next read then finds nothing left to copy.
+      if (k < length || out == end || d->SourceEnded) {
+        d->Phase = kLzhufCopyMatch;
+        break;
       }
     }
-    // Byte after byte, so that a copy closer than its length repeats the bytes just written.
-    for (; i < k; ++i) {
-      out[i] = ring[writePos] = ring[from++ & kRingMask];
-      writePos = (writePos + 1) & kRingMask;
-    }
-    out += k;
-    if (d->MatchDone < d->MatchLength) break;
   }
-    if (out == end || d->SourceEnded) break;
-    d->Phase = kLzhufDecodeSymbol;
-  }
+
+leave:
 
   d->BitBuffer = bits >> 16;
   d->BitCount = static_cast<uint8_t>(count);
