@@ -131,7 +131,7 @@ void RecodeBelow(LzhufDecoder* d, int32_t x, uint32_t depth, uint32_t code) {
 // Brings the fast table up to date after the nodes at p and q, both at depth 1..7, traded
 // their subtrees. Everything below them keeps its depth, so the table entries of the two
 // codes' ranges trade places and the nodes below take the codes of their new place.
-void TradeFastSubtrees(LzhufDecoder* d, int32_t p, int32_t q, uint32_t depth) {
+LZHUF_HOT void TradeFastSubtrees(LzhufDecoder* d, int32_t p, int32_t q, uint32_t depth) {
   const uint32_t codeP = d->FastCode[p];
   const uint32_t codeQ = d->FastCode[q];
   uint16_t* const entryP = d->FastEntry + (codeP << (kFastBits - depth));
@@ -149,11 +149,13 @@ void TradeFastSubtrees(LzhufDecoder* d, int32_t p, int32_t q, uint32_t depth) {
 // 1..8, traded their subtrees. Nearly always both are at the same depth.
 LZHUF_COLD void FollowFast(LzhufDecoder* d, int32_t p, int32_t q) {
   const uint32_t depth = d->FastDepth[p];
-  if (depth == d->FastDepth[q] && depth < kFastBits) {
-    TradeFastSubtrees(d, p, q, depth);
-  } else {
+  if (depth != d->FastDepth[q] || depth == kFastBits) {
     ReplaceFast(d, p);
     ReplaceFast(d, q);
+  } else if (depth == kFastBits - 1) {
+    TradeFastSubtrees(d, p, q, kFastBits - 1);  // the most common depth, made for it
+  } else {
+    TradeFastSubtrees(d, p, q, depth);
   }
 }
 
@@ -173,13 +175,14 @@ LZHUF_HOT intptr_t Exchange(LzhufDecoder* d, intptr_t p, uint32_t w, bool trackF
   uint32_t* const weight = d->Weight;
   int32_t* const parent = d->Parent;
   int32_t* const child = d->Child;
-  // The run after p holds the weight w - 1; the sentinel in slot 627 ends it. Nearly half the
-  // runs have one node. Weights rise with the position, so counting the lighter ones among the
+  // The run after p holds the weight w - 1; the sentinel in slot 627 ends it. Most runs have
+  // one to three nodes. Weights rise with the position, so counting the lighter ones among the
   // next four finds a longer run's end without a branch per step.
   intptr_t q = p + 1;
   if (w > weight[q + 1]) {
     ++q;
-    if (q + 4 <= kTree) {
+    if (w > weight[q + 1]) ++q;
+    if (w > weight[q + 1] && q + 4 <= kTree) {
       intptr_t more;
       do {
         more =
@@ -325,11 +328,15 @@ void LzhufDecoderDestroy(LzhufDecoder* d) { free(d); }
 // the end and counts as a zero byte.
 namespace {
 
-// Returns the pending bits (count of them) with the next source byte below them.
-LZHUF_HOT uint32_t Fetch(LzhufDecoder* d, uint32_t bits, uint32_t count) {
+// Returns the pending bits (count of them) with the next source byte below them. At the end
+// of the source, also sets *stop to out, the output position of the symbol in hand, so that the
+// read ends after that symbol.
+LZHUF_HOT uint32_t Fetch(LzhufDecoder* d, uint32_t bits, uint32_t count, uint8_t** stop,
+                         uint8_t* out) {
   int value = d->SourceFunction(d->SourceContext);
   if (value < 0) {
     d->SourceEnded = 1;
+    *stop = out;
     value = 0;
   }
   return bits | static_cast<uint32_t>(value & 0xFF) << (24 - count);
@@ -385,7 +392,7 @@ LZHUF_HOT void CopyMatch(uint8_t* ring, uint8_t* out, uint32_t from, uint32_t wr
 // Makes the next `taken` bits available, fetching as taking them one at a time would.
 #define LZHUF_NEED(taken)                      \
   while (LZHUF_RARELY(count < (taken) + 8u)) { \
-    bits = Fetch(d, bits, count);              \
+    bits = Fetch(d, bits, count, &stop, out);  \
     count += 8;                                \
   }
 
@@ -401,6 +408,9 @@ int32_t LzhufDecoderRead(LzhufDecoder* d, uint8_t* buffer, int32_t capacity) {
   uint32_t writePos = static_cast<uint32_t>(d->WritePos);
   uint8_t* out = buffer;
   uint8_t* const end = buffer + capacity;
+  // The read ends once out reaches stop: at the end of the buffer, or after the symbol during
+  // which the source ended.
+  uint8_t* stop = d->SourceEnded ? out : end;
 
   if (LZHUF_RARELY(d->FastStale)) RefreshFast(d);
   if (d->Phase == kLzhufCopyMatch) {
@@ -426,7 +436,7 @@ int32_t LzhufDecoderRead(LzhufDecoder* d, uint8_t* buffer, int32_t capacity) {
       const uint32_t entry = d->FastEntry[top];
       if (count < (entry >> 10) + 8) {
         // One byte more, fetched before the bits are taken; it lands below the 8 looked at.
-        bits = Fetch(d, bits, count);
+        bits = Fetch(d, bits, count, &stop, out);
         count += 8;
       }
       const uint32_t used = entry >> 10;
@@ -503,7 +513,7 @@ int32_t LzhufDecoderRead(LzhufDecoder* d, uint8_t* buffer, int32_t capacity) {
         *out++ = c;
         d->Ring[writePos] = c;
         writePos = (writePos + 1) & kRingMask;
-        if (out == end || d->SourceEnded) break;
+        if (out >= stop) break;
         continue;
       }
 
@@ -528,7 +538,7 @@ int32_t LzhufDecoderRead(LzhufDecoder* d, uint8_t* buffer, int32_t capacity) {
       writePos = (writePos + static_cast<uint32_t>(k)) & kRingMask;
       // A read that ends with a match leaves the phase at copying, even when the match is
       // complete; the next read then finds nothing left to copy.
-      if (k < length || out == end || d->SourceEnded) {
+      if (k < length || out >= stop) {
         d->Phase = kLzhufCopyMatch;
         break;
       }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string.h>
+
 #include <random>
 #include <string>
 #include <vector>
@@ -115,6 +117,47 @@ TEST(LzhufDecoder, FirstSymbolMatchCopiesFromTheInitialDictionary) {
     writer.Match(c.Length, c.Offset);
     ASSERT_EQ(writer.Expected(), c.Expected);  // the writer's own model agrees
     EXPECT_EQ(TraceLzhuf(writer.Finish(), 256).Bytes, c.Expected);
+  }
+}
+
+// Matches of every length at the distances where copying changes its way (below 8, 8 and more,
+// within 8 of the ring size, the ring size), with the ring full of varied bytes and the copies
+// crossing the ring's end at different points. Each read must leave the caller's buffer alone
+// past the count it returns.
+TEST(LzhufDecoder, CopiesMatchesAlikeAtEveryDistanceAndAcrossTheRingEnd) {
+  const int distances[] = {1,  2,   3,    4,    7,    8,    9,    15,  16,
+                           17, 100, 4087, 4088, 4089, 4090, 4095, 4096};
+  for (int lead : {0, 21, 52, 59}) {
+    for (int distance : distances) {
+      LzhufItemWriter writer;
+      std::mt19937 random(static_cast<unsigned>(distance));
+      for (int i = 0; i < kLzhufRingSize + lead; ++i) {
+        writer.Literal(static_cast<uint8_t>(random()));
+      }
+      for (int length = kLzhufMinMatch; length <= kLzhufMaxMatch; ++length) {
+        writer.Match(length, distance - 1);
+      }
+      writer.Match(kLzhufMaxMatch, kLzhufRingSize - 1);  // reads the oldest bytes of the ring
+      CountingSource source(writer.Finish());
+      for (int32_t capacity : {7, 256}) {
+        SCOPED_TRACE("lead " + std::to_string(lead) + ", distance " + std::to_string(distance) +
+                     ", capacity " + std::to_string(capacity));
+        source.Memory.Position = 0;
+        LzhufDecoder decoder;
+        LzhufDecoderInit(&decoder, CountingSource::Next, &source);
+        Bytes out;
+        uint8_t buffer[256 + 16];
+        for (int32_t n = 1; n > 0;) {
+          memset(buffer, 0xA5, sizeof buffer);
+          n = LzhufDecoderRead(&decoder, buffer, capacity);
+          ASSERT_GE(n, 0);
+          for (size_t i = static_cast<size_t>(n); i < sizeof buffer; ++i)
+            ASSERT_EQ(buffer[i], 0xA5);
+          out.insert(out.end(), buffer, buffer + n);
+        }
+        ASSERT_EQ(out, writer.Expected());
+      }
+    }
   }
 }
 
