@@ -2,9 +2,14 @@
 // reference decoder (pieces of 256 bytes through MemoryByteSource, as the installer reads), and the
 // packer's two parses. Before measuring, every file is packed with the default parse and decoded
 // by both decoders, which must give back the file with the same calls of the byte source; the
-// program exits with status 1 otherwise.
+// program exits with status 1 otherwise. The decode benchmarks report the item's symbols.
+//
+// With --decode-once, the program decodes one item file once with the named decoder, inside
+// DecodeOnce only, so that an instruction count limited to that function (callgrind's
+// --toggle-collect) measures the decoder and its byte source alone.
 //
 //   pagix_lzhuf_bench [benchmark flags] FILE...
+//   pagix_lzhuf_bench --decode-once=installer|reference ITEM
 #include <benchmark/benchmark.h>
 #include <stdio.h>
 
@@ -25,6 +30,7 @@ struct CorpusFile {
   std::string Label;
   std::vector<uint8_t> Data;
   std::vector<uint8_t> Item;  // packed with the default parse
+  long Symbols = 0;           // literals and matches in the item
 };
 
 struct CountedSource {
@@ -70,6 +76,7 @@ void DecodeBenchmark(benchmark::State& state, void (*init)(Decoder*, ByteSource,
     benchmark::DoNotOptimize(total);
   }
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(file->Data.size()));
+  state.counters["symbols"] = static_cast<double>(file->Symbols);
 }
 
 void PackBenchmark(benchmark::State& state, LzhufParse parse, const CorpusFile* file) {
@@ -105,7 +112,9 @@ bool Prepare(const char* path, CorpusFile* file) {
     fprintf(stderr, "lzhuf_bench: cannot read %s (or it is empty)\n", path);
     return false;
   }
-  if (!LzhufEncode(file->Data.data(), file->Data.size(), LzhufParse::Default, &file->Item)) {
+  LzhufEncodeStats stats;
+  if (!LzhufEncode(file->Data.data(), file->Data.size(), LzhufParse::Default, &file->Item,
+                   &stats)) {
     fprintf(stderr, "lzhuf_bench: the packer refused %s\n", path);
     return false;
   }
@@ -123,15 +132,61 @@ bool Prepare(const char* path, CorpusFile* file) {
     fprintf(stderr, "lzhuf_bench: %s: the item does not decode to the file\n", path);
     return false;
   }
+  file->Symbols = stats.Literals + stats.Matches;
   return true;
+}
+
+// The whole decoding of an item: initialisation, every read and every call of the byte source.
+template <typename Decoder>
+__attribute__((noinline)) int64_t DecodeOnce(Decoder* decoder,
+                                             void (*init)(Decoder*, ByteSource, void*),
+                                             int32_t (*read)(Decoder*, uint8_t*, int32_t),
+                                             const std::vector<uint8_t>& item) {
+  MemoryByteSourceContext source = {item.data(), 0, static_cast<int32_t>(item.size())};
+  init(decoder, MemoryByteSource, &source);
+  uint8_t piece[kPiece];
+  int64_t total = 0;
+  for (int32_t n; (n = read(decoder, piece, kPiece)) > 0;) {
+    benchmark::DoNotOptimize(piece);
+    total += n;
+  }
+  return total;
+}
+
+int DecodeOnceMain(const std::string& which, const char* path) {
+  std::vector<uint8_t> item;
+  if (!ReadWholeFile(path, &item) || item.empty()) {
+    fprintf(stderr, "lzhuf_bench: cannot read %s (or it is empty)\n", path);
+    return 1;
+  }
+  int64_t total;
+  if (which == "installer") {
+    std::unique_ptr<LzhufDecoder> decoder(new LzhufDecoder);
+    total = DecodeOnce<LzhufDecoder>(decoder.get(), LzhufDecoderInit, LzhufDecoderRead, item);
+  } else if (which == "reference") {
+    std::unique_ptr<ReferenceDecoder> decoder(new ReferenceDecoder);
+    total = DecodeOnce<ReferenceDecoder>(decoder.get(), ReferenceDecoderInit, ReferenceDecoderRead,
+                                         item);
+  } else {
+    fprintf(stderr, "lzhuf_bench: unknown decoder %s\n", which.c_str());
+    return 2;
+  }
+  printf("%lld bytes\n", static_cast<long long>(total));
+  return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  const std::string kDecodeOnce = "--decode-once=";
+  if (argc == 3 && std::string(argv[1]).compare(0, kDecodeOnce.size(), kDecodeOnce) == 0) {
+    return DecodeOnceMain(std::string(argv[1]).substr(kDecodeOnce.size()), argv[2]);
+  }
   benchmark::Initialize(&argc, argv);
   if (argc < 2) {
-    fprintf(stderr, "usage: pagix_lzhuf_bench [benchmark flags] FILE...\n");
+    fprintf(stderr,
+            "usage: pagix_lzhuf_bench [benchmark flags] FILE...\n"
+            "       pagix_lzhuf_bench --decode-once=installer|reference ITEM\n");
     return 2;
   }
   std::vector<std::unique_ptr<CorpusFile>> files;

@@ -131,7 +131,7 @@ void RecodeBelow(LzhufDecoder* d, int32_t x, uint32_t depth, uint32_t code) {
 // Brings the fast table up to date after the nodes at p and q, both at depth 1..7, traded
 // their subtrees. Everything below them keeps its depth, so the table entries of the two
 // codes' ranges trade places and the nodes below take the codes of their new place.
-LZHUF_HOT void TradeFastSubtrees(LzhufDecoder* d, int32_t p, int32_t q, uint32_t depth) {
+void TradeFastSubtrees(LzhufDecoder* d, int32_t p, int32_t q, uint32_t depth) {
   const uint32_t codeP = d->FastCode[p];
   const uint32_t codeQ = d->FastCode[q];
   uint16_t* const entryP = d->FastEntry + (codeP << (kFastBits - depth));
@@ -149,13 +149,11 @@ LZHUF_HOT void TradeFastSubtrees(LzhufDecoder* d, int32_t p, int32_t q, uint32_t
 // 1..8, traded their subtrees. Nearly always both are at the same depth.
 LZHUF_COLD void FollowFast(LzhufDecoder* d, int32_t p, int32_t q) {
   const uint32_t depth = d->FastDepth[p];
-  if (depth != d->FastDepth[q] || depth == kFastBits) {
+  if (depth == d->FastDepth[q] && depth < kFastBits) {
+    TradeFastSubtrees(d, p, q, depth);
+  } else {
     ReplaceFast(d, p);
     ReplaceFast(d, q);
-  } else if (depth == kFastBits - 1) {
-    TradeFastSubtrees(d, p, q, kFastBits - 1);  // the most common depth, made for it
-  } else {
-    TradeFastSubtrees(d, p, q, depth);
   }
 }
 
@@ -409,8 +407,8 @@ int32_t LzhufDecoderRead(LzhufDecoder* d, uint8_t* buffer, int32_t capacity) {
   uint8_t* out = buffer;
   uint8_t* const end = buffer + capacity;
   // The read ends once out reaches stop: at the end of the buffer, or after the symbol during
-  // which the source ended.
-  uint8_t* stop = d->SourceEnded ? out : end;
+  // which the source ended (a read that starts after the end only completes a match).
+  uint8_t* stop = end;
 
   if (LZHUF_RARELY(d->FastStale)) RefreshFast(d);
   if (d->Phase == kLzhufCopyMatch) {

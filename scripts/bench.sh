@@ -5,8 +5,11 @@
 # Decoder: the installer's decoder and the reference decoder of tests/support/, reading pieces of 256
 # bytes through MemoryByteSource from the item that the packer's default parse makes of each
 # file; MB/s counts decoded bytes (1 MB = 10^6 bytes) per second of CPU time, the median of three
-# runs. Packer: both parses, MB/s of input. The benchmark program first checks that both decoders
-# give back each file with the same calls of the byte source.
+# runs; instructions per symbol (literal or match) of the whole decoding, byte source included,
+# counted by callgrind in one run of each decoder over the item that lzhuf-pack makes (a count
+# that does not vary between runs or machines with the same compiler). Packer: both parses, MB/s
+# of input. The benchmark program first checks that both decoders give back each file with the
+# same calls of the byte source.
 #
 # Build folders: PAGIX_BENCH_HOST_DIR (default build/host) and PAGIX_BENCH_WIN32_DIR (default
 # build/win32).
@@ -15,6 +18,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 host_dir=${PAGIX_BENCH_HOST_DIR:-$root/build/host}
 win32_dir=${PAGIX_BENCH_WIN32_DIR:-$root/build/win32}
 bench="$host_dir/bench/pagix_lzhuf_bench"
+pack="$host_dir/tools/lzhuf-pack"
 exe="$win32_dir/PagixSetup.exe"
 
 corpus=(
@@ -29,22 +33,51 @@ done
 [ "${#files[@]}" -gt 0 ] || { echo "bench: no corpus file found" >&2; exit 1; }
 [ -x "$bench" ] || { echo "bench: $bench is missing (build the host preset)" >&2; exit 1; }
 
-json=$(mktemp)
-trap 'rm -f "$json"' EXIT
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+json="$work/results.json"
+counts="$work/instructions"
 echo "bench: measuring (a minute or two)..." >&2
 "$bench" --benchmark_format=json --benchmark_repetitions=3 \
   --benchmark_report_aggregates_only=true "${files[@]}" >"$json"
 
-/usr/bin/python3 - "$json" "$exe" "$root/scripts/pe_resources.py" "${files[@]}" <<'EOF'
+echo "bench: counting instructions with callgrind (a minute or two)..." >&2
+: >"$counts"
+for f in "${files[@]}"; do
+  label=$(basename "$f")
+  "$pack" "$f" "$work/$label.item" >/dev/null
+  for decoder in installer reference; do
+    n=$(valgrind --tool=callgrind --callgrind-out-file=/dev/null --collect-atstart=no \
+          '--toggle-collect=*DecodeOnce*' "$bench" --decode-once="$decoder" "$work/$label.item" 2>&1 |
+        sed -n 's/.*Collected : \([0-9]*\).*/\1/p')
+    echo "$label $decoder ${n:-0}" >>"$counts"
+  done
+done
+
+/usr/bin/python3 - "$json" "$counts" "$exe" "$root/scripts/pe_resources.py" "${files[@]}" <<'EOF'
 import json
 import os
 import subprocess
 import sys
 
-results_path, exe, pe_script, files = sys.argv[1], sys.argv[2], sys.argv[3], sys.argv[4:]
+results_path, counts_path, exe, pe_script = sys.argv[1:5]
+files = sys.argv[5:]
 with open(results_path) as f:
     runs = json.load(f)["benchmarks"]
 median = {r["run_name"]: r for r in runs if r.get("aggregate_name") == "median"}
+instructions = {}
+with open(counts_path) as f:
+    for line in f:
+        label, decoder, count = line.split()
+        instructions[(label, decoder)] = int(count)
+
+
+def per_symbol(label, decoder):
+    run = median.get("decode_real/%s" % label)
+    count = instructions.get((label, decoder))
+    if not run or not count:
+        return "-"
+    return "%.1f" % (count / run["symbols"])
 
 
 def rate(kind, label):
@@ -74,6 +107,10 @@ base = [rate("decode_reference", l) for l in labels]
 rows.append(("decoder, installer's (MB/s)", ["%.1f" % r for r in real]))
 rows.append(("decoder, reference (MB/s)", ["%.1f" % b for b in base]))
 rows.append(("decoder speed-up", ["%.2fx" % (r / b) for r, b in zip(real, base)]))
+rows.append(("decoder, installer's (instructions/symbol)",
+             [per_symbol(l, "installer") for l in labels]))
+rows.append(("decoder, reference (instructions/symbol)",
+             [per_symbol(l, "reference") for l in labels]))
 for kind, name in (("pack_default", "default"), ("pack_greedy", "greedy")):
     rows.append(("packer %s: item (bytes)" % name,
                  [size_and_share(item_size(kind, l), s) for l, s in zip(labels, sizes)]))

@@ -11,7 +11,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   wine wine32:i386 xvfb x11-utils imagemagick
-  python3 python3-pefile gzip osslsigncode openssl
+  python3 python3-pefile gzip osslsigncode openssl valgrind
 )
 
 missing=()
