@@ -2,8 +2,8 @@
 # `make bench`: one table of the LZHUF decoder's and packer's speed and sizes over a fixed corpus,
 # with gzip -9 for orientation, and the installer's size with and without its payload items.
 #
-# Decoder: the installer's decoder and the reference decoder of tests/support/, reading pieces of 256
-# bytes through MemoryByteSource from the item that the packer's default parse makes of each
+# Decoder: the installer's decoder and the reference decoder of tests/support/, reading pieces of
+# 256 bytes through MemoryByteSource from the item that the packer's default parse makes of each
 # file; MB/s counts decoded bytes (1 MB = 10^6 bytes) per second of CPU time, the median of three
 # runs; instructions per symbol (literal or match) of the whole decoding, byte source included,
 # counted by callgrind in one run of each decoder over the item that lzhuf-pack makes (a count
@@ -48,8 +48,8 @@ for f in "${files[@]}"; do
   "$pack" "$f" "$work/$label.item" >/dev/null
   for decoder in installer reference; do
     n=$(valgrind --tool=callgrind --callgrind-out-file=/dev/null --collect-atstart=no \
-          '--toggle-collect=*DecodeOnce*' "$bench" --decode-once="$decoder" "$work/$label.item" 2>&1 |
-        sed -n 's/.*Collected : \([0-9]*\).*/\1/p')
+          '--toggle-collect=*DecodeOnce*' "$bench" --decode-once="$decoder" \
+          "$work/$label.item" 2>&1 | sed -n 's/.*Collected : \([0-9]*\).*/\1/p')
     echo "$label $decoder ${n:-0}" >>"$counts"
   done
 done
