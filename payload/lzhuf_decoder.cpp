@@ -36,16 +36,30 @@ const uint32_t kRingMask = kLzhufRingSize - 1;
 const uint32_t kFastBits = kLzhufFastBits;
 
 // The installer is built for size (-Os), the tools and benchmarks for speed: helpers on the hot
-// path are inlined only in the latter.
+// path are inlined only in the latter, and only the latter takes the shortcuts that kShortcuts
+// guards (8-byte match copies, fast-table upkeep by the kind of swap, a quick end for short
+// runs of lighter nodes). Both give the same results; LZHUF_COMPACT selects the installer's
+// way in any build, for its tests.
+#if defined(__OPTIMIZE_SIZE__) || defined(LZHUF_COMPACT)
+const bool kShortcuts = false;
+#else
+const bool kShortcuts = true;
+#endif
 #if defined(__GNUC__)
 #define LZHUF_RARELY(condition) __builtin_expect(static_cast<long>(condition), 0)
 #else
 #define LZHUF_RARELY(condition) (condition)
 #endif
-#if defined(__GNUC__)
+#if defined(__GNUC__) && !defined(__OPTIMIZE_SIZE__)
 #define LZHUF_COLD __attribute__((noinline))
 #else
 #define LZHUF_COLD
+#endif
+// LZHUF_ONCE: called from one place in the installer, so inlined there too.
+#if defined(__OPTIMIZE_SIZE__) || !defined(__GNUC__)
+#define LZHUF_ONCE inline
+#else
+#define LZHUF_ONCE inline __attribute__((always_inline))
 #endif
 #if defined(__OPTIMIZE_SIZE__) && defined(__GNUC__)
 #define LZHUF_HOT __attribute__((noinline))
@@ -149,7 +163,7 @@ void TradeFastSubtrees(LzhufDecoder* d, int32_t p, int32_t q, uint32_t depth) {
 // 1..8, traded their subtrees. Nearly always both are at the same depth.
 LZHUF_COLD void FollowFast(LzhufDecoder* d, int32_t p, int32_t q) {
   const uint32_t depth = d->FastDepth[p];
-  if (depth == d->FastDepth[q] && depth < kFastBits) {
+  if (kShortcuts && depth == d->FastDepth[q] && depth < kFastBits) {
     TradeFastSubtrees(d, p, q, depth);
   } else {
     ReplaceFast(d, p);
@@ -177,9 +191,11 @@ LZHUF_HOT intptr_t Exchange(LzhufDecoder* d, intptr_t p, uint32_t w, bool trackF
   // one to three nodes. Weights rise with the position, so counting the lighter ones among the
   // next four finds a longer run's end without a branch per step.
   intptr_t q = p + 1;
-  if (w > weight[q + 1]) {
-    ++q;
-    if (w > weight[q + 1]) ++q;
+  if (!kShortcuts || w > weight[q + 1]) {
+    if (kShortcuts) {
+      ++q;
+      if (w > weight[q + 1]) ++q;
+    }
     if (w > weight[q + 1] && q + 4 <= kTree) {
       intptr_t more;
       do {
@@ -204,7 +220,7 @@ LZHUF_HOT intptr_t Exchange(LzhufDecoder* d, intptr_t p, uint32_t w, bool trackF
   if (trackFast) {
     const uint32_t depthP = d->FastDepth[p];
     const uint32_t depthQ = d->FastDepth[q];
-    if (depthP == kFastBits && depthQ == kFastBits) {
+    if (kShortcuts && depthP == kFastBits && depthQ == kFastBits) {
       // Both at the table's last level (the most common case): each of the two entries names
       // its node's child, so they trade places; no code or depth changes.
       uint16_t* const entry = d->FastEntry;
@@ -233,21 +249,17 @@ void IncrementFrom(LzhufDecoder* d, intptr_t p) {
 
 }  // namespace
 
+// The start tree is what the rebuild makes of the 314 leaves in symbol order, each of weight 1
+// (which halving keeps): the leaves first, since every joined pair weighs 2, then the joined
+// pairs in turn, each over the next two positions.
 void LzhufInitTree(LzhufDecoder* d) {
-  for (int s = 0; s < kLzhufSymbolCount; ++s) {
-    d->Weight[s] = 1;
-    d->Child[s] = kTree + s;
-    d->Parent[kTree + s] = s;
-  }
-  for (int j = kLzhufSymbolCount; j < kTree; ++j) {
-    int i = 2 * (j - kLzhufSymbolCount);
-    d->Weight[j] = d->Weight[i] + d->Weight[i + 1];
-    d->Child[j] = i;
-    d->Parent[i] = d->Parent[i + 1] = j;
+  for (int i = 0; i < kTree; ++i) {
+    d->Weight[i] = 1;
+    d->Child[i] = i < kLzhufSymbolCount ? kTree + i : 0;
   }
   d->Weight[kTree] = kLzhufWeightSentinel;
   d->Parent[kLzhufRoot] = 0;
-  d->FastStale = 1;
+  LzhufRebuildTree(d);
 }
 
 void LzhufRebuildTree(LzhufDecoder* d) {
@@ -329,7 +341,7 @@ namespace {
 // Returns the pending bits (count of them) with the next source byte below them. At the end
 // of the source, also sets *stop to out, the output position of the symbol in hand, so that the
 // read ends after that symbol.
-LZHUF_HOT uint32_t Fetch(LzhufDecoder* d, uint32_t bits, uint32_t count, uint8_t** stop,
+LZHUF_HOT uint32_t Fetch(LzhufDecoder* d, uint32_t bits, int32_t spare, uint8_t** stop,
                          uint8_t* out) {
   int value = d->SourceFunction(d->SourceContext);
   if (value < 0) {
@@ -337,15 +349,15 @@ LZHUF_HOT uint32_t Fetch(LzhufDecoder* d, uint32_t bits, uint32_t count, uint8_t
     *stop = out;
     value = 0;
   }
-  return bits | static_cast<uint32_t>(value & 0xFF) << (24 - count);
+  return bits | static_cast<uint32_t>(value & 0xFF) << (16 - spare);
 }
 
 // Copies size bytes of a match from ring position `from` on to ring position writePos on and to
 // out, as byte after byte would.
-LZHUF_HOT void CopyMatch(uint8_t* ring, uint8_t* out, uint32_t from, uint32_t writePos,
-                         uint32_t size) {
-  if (LZHUF_RARELY(from + size > kLzhufRingSize || writePos + size > kLzhufRingSize)) {
-    // Across the ring's end.
+LZHUF_ONCE void CopyMatch(uint8_t* ring, uint8_t* out, uint32_t from, uint32_t writePos,
+                          uint32_t size) {
+  if (!kShortcuts || from + size > kLzhufRingSize || writePos + size > kLzhufRingSize) {
+    // Byte after byte, across the ring's end if need be.
     for (uint32_t i = 0; i < size; ++i) {
       out[i] = ring[writePos] = ring[from++ & kRingMask];
       writePos = (writePos + 1) & kRingMask;
@@ -388,10 +400,10 @@ LZHUF_HOT void CopyMatch(uint8_t* ring, uint8_t* out, uint32_t from, uint32_t wr
 }  // namespace
 
 // Makes the next `taken` bits available, fetching as taking them one at a time would.
-#define LZHUF_NEED(taken)                      \
-  while (LZHUF_RARELY(count < (taken) + 8u)) { \
-    bits = Fetch(d, bits, count, &stop, out);  \
-    count += 8;                                \
+#define LZHUF_NEED(taken)                                     \
+  while (LZHUF_RARELY(spare < static_cast<int32_t>(taken))) { \
+    bits = Fetch(d, bits, spare, &stop, out);                 \
+    spare += 8;                                               \
   }
 
 // Few values stay in locals (they must survive the calls of the source); the rest of the state
@@ -402,45 +414,45 @@ int32_t LzhufDecoderRead(LzhufDecoder* d, uint8_t* buffer, int32_t capacity) {
   if (capacity < 1) return 0;
 
   uint32_t bits = static_cast<uint32_t>(d->BitBuffer) << 16;
-  uint32_t count = d->BitCount;
+  int32_t spare = d->BitCount - 8;  // pending bits beyond the 8 that every look-up needs
   uint32_t writePos = static_cast<uint32_t>(d->WritePos);
   uint8_t* out = buffer;
   uint8_t* const end = buffer + capacity;
   // The read ends once out reaches stop: at the end of the buffer, or after the symbol during
-  // which the source ended (a read that starts after the end only completes a match).
-  uint8_t* stop = end;
+  // which the source ended.
+  uint8_t* stop = d->SourceEnded ? out : end;
+  // The match being copied: ring position of its first byte, length, bytes delivered.
+  uint32_t from;
+  int32_t length;
+  int32_t done;
 
-  if (LZHUF_RARELY(d->FastStale)) RefreshFast(d);
+  if (kShortcuts && LZHUF_RARELY(d->FastStale)) RefreshFast(d);
   if (d->Phase == kLzhufCopyMatch) {
     // The rest of a match, or nothing if it is complete.
-    const int32_t done = d->MatchDone;
-    int32_t k = d->MatchLength - done;
-    if (k > capacity) k = capacity;
-    CopyMatch(d->Ring, out, static_cast<uint32_t>(d->MatchSource + done) & kRingMask, writePos,
-              static_cast<uint32_t>(k));
-    d->MatchDone = done + k;
-    out += k;
-    writePos = (writePos + static_cast<uint32_t>(k)) & kRingMask;
-    if (d->MatchDone < d->MatchLength || out == end || d->SourceEnded) goto leave;
     d->Phase = kLzhufDecodeSymbol;
+    from = static_cast<uint32_t>(d->MatchSource);
+    length = d->MatchLength;
+    done = d->MatchDone;
+    goto copy;
   }
   // Every symbol leaves at least 8 bits pending; only before the first one are there none.
-  if (LZHUF_RARELY(count < 8)) LZHUF_NEED(1);
+  if (LZHUF_RARELY(spare < 0)) LZHUF_NEED(1);
   for (;;) {
     {
+      if (!kShortcuts && LZHUF_RARELY(d->FastStale)) RefreshFast(d);
       // The first up to 8 code bits by one look-up, any further ones bit by bit. At least 8
       // bits are pending here, enough for the look-up.
       const uint32_t top = bits >> (32 - kFastBits);
       const uint32_t entry = d->FastEntry[top];
-      if (count < (entry >> 10) + 8) {
+      if (spare < static_cast<int32_t>(entry >> 10)) {
         // One byte more, fetched before the bits are taken; it lands below the 8 looked at.
-        bits = Fetch(d, bits, count, &stop, out);
-        count += 8;
+        bits = Fetch(d, bits, spare, &stop, out);
+        spare += 8;
       }
       const uint32_t used = entry >> 10;
       intptr_t v = entry & 0x3FF;
       bits <<= used;
-      count -= used;
+      spare -= static_cast<int32_t>(used);
       // The path in heap order: node h's parent is h / 2, the root is 1.
       uintptr_t h = (top | 1u << kFastBits) >> (kFastBits - used);
       int32_t deep[kTree];  // positions below depth 8
@@ -450,7 +462,7 @@ int32_t LzhufDecoderRead(LzhufDecoder* d, uint8_t* buffer, int32_t capacity) {
           LZHUF_NEED(1);
           const intptr_t p = v + static_cast<intptr_t>(bits >> 31);
           bits <<= 1;
-          --count;
+          --spare;
           deep[deepCount++] = static_cast<int32_t>(p);
           v = d->Child[p];
         } while (v < kTree);
@@ -464,7 +476,7 @@ int32_t LzhufDecoderRead(LzhufDecoder* d, uint8_t* buffer, int32_t capacity) {
       if (LZHUF_RARELY(weight[kLzhufRoot] == kLzhufWeightLimit)) {
         LzhufRebuildTree(d);
         IncrementFrom(d, d->Parent[v]);
-        RefreshFast(d);
+        if (kShortcuts) RefreshFast(d);
       } else {
         intptr_t p = 0;
         uint32_t w;
@@ -522,31 +534,46 @@ int32_t LzhufDecoderRead(LzhufDecoder* d, uint8_t* buffer, int32_t capacity) {
       LZHUF_NEED(fieldBits);
       const uint32_t field = bits >> (32 - fieldBits);
       bits <<= fieldBits;
-      count -= fieldBits;
+      spare -= static_cast<int32_t>(fieldBits);
       const uint32_t offset = static_cast<uint32_t>(LzhufHighCode[head]) << 6 | (field & 63);
-      const uint32_t from = (writePos - offset - 1) & kRingMask;
-      const int32_t length = LzhufMatchLength(symbol);
-      int32_t k = length;
-      if (k > end - out) k = static_cast<int32_t>(end - out);
+      from = (writePos - offset - 1) & kRingMask;
+      length = LzhufMatchLength(symbol);
       d->MatchSource = static_cast<int32_t>(from);
       d->MatchLength = length;
-      d->MatchDone = k;
-      CopyMatch(d->Ring, out, from, writePos, static_cast<uint32_t>(k));
-      out += k;
-      writePos = (writePos + static_cast<uint32_t>(k)) & kRingMask;
-      // A read that ends with a match leaves the phase at copying, even when the match is
-      // complete; the next read then finds nothing left to copy.
-      if (k < length || out >= stop) {
-        d->Phase = kLzhufCopyMatch;
-        break;
+      if (kShortcuts) {
+        // As below, for a match that starts here; kept apart for the speed build.
+        int32_t k = length;
+        if (k > end - out) k = static_cast<int32_t>(end - out);
+        d->MatchDone = k;
+        CopyMatch(d->Ring, out, from, writePos, static_cast<uint32_t>(k));
+        out += k;
+        writePos = (writePos + static_cast<uint32_t>(k)) & kRingMask;
+        if (k < length || out >= stop) {
+          d->Phase = kLzhufCopyMatch;
+          break;
+        }
+        continue;
       }
+      done = 0;
+    }
+  copy:
+    int32_t k = length - done;
+    if (k > end - out) k = static_cast<int32_t>(end - out);
+    CopyMatch(d->Ring, out, (from + static_cast<uint32_t>(done)) & kRingMask, writePos,
+              static_cast<uint32_t>(k));
+    d->MatchDone = done + k;
+    out += k;
+    writePos = (writePos + static_cast<uint32_t>(k)) & kRingMask;
+    // A read that ends with a match leaves the phase at copying, even when the match is
+    // complete; the next read then finds nothing left to copy.
+    if (done + k < length || out >= stop) {
+      d->Phase = kLzhufCopyMatch;
+      break;
     }
   }
 
-leave:
-
   d->BitBuffer = bits >> 16;
-  d->BitCount = static_cast<uint8_t>(count);
+  d->BitCount = static_cast<uint8_t>(spare + 8);
   d->WritePos = static_cast<int32_t>(writePos);
   return static_cast<int32_t>(out - buffer);
 }
