@@ -214,9 +214,14 @@ LZHUF_HOT intptr_t Exchange(LzhufDecoder* d, intptr_t p, uint32_t w, bool trackF
   child[p] = b;
   // The children of an internal node come in pairs; a leaf has one entry.
   parent[a] = static_cast<int32_t>(q);
-  if (a < kTree) parent[a + 1] = static_cast<int32_t>(q);
   parent[b] = static_cast<int32_t>(p);
-  if (b < kTree) parent[b + 1] = static_cast<int32_t>(p);
+  if (kShortcuts) {
+    if (a < kTree) parent[a + 1] = static_cast<int32_t>(q);
+    if (b < kTree) parent[b + 1] = static_cast<int32_t>(p);
+  } else {
+    parent[a + (a < kTree)] = static_cast<int32_t>(q);
+    parent[b + (b < kTree)] = static_cast<int32_t>(p);
+  }
   if (trackFast) {
     const uint32_t depthP = d->FastDepth[p];
     const uint32_t depthQ = d->FastDepth[q];
@@ -255,8 +260,9 @@ void IncrementFrom(LzhufDecoder* d, intptr_t p) {
 void LzhufInitTree(LzhufDecoder* d) {
   for (int i = 0; i < kTree; ++i) {
     d->Weight[i] = 1;
-    d->Child[i] = i < kLzhufSymbolCount ? kTree + i : 0;
+    d->Child[i] = kTree + i;
   }
+  for (int i = kLzhufSymbolCount; i < kTree; ++i) d->Child[i] = 0;
   d->Weight[kTree] = kLzhufWeightSentinel;
   d->Parent[kLzhufRoot] = 0;
   LzhufRebuildTree(d);
@@ -420,7 +426,7 @@ int32_t LzhufDecoderRead(LzhufDecoder* d, uint8_t* buffer, int32_t capacity) {
   uint8_t* const end = buffer + capacity;
   // The read ends once out reaches stop: at the end of the buffer, or after the symbol during
   // which the source ended.
-  uint8_t* stop = d->SourceEnded ? out : end;
+  uint8_t* stop = end;
   // The match being copied: ring position of its first byte, length, bytes delivered.
   uint32_t from;
   int32_t length;
@@ -428,7 +434,8 @@ int32_t LzhufDecoderRead(LzhufDecoder* d, uint8_t* buffer, int32_t capacity) {
 
   if (kShortcuts && LZHUF_RARELY(d->FastStale)) RefreshFast(d);
   if (d->Phase == kLzhufCopyMatch) {
-    // The rest of a match, or nothing if it is complete.
+    // The rest of a match, or nothing if it is complete; the last one if the source has ended.
+    if (d->SourceEnded) stop = out;
     d->Phase = kLzhufDecodeSymbol;
     from = static_cast<uint32_t>(d->MatchSource);
     length = d->MatchLength;
