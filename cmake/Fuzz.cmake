@@ -9,7 +9,7 @@ set(PAGIX_FUZZ_SHORT_RUNS 20000 CACHE STRING "Executions of each fuzz target's r
 # pagix_fuzz_target(NAME [SHORT_RUNS n] SOURCES...): sources are relative to the repository root;
 # SHORT_RUNS overrides the executions of the ctest run for a target whose inputs are costly.
 function(pagix_fuzz_target name)
-  if(PAGIX_WIN32 OR NOT PAGIX_CLANGXX)
+  if(NOT PAGIX_CLANGXX)
     return()
   endif()
   cmake_parse_arguments(ARG "" "SHORT_RUNS" "" ${ARGN})

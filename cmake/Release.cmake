@@ -37,27 +37,8 @@ endif()
 # certificate, or a published release to take the signatures from, is configured, and writes its
 # PE checksum.
 function(pagix_shipped_program target)
-  if(NOT PAGIX_WIN32)
-    return()
-  endif()
   add_custom_command(TARGET ${target} POST_BUILD
     COMMAND "${PAGIX_SYSTEM_PYTHON3}" "${PAGIX_ROOT}/scripts/finish_pe.py" ${PAGIX_FINISH_ARGS}
             "$<TARGET_FILE:${target}>"
     VERBATIM)
-endfunction()
-
-# pagix_build_tools_target(NAME): a target NAME that builds every program of the current
-# folder's child folders; `make release` builds only these on the host.
-function(pagix_build_tools_target name)
-  add_custom_target(${name})
-  get_property(children DIRECTORY PROPERTY SUBDIRECTORIES)
-  foreach(child ${children})
-    get_property(targets DIRECTORY "${child}" PROPERTY BUILDSYSTEM_TARGETS)
-    foreach(t ${targets})
-      get_target_property(type ${t} TYPE)
-      if(type STREQUAL "EXECUTABLE")
-        add_dependencies(${name} ${t})
-      endif()
-    endforeach()
-  endforeach()
 endfunction()

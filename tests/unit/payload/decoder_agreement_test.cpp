@@ -10,7 +10,7 @@
 
 #include "payload/lzhuf_decoder.h"
 #include "tests/support/reference_decoder.h"
-#include "tests/unit/decoder/lzhuf_test_support.h"
+#include "tests/unit/payload/lzhuf_test_support.h"
 
 namespace {
 

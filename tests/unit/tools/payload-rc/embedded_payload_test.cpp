@@ -59,7 +59,7 @@ TEST(EmbeddedPayload, EveryItemRestoresItsFileAndIsInTheChecksumRecord) {
   }
   PayloadStageOptions options;
   options.SourceRoots = {(base / "programs").string(), PAGIX_SOURCE_ROOT "/product/files"};
-  options.Packer = LZHUF_PACK_TOOL;
+  options.Packer = LZHUF_PACK_PATH;
   options.ItemDir = (base / "items").string();
   options.TreeDir = (base / "tree").string();
   options.RcPath = (base / "payload.rc").string();

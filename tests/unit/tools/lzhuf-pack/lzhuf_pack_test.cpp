@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/unit/pack/pack_test_support.h"
+#include "tests/unit/tools/lzhuf-pack/pack_test_support.h"
 #include "tools/lzhuf-pack/lzhuf_emit.h"
 #include "tools/lzhuf-pack/lzhuf_match_window.h"
 #include "tools/lzhuf-pack/lzhuf_parse.h"

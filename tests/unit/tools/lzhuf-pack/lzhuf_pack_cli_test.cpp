@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/unit/pack/pack_test_support.h"
+#include "tests/unit/tools/lzhuf-pack/pack_test_support.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "payload/memory_byte_source.h"
-#include "tests/unit/decoder/lzhuf_test_support.h"
+#include "tests/unit/payload/lzhuf_test_support.h"
 
 namespace {
 
