@@ -37,17 +37,21 @@ LRESULT CALLBACK ClientProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 }  // namespace
 
+HWND CreateTestWindow(const char* className, WNDPROC proc, const char* title, DWORD style,
+                      const RECT& place, void* param) {
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = proc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = className;
+  RegisterClassA(&wc);  // fails, harmlessly, once the class is registered
+  return CreateWindowA(className, title, style, place.left, place.top, place.right - place.left,
+                       place.bottom - place.top, nullptr, nullptr, GetModuleHandleA(nullptr),
+                       param);
+}
+
 HWND CreateClientWindow(const char* title) {
-  static ATOM registered = 0;
-  if (!registered) {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = ClientProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "PagixTestDdeClient";
-    registered = RegisterClassA(&wc);
-  }
-  return CreateWindowA("PagixTestDdeClient", title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 200,
-                       100, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  return CreateTestWindow("PagixTestDdeClient", ClientProc, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                          {10, 10, 210, 110});
 }
 
 bool PumpUntil(const std::function<bool()>& done, DWORD boundMs) {

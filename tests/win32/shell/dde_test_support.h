@@ -14,6 +14,11 @@ namespace shell_test {
 // whether the block is gone.
 HWND CreateClientWindow(const char* title);
 
+// A top-level window of the class className with the procedure proc (the class is registered on
+// first use); param reaches WM_NCCREATE and WM_CREATE.
+HWND CreateTestWindow(const char* className, WNDPROC proc, const char* title, DWORD style,
+                      const RECT& place, void* param = nullptr);
+
 struct ClientLog {
   int ExecuteAcks = 0;
   UINT_PTR LastAckStatus = 0;

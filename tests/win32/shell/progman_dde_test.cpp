@@ -73,16 +73,8 @@ struct TestServer {
   std::vector<HWND> Terminates;
 
   TestServer() {
-    static ATOM registered = 0;
-    if (!registered) {
-      WNDCLASSA wc = {};
-      wc.lpfnWndProc = Proc;
-      wc.hInstance = GetModuleHandleA(nullptr);
-      wc.lpszClassName = "PagixTestProgmanServer";
-      registered = RegisterClassA(&wc);
-    }
-    Window = CreateWindowA("PagixTestProgmanServer", "server", WS_OVERLAPPED, 0, 0, 50, 50, nullptr,
-                           nullptr, GetModuleHandleA(nullptr), this);
+    Window = shell_test::CreateTestWindow("PagixTestProgmanServer", Proc, "server", WS_OVERLAPPED,
+                                          {0, 0, 50, 50}, this);
   }
   ~TestServer() {
     if (IsWindow(Window)) DestroyWindow(Window);
