@@ -254,6 +254,23 @@ TEST(LzhufTree, KeepsItsInvariantsThroughUpdatesAndRebuilds) {
   EXPECT_GE(rebuilds, 4);
 }
 
+// The start tree gives symbols 116..313 8-bit codes and 0..115 9-bit codes, rising in that order
+// from 00000000 (symbol 116) to 111111111 (symbol 115).
+TEST(LzhufTree, StartTreeCodesRiseFromSymbol116To115) {
+  LzhufDecoder d;
+  LzhufDecoderInit(&d, nullptr, nullptr);
+  std::vector<int> previous;
+  for (int k = 0; k < kLzhufSymbolCount; ++k) {
+    const int s = (116 + k) % kLzhufSymbolCount;
+    const std::vector<int> code = LzhufItemWriter::CodeOf(d, s);
+    ASSERT_EQ(code.size(), s >= 116 ? 8u : 9u) << s;
+    ASSERT_LT(previous, code) << s;
+    previous = code;
+  }
+  EXPECT_EQ(LzhufItemWriter::CodeOf(d, 116), std::vector<int>(8, 0));
+  EXPECT_EQ(LzhufItemWriter::CodeOf(d, 115), std::vector<int>(9, 1));
+}
+
 TEST(LzhufTree, RootReachesTheLimitAfter32454SymbolsAndRebuildsOnlyInTheNextUpdate) {
   const int kBeforeLimit = kLzhufWeightLimit - 314;  // 32454
   ASSERT_EQ(kBeforeLimit, 32454);
