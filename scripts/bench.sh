@@ -49,7 +49,7 @@ for f in "${files[@]}"; do
   for decoder in installer reference; do
     n=$(valgrind --tool=callgrind --callgrind-out-file=/dev/null --collect-atstart=no \
           '--toggle-collect=*DecodeOnce*' "$bench" --decode-once="$decoder" \
-          "$work/$label.item" 2>&1 | sed -n 's/.*Collected : \([0-9]*\).*/\1/p')
+          "$work/$label.item" 2>&1 | sed -n 's/.*Collected : \([0-9]*\).*/\1/p' || true)
     echo "$label $decoder ${n:-0}" >>"$counts"
   done
 done
