@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "payload/lzhuf_decoder.h"
-#include "payload/memory_byte_source.h"
+#include "tests/support/counted_byte_source.h"
 #include "tests/support/reference_decoder.h"
 #include "tools/lzhuf-pack/lzhuf_encoder.h"
 
@@ -33,24 +33,13 @@ struct CorpusFile {
   long Symbols = 0;           // literals and matches in the item
 };
 
-struct CountedSource {
-  MemoryByteSourceContext Memory;
-  long Calls;
-};
-
-int NextByte(void* context) {
-  CountedSource* source = static_cast<CountedSource*>(context);
-  ++source->Calls;
-  return MemoryByteSource(&source->Memory);
-}
-
 template <typename Decoder>
 std::vector<uint8_t> DecodeCounted(void (*init)(Decoder*, ByteSource, void*),
                                    int32_t (*read)(Decoder*, uint8_t*, int32_t),
                                    const std::vector<uint8_t>& item, long* calls) {
-  CountedSource source = {{item.data(), 0, static_cast<int32_t>(item.size())}, 0};
+  CountedByteSource source = {{item.data(), 0, static_cast<int32_t>(item.size())}, 0, 0};
   std::unique_ptr<Decoder> decoder(new Decoder);
-  init(decoder.get(), NextByte, &source);
+  init(decoder.get(), CountedByteSourceNext, &source);
   std::vector<uint8_t> out;
   uint8_t piece[kPiece];
   for (int32_t n; (n = read(decoder.get(), piece, kPiece)) > 0;)

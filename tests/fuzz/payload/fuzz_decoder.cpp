@@ -6,21 +6,10 @@
 #include <string.h>
 
 #include "payload/lzhuf_decoder.h"
-#include "payload/memory_byte_source.h"
+#include "tests/support/counted_byte_source.h"
 #include "tests/support/reference_decoder.h"
 
 namespace {
-
-struct CountedSource {
-  MemoryByteSourceContext Memory;
-  int Calls;
-};
-
-int NextByte(void* context) {
-  CountedSource* source = static_cast<CountedSource*>(context);
-  ++source->Calls;
-  return MemoryByteSource(&source->Memory);
-}
 
 void Check(bool condition) {
   if (!condition) abort();
@@ -38,10 +27,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 2 || size > 2 + 2048) return 0;
   const int32_t capacity = 1 + ((data[0] | data[1] << 8) % 4096);
   const int32_t itemSize = static_cast<int32_t>(size - 2);
-  CountedSource real = {{data + 2, 0, itemSize}, 0};
-  CountedSource reference = {{data + 2, 0, itemSize}, 0};
-  LzhufDecoderInit(&g_Real, NextByte, &real);
-  ReferenceDecoderInit(&g_Reference, NextByte, &reference);
+  CountedByteSource real = {{data + 2, 0, itemSize}, 0, 0};
+  CountedByteSource reference = {{data + 2, 0, itemSize}, 0, 0};
+  LzhufDecoderInit(&g_Real, CountedByteSourceNext, &real);
+  ReferenceDecoderInit(&g_Reference, CountedByteSourceNext, &reference);
 
   // Every symbol takes at least one bit and yields at most 60 bytes; the source is read at most
   // two bytes past the item's end.

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "payload/lzhuf_decoder.h"
-#include "payload/memory_byte_source.h"
+#include "tests/support/counted_byte_source.h"
 
 class LzhufItemWriter {
  public:
@@ -92,24 +92,17 @@ class LzhufItemWriter {
   std::vector<uint8_t> expected_;
 };
 
-// A MemoryByteSource over a copy of the item that counts its calls and its negative results.
-struct CountingSource {
-  explicit CountingSource(std::vector<uint8_t> bytes) : Bytes(std::move(bytes)) {
-    Memory.Data = Bytes.data();
-    Memory.Position = 0;
-    Memory.Size = static_cast<int32_t>(Bytes.size());
+// A counted byte source over its own copy of the item.
+struct CountingSource : CountedByteSource {
+  explicit CountingSource(std::vector<uint8_t> bytes)
+      : CountedByteSource(), Bytes(std::move(bytes)) {
+    Memory = {Bytes.data(), 0, static_cast<int32_t>(Bytes.size())};
   }
   static int Next(void* context) {
-    CountingSource* self = static_cast<CountingSource*>(context);
-    ++self->Calls;
-    int value = MemoryByteSource(&self->Memory);
-    if (value < 0) ++self->Negatives;
-    return value;
+    return CountedByteSourceNext(
+        static_cast<CountedByteSource*>(static_cast<CountingSource*>(context)));
   }
   std::vector<uint8_t> Bytes;
-  MemoryByteSourceContext Memory;
-  int Calls = 0;
-  int Negatives = 0;
 };
 
 // Everything a caller can observe of one decoding: the bytes, each read's result and the number
