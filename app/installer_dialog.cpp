@@ -7,6 +7,7 @@
 #include "app/installer_state.h"
 #include "app/progress.h"
 #include "app/text_format.h"
+#include "paths/destination_room.h"
 #include "paths/directory_chooser.h"
 #include "paths/path_text.h"
 #include "shell/progman_dde.h"
@@ -16,8 +17,6 @@ namespace {
 const char kNoticeLine[] = "Pagix is made by Marrowby";
 const char kDestinationTooLong[] = "Destination path is too long";
 const char kDestinationNotValid[] = "Destination path is not valid";
-// The error box's text holds at most this many bytes, so no detail needs more.
-const int kMessageTextSize = 1024;
 const char kChooserPattern[] = "\\*.*";
 
 void EnableInstallControls(HWND dialog, BOOL enable) {

@@ -9,7 +9,7 @@ const char* InstallerTitle() { return "Pagix 0.9d Install"; }
 const char* DefaultDestination() { return "C:\\Program Files\\Marrowby\\Pagix"; }
 
 void ReportInstallError(HWND owner, const char* message, const char* detail) {
-  char text[1024];
+  char text[kMessageTextSize];
   FormatText(text, sizeof text, "%s : %s", message, detail);
   MessageBoxA(owner, text, InstallerTitle(), MB_OK | MB_ICONERROR);
   g_Installer.AbortRequested = 1;

@@ -3,8 +3,13 @@
 
 #include <stddef.h>
 
-// Size of every path buffer: at most 259 characters and the terminator (the platform's path limit).
-enum { kPathBufferSize = 260 };
+enum {
+  // Size of every path buffer: at most 259 characters and the terminator (the platform's path
+  // limit).
+  kPathBufferSize = 260,
+  // Size of every message text buffer (the text of a message box, with its terminator).
+  kMessageTextSize = 1024
+};
 
 // Formats like printf into out[0..size-1]. The result is always zero-terminated, also when it is
 // cut; nothing is written beyond size bytes. Returns 1 when the whole text fitted, 0 when it was

@@ -1,3 +1,5 @@
+#include "paths/destination_room.h"
+
 #include <stddef.h>
 #include <string.h>
 

@@ -25,8 +25,8 @@ enum {
 // kPathWorkSize - 1 characters, so it is exact for every input up to 518 characters. When the
 // result is longer than kPathMaxLength characters, or the input is too long for the work area,
 // out receives only the first kPathMaxLength characters and 0 is returned: such a text is never
-// a usable path (DestinationLeavesRoom refuses it). out needs the smaller of kPathBufferSize
-// bytes and the input's length plus two bytes.
+// a usable path (DestinationLeavesRoom in paths/destination_room.h refuses it). out needs the
+// smaller of kPathBufferSize bytes and the input's length plus two bytes.
 int NormalizePath(char* out, const char* in, int fileForm);
 
 // Removes every "../" (found at position 1 or later, also at the end of a longer segment name)
@@ -46,16 +46,3 @@ void CollapseParentRefs(char* path);
 // is complete, 0 when the input was too long or a part written had to be cut (a cut part names
 // no real folder).
 int SplitPath(const char* in, char* directoryOut, char* nameOut);
-
-// Nonzero when every path the installer composes from destinationDirectory (the directory
-// followed by the longest relative name of the install tree) fits in kPathMaxLength characters.
-// A text without a terminator within kPathBufferSize bytes never fits.
-int DestinationLeavesRoom(const char* destinationDirectory);
-
-// Nonzero when destinationDirectory (a destination text after NormalizePath in directory form)
-// can be an installation folder as it stands: a full path (a drive letter, ":" and "/", or
-// "//server/share/"), no "." or ".." segment left, no segment ending in "." or a blank (Windows
-// drops those, so the folder made would not be the one named), and no character that Windows
-// does not allow in a file name (control characters, < > " | ? * and a ":" anywhere but after
-// the drive letter). Device namespaces ("//?/", "//./") fail on their "?" and "." segment.
-int DestinationIsSound(const char* destinationDirectory);

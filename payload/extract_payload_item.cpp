@@ -82,7 +82,7 @@ void ExtractPayloadItem(HWND owner, int itemId, const char* directory, const cha
   }
 
   if (askBeforeOverwrite && FileSizeOrZero(fullPath) > 0) {
-    char question[1024];
+    char question[kMessageTextSize];
     FormatText(question, sizeof question, "%s exists, Overwrite?", relativeName);
     if (MessageBoxA(owner, question, InstallerTitle(), MB_OKCANCEL | MB_ICONQUESTION) != IDOK) {
       g_Installer.AbortRequested = 1;

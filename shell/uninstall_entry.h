@@ -5,9 +5,10 @@
 #include <stddef.h>
 
 #include "app/text_format.h"
+
 // Size of the quoted command buffer: any path of at most 259 characters, its two quotation marks
 // and the terminator.
-enum { kUninstallCommandSize = 262 };
+enum { kUninstallCommandSize = kPathBufferSize + 2 };
 
 // Writes "Software\Microsoft\Windows\CurrentVersion\Uninstall\<keyName>" into out. A path that
 // does not fit is refused as a whole: out is left empty and 0 is returned, never a cut key.

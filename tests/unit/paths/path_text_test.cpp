@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/manifest.h"
+#include "paths/destination_room.h"
 
 namespace {
 

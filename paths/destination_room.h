@@ -1,0 +1,16 @@
+// Whether a normalised destination can be the installation folder: room for every path built
+// from it, and a full path to a folder that Windows creates under that very name.
+#pragma once
+
+// Nonzero when every path the installer composes from destinationDirectory (the directory
+// followed by the longest relative name of the install tree) fits in kPathMaxLength characters.
+// A text without a terminator within kPathBufferSize bytes never fits.
+int DestinationLeavesRoom(const char* destinationDirectory);
+
+// Nonzero when destinationDirectory (a destination text after NormalizePath in directory form)
+// can be an installation folder as it stands: a full path (a drive letter, ":" and "/", or
+// "//server/share/"), no "." or ".." segment left, no segment ending in "." or a blank (Windows
+// drops those, so the folder made would not be the one named), and no character that Windows
+// does not allow in a file name (control characters, < > " | ? * and a ":" anywhere but after
+// the drive letter). Device namespaces ("//?/", "//./") fail on their "?" and "." segment.
+int DestinationIsSound(const char* destinationDirectory);
