@@ -85,6 +85,10 @@ echo "$(basename "$driver")"
 session=$root/scripts/wine-session.sh
 trap '"$session" stop "$state"' EXIT
 "$session" start "$state"
+if [ -s "$state/unavailable" ]; then
+  echo "run-installer: cannot run PagixSetup.exe here: $(cat "$state/unavailable")" >&2
+  exit 1
+fi
 DISPLAY=$(cat "$state/display-name")
 export DISPLAY
 

@@ -5,6 +5,12 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 state=${PAGIX_WINE_STATE:-$here/../build/win32/wine}
+# The session found that this machine cannot run the programs: exit code 77 marks the test
+# skipped (SKIP_RETURN_CODE), with the reason on stderr.
+if [ -s "$state/unavailable" ]; then
+  echo "wine-run: skipped: $(cat "$state/unavailable")" >&2
+  exit 77
+fi
 if [ ! -s "$state/display-name" ]; then
   # Starting a session here would leave it running: sessions are started and stopped by their
   # owner (the ctest fixture, or by hand).
