@@ -12,9 +12,6 @@
 // again after the first negative result, so it must keep returning a negative value.
 typedef int (*ByteSource)(void* context);
 
-// Code bits resolved by one look-up in the decoder's fast table.
-enum { kLzhufFastBits = 8 };
-
 // What the next step of a read does.
 enum LzhufPhase {
   kLzhufDecodeSymbol = 0,  // decode the next literal or match
@@ -36,21 +33,6 @@ struct LzhufDecoder {
   int32_t SourceEnded;
   void* SourceContext;
   ByteSource SourceFunction;
-  // Derived from the tree, to decode the first kLzhufFastBits (8) bits of a code in one step
-  // and to find the positions on a code's path without walking up through Parent:
-  // FastEntry[v], for the value v of those bits, is c | b << 10, where b is the number of bits
-  // that lead from the root to a leaf or to a node at depth 8, and c is that position's Child
-  // value. FastNode[(1 << k) | x] is the position that the k code bits x lead to (k = 0..8, as
-  // far as the tree reaches). FastDepth[p] is the depth of position p if it is 1..8 (else 0)
-  // and FastCode[p] the bits that lead there. The decoder keeps them in step with its tree;
-  // LzhufInitTree, LzhufUpdateTree and LzhufRebuildTree set FastStale, and the decoder rebuilds
-  // them before its next symbol. Code that changes Weight, Parent or Child by other means must
-  // set FastStale before the decoder reads again.
-  uint16_t FastEntry[1 << kLzhufFastBits];
-  int16_t FastNode[2 << kLzhufFastBits];
-  uint8_t FastDepth[kLzhufTreeSize];
-  uint8_t FastCode[kLzhufTreeSize];
-  int32_t FastStale;
 };
 
 // Allocates and initialises a decoder; returns null when there is no memory. Reads nothing.

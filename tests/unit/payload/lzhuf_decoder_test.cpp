@@ -120,10 +120,9 @@ TEST(LzhufDecoder, FirstSymbolMatchCopiesFromTheInitialDictionary) {
   }
 }
 
-// Matches of every length at the distances where copying changes its way (below 8, 8 and more,
-// within 8 of the ring size, the ring size), with the ring full of varied bytes and the copies
-// crossing the ring's end at different points. Each read must leave the caller's buffer alone
-// past the count it returns.
+// Matches of every length at distances from 1 (each copy repeats the bytes it has just written)
+// to the ring size, with the ring full of varied bytes and the copies crossing the ring's end at
+// different points. Each read must leave the caller's buffer alone past the count it returns.
 TEST(LzhufDecoder, CopiesMatchesAlikeAtEveryDistanceAndAcrossTheRingEnd) {
   const int distances[] = {1,  2,   3,    4,    7,    8,    9,    15,  16,
                            17, 100, 4087, 4088, 4089, 4090, 4095, 4096};
