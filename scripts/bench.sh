@@ -11,6 +11,10 @@
 # of input. The benchmark program first checks that both decoders give back each file with the
 # same calls of the byte source.
 #
+# Two floors, each shown against its limit: the instructions of the whole `lzhuf-pack -d` run on
+# comctl32.dll's item (callgrind), and the text size of the decoder's object as the win32 build
+# compiles it for the installer (-Os), tables included.
+#
 # Build folders: PAGIX_BENCH_HOST_DIR (default build/host) and PAGIX_BENCH_WIN32_DIR (default
 # build/win32).
 set -euo pipefail
@@ -20,6 +24,9 @@ win32_dir=${PAGIX_BENCH_WIN32_DIR:-$root/build/win32}
 bench="$host_dir/bench/pagix_lzhuf_bench"
 pack="$host_dir/tools/lzhuf-pack"
 exe="$win32_dir/PagixSetup.exe"
+decoder_object="$win32_dir/payload/CMakeFiles/pagix_payload_core.dir/lzhuf_decoder.cpp.obj"
+unpack_limit=520000000    # instructions of lzhuf-pack -d on comctl32.dll's item
+decoder_object_limit=3364 # bytes
 
 corpus=(
   /usr/lib/i386-linux-gnu/wine/i386-windows/comctl32.dll
@@ -52,16 +59,22 @@ for f in "${files[@]}"; do
           "$work/$label.item" 2>&1 | sed -n 's/.*Collected : \([0-9]*\).*/\1/p' || true)
     echo "$label $decoder ${n:-0}" >>"$counts"
   done
+  n=$(valgrind --tool=callgrind --callgrind-out-file=/dev/null "$pack" -d "$work/$label.item" \
+        "$work/$label.out" 2>&1 | sed -n 's/.*Collected : \([0-9]*\).*/\1/p' || true)
+  echo "$label unpack ${n:-0}" >>"$counts"
 done
+object_size=$(i686-w64-mingw32-size "$decoder_object" 2>/dev/null | awk 'NR == 2 {print $1}' || true)
 
-/usr/bin/python3 - "$json" "$counts" "$exe" "$root/scripts/pe_resources.py" "${files[@]}" <<'EOF'
+/usr/bin/python3 - "$json" "$counts" "$exe" "$root/scripts/pe_resources.py" "$unpack_limit" \
+  "${object_size:-}" "$decoder_object_limit" "${files[@]}" <<'EOF'
 import json
 import os
 import subprocess
 import sys
 
 results_path, counts_path, exe, pe_script = sys.argv[1:5]
-files = sys.argv[5:]
+unpack_limit, object_size, object_limit = sys.argv[5:8]
+files = sys.argv[8:]
 with open(results_path) as f:
     runs = json.load(f)["benchmarks"]
 median = {r["run_name"]: r for r in runs if r.get("aggregate_name") == "median"}
@@ -117,6 +130,19 @@ for kind, name in (("pack_default", "default"), ("pack_greedy", "greedy")):
     rows.append(("packer %s (MB/s)" % name, ["%.1f" % rate(kind, l) for l in labels]))
 rows.append(("gzip -9 (bytes)", [size_and_share(gzip_size(f), s) for f, s in zip(files, sizes)]))
 
+
+def unpack_count(label):
+    count = instructions.get((label, "unpack"))
+    if not count:
+        return "-"
+    text = "%.1f M" % (count / 1e6)
+    if label == "comctl32.dll":
+        text += " of %.0f M" % (int(unpack_limit) / 1e6)
+    return text
+
+
+rows.append(("lzhuf-pack -d (instructions)", [unpack_count(l) for l in labels]))
+
 if os.path.exists(exe):
     out = subprocess.run([sys.executable, pe_script, "--weight", exe], check=True,
                          capture_output=True, text=True).stdout.split()
@@ -129,6 +155,10 @@ if os.path.exists(exe):
     ]
 else:
     installer = [("installer: PagixSetup.exe", "not built (%s)" % exe)]
+if object_size:
+    installer.append(("installer: decoder object (bytes)", "%s of %s" % (object_size, object_limit)))
+else:
+    installer.append(("installer: decoder object", "not built"))
 for name, value in installer:
     rows.append((name, [value] + [""] * (len(labels) - 1)))
 
