@@ -4,6 +4,8 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "app/code_page.h"
+
 int FormatText(char* out, size_t size, const char* format, ...) {
   if (size == 0) return 0;
   va_list args;
@@ -26,7 +28,8 @@ int CopyText(char* out, size_t size, const char* text) {
   if (size == 0) return 0;
   size_t length = strlen(text);
   int fits = length < size;
-  size_t count = fits ? length : size - 1;
+  // A cut text ends before the character that does not fit whole.
+  size_t count = fits ? length : WholeCharactersLength(text, size - 1);
   memmove(out, text, count);
   out[count] = '\0';
   return fits;

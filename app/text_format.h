@@ -20,6 +20,7 @@ int FormatText(char* out, size_t size, const char* format, ...)
 #endif
     ;
 
-// Copies text into out[0..size-1], cutting it if needed; always terminates when size > 0.
+// Copies text into out[0..size-1], cutting it if needed (never inside a double-byte character);
+// always terminates when size > 0.
 // Returns 1 when the whole text fitted, 0 when it was cut.
 int CopyText(char* out, size_t size, const char* text);

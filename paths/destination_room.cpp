@@ -3,6 +3,7 @@
 #include <stddef.h>
 #include <string.h>
 
+#include "app/code_page.h"
 #include "app/manifest.h"
 #include "paths/path_text.h"
 
@@ -17,18 +18,53 @@ namespace {
 
 int IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
+char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
 // Characters that Windows refuses in a file or folder name (the separators aside).
 int IsForbiddenInName(char c) {
   return static_cast<unsigned char>(c) < 0x20 || strchr("<>\"|?*:", c) != nullptr;
 }
 
-// A segment (at[0..length)) that names a folder Windows creates under that very name.
+// A name that Windows takes for a device wherever it stands in a path: CON, PRN, AUX, NUL,
+// COM1 to COM9 and LPT1 to LPT9, in any letter case, also followed by blanks or by a "." and
+// anything. at[0..length) is one segment.
+int IsDeviceName(const char* at, size_t length) {
+  size_t base = 0;
+  while (base < length && at[base] != '.') ++base;
+  while (base > 0 && at[base - 1] == ' ') --base;
+  if (base != 3 && base != 4) return 0;
+  char name[5] = {Upper(at[0]), Upper(at[1]), Upper(at[2]), base == 4 ? at[3] : '\0', '\0'};
+  if (base == 4) {
+    if (name[3] < '1' || name[3] > '9') return 0;
+    name[3] = '\0';
+    return strcmp(name, "COM") == 0 || strcmp(name, "LPT") == 0;
+  }
+  return strcmp(name, "CON") == 0 || strcmp(name, "PRN") == 0 || strcmp(name, "AUX") == 0 ||
+         strcmp(name, "NUL") == 0;
+}
+
+// Windows drops a trailing "." or blank (neither is ever the second byte of a character), and it
+// takes a device name for the device: such a segment names another folder than the one typed.
+int SegmentNamesItself(const char* at, size_t length) {
+  return length > 0 && at[length - 1] != '.' && at[length - 1] != ' ' && !IsDeviceName(at, length);
+}
+
+// A segment (at[0..length)) that names a folder Windows creates under that very name. Read by
+// characters: a second byte 0x7C is no "|".
 int SegmentIsSound(const char* at, size_t length) {
-  if (length == 0 || at[length - 1] == '.' || at[length - 1] == ' ') return 0;
-  for (size_t i = 0; i < length; ++i) {
+  if (!SegmentNamesItself(at, length)) return 0;
+  for (size_t i = 0; i < length; i += CharacterLength(at + i)) {
     if (IsForbiddenInName(at[i])) return 0;
   }
   return 1;
+}
+
+// The length of the segment at at: up to the next "/" (never a second byte), or to the end.
+size_t SegmentLength(const char* at, const char* separators) {
+  size_t length = 0;
+  while (at[length] != '\0' && !strchr(separators, at[length]))
+    length += CharacterLength(at + length);
+  return length;
 }
 
 }  // namespace
@@ -46,11 +82,22 @@ int DestinationIsSound(const char* destinationDirectory) {
     return 0;
   }
   while (*at) {
-    const char* end = strchr(at, '/');
-    size_t length = end ? static_cast<size_t>(end - at) : strlen(at);
+    const size_t length = SegmentLength(at, "/");
     if (!SegmentIsSound(at, length)) return 0;
     at += length;
     if (*at == '/') ++at;
   }
   return 1;
+}
+
+int TypedDestinationIsSound(const char* fieldText) {
+  for (const char* at = fieldText;;) {
+    const size_t length = SegmentLength(at, "\\/");
+    const int parent =
+        (length == 1 && at[0] == '.') || (length == 2 && at[0] == '.' && at[1] == '.');
+    if (length > 0 && !parent && !SegmentNamesItself(at, length)) return 0;
+    at += length;
+    if (*at == '\0') return 1;
+    ++at;
+  }
 }

@@ -10,7 +10,15 @@ int DestinationLeavesRoom(const char* destinationDirectory);
 // Nonzero when destinationDirectory (a destination text after NormalizePath in directory form)
 // can be an installation folder as it stands: a full path (a drive letter, ":" and "/", or
 // "//server/share/"), no "." or ".." segment left, no segment ending in "." or a blank (Windows
-// drops those, so the folder made would not be the one named), and no character that Windows
-// does not allow in a file name (control characters, < > " | ? * and a ":" anywhere but after
-// the drive letter). Device namespaces ("//?/", "//./") fail on their "?" and "." segment.
+// drops those, so the folder made would not be the one named), no segment that is a device name
+// (CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9, in any case, also with blanks or an extension
+// after it), and no character that Windows does not allow in a file name (control characters,
+// < > " | ? * and a ":" anywhere but after the drive letter). Device namespaces ("//?/", "//./")
+// fail on their "?" and "." segment. Read by characters (app/code_page.h).
 int DestinationIsSound(const char* destinationDirectory);
+
+// Nonzero when no segment of fieldText (the destination as typed, "\" or "/" between segments)
+// but "." and ".." ends in "." or a blank or is a device name. Normalisation removes a segment
+// such as "foo.." together with the ".." that seems to follow it, so the typed text is judged
+// as well as the normalised one.
+int TypedDestinationIsSound(const char* fieldText);

@@ -2,17 +2,19 @@
 
 #include <string.h>
 
+#include "app/code_page.h"
+
 namespace {
 
 const size_t kWorkLimit = kPathWorkSize - 1;
 
 int IsSeparator(char c) { return c == '/' || c == '\\'; }
 
-// Copies the first length characters of text into out and terminates it; at most
-// kPathMaxLength of them. Returns 1 when nothing was cut.
+// Copies the first length bytes of text into out and terminates it; at most kPathMaxLength of
+// them, and never part of a character. Returns 1 when nothing was cut.
 int StorePart(char* out, const char* text, size_t length) {
   int whole = length <= kPathMaxLength;
-  if (!whole) length = kPathMaxLength;
+  if (!whole) length = WholeCharactersLength(text, kPathMaxLength);
   memmove(out, text, length);
   out[length] = '\0';
   return whole;
@@ -55,30 +57,34 @@ int NormalizePath(char* out, const char* in, int fileForm) {
   char work[kPathWorkSize];
   size_t length = 0;
   int complete = 1;
-  if (in[0] != '\0') {
-    work[length++] = in[0] == '\\' ? '/' : in[0];
-    for (size_t i = 1; in[i] != '\0'; ++i) {
-      char c = in[i] == '\\' ? '/' : in[i];
-      // The first character never counts as part of a run, so a leading "//" survives.
-      if (c == '/' && length > 1 && work[length - 1] == '/') continue;
-      if (length == kWorkLimit) {
+  // Character by character, so that a second byte 0x5C stays what it is. "/" is never a second
+  // byte, so the bytes before length can be looked at backwards for it.
+  for (size_t i = 0; in[i] != '\0';) {
+    const size_t size = CharacterLength(in + i);
+    const char c = in[i] == '\\' ? '/' : in[i];
+    // The first character never counts as part of a run, so a leading "//" survives.
+    if (!(c == '/' && length > 1 && work[length - 1] == '/')) {
+      if (length + size > kWorkLimit) {
         complete = 0;
         break;
       }
-      work[length++] = c;
+      work[length] = c;
+      if (size == 2) work[length + 1] = in[i + 1];
+      length += size;
     }
-    if (complete) {
-      if (!fileForm) {
-        if (work[length - 1] != '/') {
-          if (length == kWorkLimit) {
-            complete = 0;
-          } else {
-            work[length++] = '/';
-          }
+    i += size;
+  }
+  if (complete && length > 0) {
+    if (!fileForm) {
+      if (work[length - 1] != '/') {
+        if (length == kWorkLimit) {
+          complete = 0;
+        } else {
+          work[length++] = '/';
         }
-      } else {
-        while (length > 0 && work[length - 1] == '/') --length;
       }
+    } else {
+      while (length > 0 && work[length - 1] == '/') --length;
     }
   }
   work[length] = '\0';
@@ -92,17 +98,28 @@ int NormalizePath(char* out, const char* in, int fileForm) {
 int SplitPath(const char* in, char* directoryOut, char* nameOut) {
   char work[kPathWorkSize];
   size_t length = 0;
-  while (length < kWorkLimit && in[length] != '\0') {
-    work[length] = in[length];
-    ++length;
+  while (in[length] != '\0') {
+    const size_t size = CharacterLength(in + length);
+    if (length + size > kWorkLimit) break;
+    memcpy(work + length, in + length, size);
+    length += size;
   }
   int complete = in[length] == '\0';
-  while (length > 0 && IsSeparator(work[length - 1])) --length;
   work[length] = '\0';
-  size_t split = length;
-  while (split > 0 && !IsSeparator(work[split - 1])) --split;
-  // split is now the length of the directory part (0 when there is no separator).
-  if (nameOut && !StorePart(nameOut, work + split, length - split)) complete = 0;
+  // Forward, character by character: split is the length of the directory part (0 when there
+  // is no separator), end the length without the trailing separators.
+  size_t split = 0, end = 0, afterSeparator = 0;
+  for (size_t i = 0; i < length;) {
+    const size_t size = CharacterLength(work + i);
+    if (IsSeparator(work[i])) {
+      afterSeparator = i + 1;
+    } else {
+      split = afterSeparator;
+      end = i + size;
+    }
+    i += size;
+  }
+  if (nameOut && !StorePart(nameOut, work + split, end - split)) complete = 0;
   if (directoryOut && !StorePart(directoryOut, work, split)) complete = 0;
   return complete;
 }

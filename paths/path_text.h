@@ -1,4 +1,6 @@
 // Text operations on paths: "/" and "\" are both separators; nothing touches the file system.
+// Text is read character by character (app/code_page.h): the second byte of a double-byte
+// character is never a separator and no output ends inside a character. Lengths are in bytes.
 //
 // Bounds. Paths live in caller-owned buffers of kPathBufferSize (260) bytes, at most 259
 // characters and a terminator. None of these operations ever writes more than kPathBufferSize
@@ -24,7 +26,8 @@ enum {
 // Returns 1 when out holds the whole result. The result is built in a work area of
 // kPathWorkSize - 1 characters, so it is exact for every input up to 518 characters. When the
 // result is longer than kPathMaxLength characters, or the input is too long for the work area,
-// out receives only the first kPathMaxLength characters and 0 is returned: such a text is never
+// out receives only the first kPathMaxLength characters (one less where the last would be cut
+// in two) and 0 is returned: such a text is never
 // a usable path (DestinationLeavesRoom in paths/destination_room.h refuses it). out needs the
 // smaller of kPathBufferSize bytes and the input's length plus two bytes.
 int NormalizePath(char* out, const char* in, int fileForm);

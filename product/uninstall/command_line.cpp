@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "app/code_page.h"
 #include "app/text_format.h"
 
 namespace {
@@ -18,6 +19,16 @@ const char* SkipBlanks(const char* text) {
 }
 
 int IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+// The length of text[0..length) without the separators at its end, found forwards: a second
+// byte 0x5C is no separator.
+size_t WithoutTrailingSeparators(const char* text, size_t length) {
+  size_t kept = 0;
+  for (size_t i = 0; i < length; i += CharacterLength(text + i)) {
+    if (!IsSeparator(text[i])) kept = i + CharacterLength(text + i);
+  }
+  return kept;
+}
 
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -66,8 +77,7 @@ void ParseUninstallArguments(const char* arguments, UninstallArguments* out) {
   const char* begin = at + 1;
   const char* end = strchr(begin, '"');
   if (!end || *SkipBlanks(end + 1) != '\0') return;
-  while (end > begin && IsSeparator(end[-1])) --end;
-  const size_t length = static_cast<size_t>(end - begin);
+  const size_t length = WithoutTrailingSeparators(begin, static_cast<size_t>(end - begin));
   if (length == 0 || length >= sizeof out->Folder) return;
   memcpy(out->Folder, begin, length);
   out->Folder[length] = '\0';
@@ -76,8 +86,7 @@ void ParseUninstallArguments(const char* arguments, UninstallArguments* out) {
 
 int FormatCopyCommandLine(char* out, size_t size, const char* copyPath,
                           unsigned long originalProcess, const char* folder) {
-  size_t folderLength = strlen(folder);
-  while (folderLength > 0 && IsSeparator(folder[folderLength - 1])) --folderLength;
+  const size_t folderLength = WithoutTrailingSeparators(folder, strlen(folder));
   return FormatText(out, size, "\"%s\" %s %lu \"%.*s\"", copyPath, kCopySwitch, originalProcess,
                     static_cast<int>(folderLength), folder);
 }
@@ -93,10 +102,7 @@ int UninstallCommandFolder(const char* command, char* out, size_t size) {
     end = begin + strlen(begin);
     while (end > begin && IsBlank(end[-1])) --end;
   }
-  // The program's folder: up to its last separator, without separators at the end.
-  while (end > begin && !IsSeparator(end[-1])) --end;
-  while (end > begin && IsSeparator(end[-1])) --end;
-  const size_t length = static_cast<size_t>(end - begin);
+  const size_t length = FolderPartLength(begin, static_cast<size_t>(end - begin), nullptr);
   if (length == 0 || length >= size) {
     if (size > 0) out[0] = '\0';
     return 0;
@@ -104,6 +110,22 @@ int UninstallCommandFolder(const char* command, char* out, size_t size) {
   memcpy(out, begin, length);
   out[length] = '\0';
   return 1;
+}
+
+size_t FolderPartLength(const char* path, size_t length, size_t* nameStart) {
+  size_t folder = 0, afterSeparator = 0, nameEnd = 0;
+  for (size_t i = 0; i < length;) {
+    const size_t size = CharacterLength(path + i);
+    if (IsSeparator(path[i])) {
+      folder = nameEnd;
+      afterSeparator = i + 1;
+    } else {
+      nameEnd = i + size;
+    }
+    i += size;
+  }
+  if (nameStart) *nameStart = afterSeparator;
+  return folder;
 }
 
 int FormatTemporaryCopyPath(char* out, size_t size, const char* tempFolder, unsigned long process,

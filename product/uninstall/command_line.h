@@ -37,6 +37,12 @@ int FormatCopyCommandLine(char* out, size_t size, const char* copyPath,
 // such a folder and it fitted into out[0..size), 0 otherwise (out then holds an empty text).
 int UninstallCommandFolder(const char* command, char* out, size_t size);
 
+// The folder part of path[0..length) (ending at a terminator, a quote or a blank, or at its
+// end): everything before its last "\" or "/", without separators at its end; 0 when there is no
+// separator. nameStart, when given, receives where the name after that separator starts. The
+// text is read by characters (app/code_page.h), as every text here is.
+size_t FolderPartLength(const char* path, size_t length, size_t* nameStart);
+
 // The temporary copy's path: tempFolder (ending in a separator, as GetTempPath gives it)
 // followed by "pagix-uninstall-<process>-<attempt>.exe". Returns 0 when it does not fit.
 int FormatTemporaryCopyPath(char* out, size_t size, const char* tempFolder, unsigned long process,

@@ -1,13 +1,16 @@
-// Drives the path text operations with arbitrary text. Every output lives in a heap buffer of
-// exactly the size the operation promises to stay within, so ASan sees any byte written past it;
-// the properties the installer relies on are checked as well.
+// Drives the path text operations with arbitrary text, read as single-byte text and as text of a
+// double-byte code page. Every output lives in a heap buffer of exactly the size the operation
+// promises to stay within, so ASan sees any byte written past it; the properties the installer
+// relies on are checked as well, character by character.
 #include <stddef.h>
 #include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
 
 #include <string>
+#include <vector>
 
+#include "app/code_page.h"
 #include "paths/chooser_text.h"
 #include "paths/path_text.h"
 
@@ -20,6 +23,37 @@ void Check(bool condition) {
 bool IsSeparator(char c) { return c == '/' || c == '\\'; }
 
 std::string Text(const char* buffer) { return std::string(buffer); }
+
+// The start of each character of text.
+std::vector<size_t> Characters(const std::string& text) {
+  std::vector<size_t> starts;
+  for (size_t i = 0; i < text.size(); i += CharacterLength(&text[i])) starts.push_back(i);
+  return starts;
+}
+
+// No lead byte without its second byte: nothing ends inside a character.
+bool WellFormed(const std::string& text) {
+  for (size_t i : Characters(text)) {
+    if (IsLeadByte(text[i]) && CharacterLength(&text[i]) == 1) return false;
+  }
+  return true;
+}
+
+bool HasSeparatorCharacter(const std::string& text, char separator) {
+  for (size_t i : Characters(text)) {
+    if (text[i] == separator) return true;
+  }
+  return false;
+}
+
+// text without the separator characters at its end.
+std::string WithoutTrailingSeparators(const std::string& text) {
+  size_t kept = 0;
+  for (size_t i : Characters(text)) {
+    if (!IsSeparator(text[i])) kept = i + CharacterLength(&text[i]);
+  }
+  return text.substr(0, kept);
+}
 
 void CheckNormalize(const std::string& input, int fileForm) {
   size_t length = input.size();
@@ -35,10 +69,11 @@ void CheckNormalize(const std::string& input, int fileForm) {
   std::string result = Text(separate);
   Check(result == Text(inPlace) && whole == wholeInPlace);
   Check(result.size() <= kPathMaxLength);
+  if (WellFormed(input)) Check(WellFormed(result));
   if (!whole) {
-    Check(result.size() == kPathMaxLength);
+    Check(result.size() + 1 >= kPathMaxLength);
   } else {
-    Check(result.find('\\') == std::string::npos);
+    Check(!HasSeparatorCharacter(result, '\\'));
     // No doubled "/" except a leading "//".
     Check(result.find("//", 1) == std::string::npos);
     if (fileForm) {
@@ -67,12 +102,12 @@ void CheckSplit(const std::string& input) {
   Check(Text(directoryOnly) == Text(directory));
   free(directoryOnly);
 
+  if (WellFormed(input)) Check(WellFormed(Text(directory)) && WellFormed(Text(name)));
   if (whole) {
-    std::string stripped = input;
-    while (!stripped.empty() && IsSeparator(stripped.back())) stripped.pop_back();
-    Check(Text(directory) + Text(name) == stripped);
-    Check(Text(directory).empty() || IsSeparator(Text(directory).back()));
-    for (char c : Text(name)) Check(!IsSeparator(c));
+    Check(Text(directory) + Text(name) == WithoutTrailingSeparators(input));
+    Check(WithoutTrailingSeparators(Text(directory)).size() < Text(directory).size() ||
+          Text(directory).empty());
+    Check(!HasSeparatorCharacter(Text(name), '/') && !HasSeparatorCharacter(Text(name), '\\'));
   }
   free(directory);
   free(name);
@@ -81,9 +116,9 @@ void CheckSplit(const std::string& input) {
 
 void CheckChooserText(const std::string& input) {
   char* folder = static_cast<char*>(malloc(kPathBufferSize));
-  if (ComputeInitialFolder(folder, input.c_str())) {
-    Check(input.compare(0, strlen(folder), folder) == 0);
-  }
+  ComputeInitialFolder(folder, input.c_str());
+  Check(input.compare(0, strlen(folder), folder) == 0);
+  if (WellFormed(input)) Check(WellFormed(folder));
   char* path = static_cast<char*>(malloc(kPathBufferSize));
   path[0] = '\0';
   if (ComposeChosenPath(path, input.c_str())) {
@@ -101,9 +136,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // The text ends at the first zero byte, as a path text does.
   std::string input(reinterpret_cast<const char*>(data), size);
   input = input.c_str();
-  CheckNormalize(input, 0);
-  CheckNormalize(input, 1);
-  CheckSplit(input);
-  CheckChooserText(input);
+  // Single-byte text, then the lead bytes of code page 932 (two ranges, with single-byte
+  // characters between and after them).
+  static const unsigned char kJapanese[] = {0x81, 0x9F, 0xE0, 0xFC, 0, 0};
+  for (int doubleByte = 0; doubleByte <= 1; ++doubleByte) {
+    SetLeadByteRanges(kJapanese, doubleByte ? sizeof kJapanese : 0);
+    CheckNormalize(input, 0);
+    CheckNormalize(input, 1);
+    CheckSplit(input);
+    CheckChooserText(input);
+  }
   return 0;
 }

@@ -6,13 +6,17 @@
 #include <string>
 
 #include "paths/path_text.h"
+#include "tests/support/code_page_scope.h"
 
 namespace {
+
+using pagix_test::CodePageScope;
 
 TEST(ComputeInitialFolderTest, DrivePartAndDirectoryPart) {
   struct Row {
     const char* Input;
     const char* Expected;
+    int CodePage = 0;  // 0: single-byte text
   };
   // Backslashes are single 0x5C bytes (raw literals).
   const Row rows[] = {
@@ -25,8 +29,15 @@ TEST(ComputeInitialFolderTest, DrivePartAndDirectoryPart) {
       {R"(a/b\*.*)", R"(a/b\)"},
       {"*.*", ""},
       {"", ""},
+      // A second byte 0x5C is no separator.
+      {"C:\\" CP932_SO "\\" CP932_ICHIRAN CP932_HYO "\\*.*",
+       "C:\\" CP932_SO "\\" CP932_ICHIRAN CP932_HYO "\\", 932},
+      {"C:\\" CP932_HYO "*.*", "C:\\", 932},
+      {CP950_GONG "*.*", "", 950},
+      {"C:\\" CP936_JOU "\\" CP936_JOU, "C:\\" CP936_JOU "\\", 936},
   };
   for (const Row& row : rows) {
+    CodePageScope scope(row.CodePage);
     SCOPED_TRACE(row.Input);
     char out[kPathBufferSize];
     EXPECT_EQ(1, ComputeInitialFolder(out, row.Input));
@@ -45,6 +56,11 @@ TEST(ComputeInitialFolderTest, OverlongFolderStaysInsideThePathBuffer) {
   EXPECT_EQ(0, ComputeInitialFolder(out, input.c_str()));
   EXPECT_EQ(259u, std::strlen(out));
   EXPECT_EQ(0x5A, out[kPathBufferSize]);
+  // A character that would straddle the limit is left out whole.
+  CodePageScope scope(932);
+  input = "C:\\" + std::string(255, 'a') + CP932_HYO "\\*.*";
+  EXPECT_EQ(0, ComputeInitialFolder(out, input.c_str()));
+  EXPECT_EQ(input.substr(0, 258), out);
 }
 
 TEST(ComposeChosenPathTest, PatternFollowsTheChosenFolder) {
@@ -52,14 +68,21 @@ TEST(ComposeChosenPathTest, PatternFollowsTheChosenFolder) {
     const char* Chosen;
     const char* Result;
     const char* Field;  // what Browse puts into the field after cutting the pattern off
+    int CodePage = 0;   // 0: single-byte text
   };
   const Row rows[] = {
       {R"(c:\)", R"(c:\*.*)", R"(c:\)"},
       {R"(c:\program files\x)", R"(c:\program files\x\*.*)", R"(c:\program files\x\)"},
       {R"(c:\games)", R"(c:\games\*.*)", R"(c:\games\)"},
       {"", R"(\*.*)", R"(\)"},
+      // A folder whose last character ends in 0x5C gets its "\" like any other.
+      {"c:\\" CP932_ICHIRAN CP932_HYO, "c:\\" CP932_ICHIRAN CP932_HYO "\\*.*",
+       "c:\\" CP932_ICHIRAN CP932_HYO "\\", 932},
+      {"c:\\" CP950_GONG, "c:\\" CP950_GONG "\\*.*", "c:\\" CP950_GONG "\\", 950},
+      {"c:\\" CP936_JOU, "c:\\" CP936_JOU "\\*.*", "c:\\" CP936_JOU "\\", 936},
   };
   for (const Row& row : rows) {
+    CodePageScope scope(row.CodePage);
     SCOPED_TRACE(row.Chosen);
     char path[kPathBufferSize] = "unchanged";
     EXPECT_EQ(1, ComposeChosenPath(path, row.Chosen));

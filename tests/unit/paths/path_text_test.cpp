@@ -10,8 +10,18 @@
 
 #include "app/manifest.h"
 #include "paths/destination_room.h"
+#include "tests/support/code_page_scope.h"
 
 namespace {
+
+using pagix_test::CodePageScope;
+
+// The code pages a row is read under: its own, or every one for a row of single-byte text, whose
+// results must not depend on the code page.
+std::vector<int> CodePagesOf(int codePage) {
+  if (codePage != 0) return {codePage};
+  return std::vector<int>(std::begin(pagix_test::kCodePages), std::end(pagix_test::kCodePages));
+}
 
 // A heap buffer of exactly the given size, so that ASan reports any byte written past it.
 struct ExactBuffer {
@@ -27,6 +37,7 @@ struct NormalizeRow {
   const char* Input;
   const char* Directory;
   const char* File;
+  int CodePage = 0;  // 0: single-byte text
 };
 
 // Backslashes in these rows are single 0x5C bytes (raw literals).
@@ -67,30 +78,47 @@ const NormalizeRow kNormalizeRows[] = {
     {R"(C:\foo..\bar)", "C:/bar/", "C:/bar"},
     // Letter case, spaces, ":" anywhere and other bytes pass through unchanged.
     {"MiXeD case:x:y\xE9", "MiXeD case:x:y\xE9/", "MiXeD case:x:y\xE9"},
+    // Double-byte characters ending in 0x5C at the start, in the middle and at the end of a name.
+    {"C:\\" CP932_SO CP932_FUTO "\\Pagix", "C:/" CP932_SO CP932_FUTO "/Pagix/",
+     "C:/" CP932_SO CP932_FUTO "/Pagix", 932},
+    {"C:\\Data\\" CP932_ICHIRAN CP932_HYO, "C:/Data/" CP932_ICHIRAN CP932_HYO "/",
+     "C:/Data/" CP932_ICHIRAN CP932_HYO, 932},
+    {CP932_HYO "\\\\a", CP932_HYO "/a/", CP932_HYO "/a", 932},
+    {"C:\\a" CP932_HYO "b\\..\\" CP932_SO, "C:/" CP932_SO "/", "C:/" CP932_SO, 932},
+    {"C:/\x83/x", "C:/\x83/x/", "C:/\x83/x", 932},  // a lone lead byte leaves "/" alone
+    {"C:\\" CP950_GONG CP950_NENG "\\Pagix\\", "C:/" CP950_GONG CP950_NENG "/Pagix/",
+     "C:/" CP950_GONG CP950_NENG "/Pagix", 950},
+    {"C:\\" CP950_JIAO CP950_YU "\\..\\" CP950_GONG, "C:/" CP950_GONG "/", "C:/" CP950_GONG, 950},
+    {"C:\\" CP936_JOU "\\" CP936_JUE CP936_JOU, "C:/" CP936_JOU "/" CP936_JUE CP936_JOU "/",
+     "C:/" CP936_JOU "/" CP936_JUE CP936_JOU, 936},
 };
 
 TEST(NormalizePathTest, EveryRowInBothFormsInPlaceAndSeparately) {
   for (const NormalizeRow& row : kNormalizeRows) {
-    for (int fileForm = 0; fileForm <= 1; ++fileForm) {
-      SCOPED_TRACE(std::string("input \"") + row.Input + "\" file form " +
-                   std::to_string(fileForm));
-      const char* expected = fileForm ? row.File : row.Directory;
+    for (int codePage : CodePagesOf(row.CodePage)) {
+      CodePageScope scope(codePage);
+      for (int fileForm = 0; fileForm <= 1; ++fileForm) {
+        SCOPED_TRACE(std::string("input \"") + row.Input + "\" file form " +
+                     std::to_string(fileForm) + " code page " + std::to_string(codePage));
+        const char* expected = fileForm ? row.File : row.Directory;
 
-      char separate[kPathBufferSize];
-      std::memset(separate, 0x5A, sizeof separate);
-      EXPECT_EQ(1, NormalizePath(separate, row.Input, fileForm));
-      EXPECT_STREQ(expected, separate);
+        char separate[kPathBufferSize];
+        std::memset(separate, 0x5A, sizeof separate);
+        EXPECT_EQ(1, NormalizePath(separate, row.Input, fileForm));
+        EXPECT_STREQ(expected, separate);
 
-      char inPlace[kPathBufferSize];
-      std::strcpy(inPlace, row.Input);
-      EXPECT_EQ(1, NormalizePath(inPlace, inPlace, fileForm));
-      EXPECT_STREQ(expected, inPlace);
+        char inPlace[kPathBufferSize];
+        std::strcpy(inPlace, row.Input);
+        EXPECT_EQ(1, NormalizePath(inPlace, inPlace, fileForm));
+        EXPECT_STREQ(expected, inPlace);
+      }
     }
   }
 }
 
 TEST(NormalizePathTest, OutputNeedsOnlyInputLengthPlusTwoBytes) {
   for (const NormalizeRow& row : kNormalizeRows) {
+    CodePageScope scope(row.CodePage);
     for (int fileForm = 0; fileForm <= 1; ++fileForm) {
       SCOPED_TRACE(row.Input);
       size_t size = std::strlen(row.Input) + 2;
@@ -164,6 +192,21 @@ TEST(NormalizePathTest, ResultLongerThanAPathIsCutAndFlagged) {
   EXPECT_EQ(259u, std::strlen(fileForm.get()));
 }
 
+TEST(NormalizePathTest, ACutNeverSplitsACharacter) {
+  // 260 bytes whose last character, two bytes long, would straddle the 259-byte limit.
+  const std::string input = "C:\\" + std::string(255, 'p') + CP932_HYO;
+  CodePageScope scope(932);
+  char out[kPathBufferSize];
+  EXPECT_EQ(0, NormalizePath(out, input.c_str(), 1));
+  EXPECT_EQ("C:/" + std::string(255, 'p'), out);
+  // Cut copies and split parts keep whole characters too.
+  EXPECT_EQ(0, CopyText(out, 259, input.c_str()));
+  EXPECT_EQ(input.substr(0, 258), out);
+  const std::string longName = "a/" + std::string(258, 'n') + CP932_HYO;
+  EXPECT_EQ(0, SplitPath(longName.c_str(), nullptr, out));
+  EXPECT_EQ(std::string(258, 'n'), out);
+}
+
 TEST(NormalizePathTest, LongInputThatCollapsesIsNormalisedExactly) {
   std::string refs;
   while (refs.size() < 255) refs += "x/../";
@@ -218,6 +261,7 @@ struct SplitRow {
   const char* Input;
   const char* Directory;
   const char* Name;
+  int CodePage = 0;  // 0: single-byte text
 };
 
 const SplitRow kSplitRows[] = {
@@ -239,36 +283,46 @@ const SplitRow kSplitRows[] = {
     {"", "", ""},
     {"/", "", ""},
     {"///", "", ""},
+    {"C:/Data/" CP932_ICHIRAN CP932_HYO, "C:/Data/", CP932_ICHIRAN CP932_HYO, 932},
+    {"C:\\" CP932_SO CP932_FUTO "\\" CP932_HYO "\\", "C:\\" CP932_SO CP932_FUTO "\\", CP932_HYO,
+     932},
+    {CP932_HYO, "", CP932_HYO, 932},
+    {"a" CP932_SO "b", "", "a" CP932_SO "b", 932},
+    {"C:\\" CP950_YU "\\" CP950_GONG "\\\\", "C:\\" CP950_YU "\\", CP950_GONG, 950},
+    {"C:/" CP936_JOU "/" CP936_JUE CP936_JOU, "C:/" CP936_JOU "/", CP936_JUE CP936_JOU, 936},
 };
 
 TEST(SplitPathTest, EveryRowIntoSeparateBuffersAndInPlace) {
   for (const SplitRow& row : kSplitRows) {
-    SCOPED_TRACE(row.Input);
-    char directory[kPathBufferSize];
-    char name[kPathBufferSize];
-    EXPECT_EQ(1, SplitPath(row.Input, directory, name));
-    EXPECT_STREQ(row.Directory, directory);
-    EXPECT_STREQ(row.Name, name);
+    for (int codePage : CodePagesOf(row.CodePage)) {
+      CodePageScope scope(codePage);
+      SCOPED_TRACE(std::string(row.Input) + " code page " + std::to_string(codePage));
+      char directory[kPathBufferSize];
+      char name[kPathBufferSize];
+      EXPECT_EQ(1, SplitPath(row.Input, directory, name));
+      EXPECT_STREQ(row.Directory, directory);
+      EXPECT_STREQ(row.Name, name);
 
-    // As the installer uses it: the input buffer receives the directory part, no name.
-    char inPlace[kPathBufferSize];
-    std::strcpy(inPlace, row.Input);
-    EXPECT_EQ(1, SplitPath(inPlace, inPlace, nullptr));
-    EXPECT_STREQ(row.Directory, inPlace);
+      // As the installer uses it: the input buffer receives the directory part, no name.
+      char inPlace[kPathBufferSize];
+      std::strcpy(inPlace, row.Input);
+      EXPECT_EQ(1, SplitPath(inPlace, inPlace, nullptr));
+      EXPECT_STREQ(row.Directory, inPlace);
 
-    // The name into the input buffer, the directory part elsewhere.
-    std::strcpy(inPlace, row.Input);
-    EXPECT_EQ(1, SplitPath(inPlace, directory, inPlace));
-    EXPECT_STREQ(row.Directory, directory);
-    EXPECT_STREQ(row.Name, inPlace);
+      // The name into the input buffer, the directory part elsewhere.
+      std::strcpy(inPlace, row.Input);
+      EXPECT_EQ(1, SplitPath(inPlace, directory, inPlace));
+      EXPECT_STREQ(row.Directory, directory);
+      EXPECT_STREQ(row.Name, inPlace);
 
-    // Exactly sized outputs: the input's length plus one byte each.
-    size_t size = std::strlen(row.Input) + 1;
-    ExactBuffer exactDirectory(size);
-    ExactBuffer exactName(size);
-    SplitPath(row.Input, exactDirectory.get(), exactName.get());
-    EXPECT_STREQ(row.Directory, exactDirectory.get());
-    EXPECT_STREQ(row.Name, exactName.get());
+      // Exactly sized outputs: the input's length plus one byte each.
+      size_t size = std::strlen(row.Input) + 1;
+      ExactBuffer exactDirectory(size);
+      ExactBuffer exactName(size);
+      SplitPath(row.Input, exactDirectory.get(), exactName.get());
+      EXPECT_STREQ(row.Directory, exactDirectory.get());
+      EXPECT_STREQ(row.Name, exactName.get());
+    }
   }
 }
 
@@ -276,6 +330,14 @@ TEST(SplitPathTest, ClimbsOneFolderPerCallDownToTheEmptyText) {
   char path[kPathBufferSize] = "C:/Program Files/Marrowby/Pagix/";
   const char* chain[] = {"C:/Program Files/Marrowby/", "C:/Program Files/", "C:/", "", ""};
   for (const char* expected : chain) {
+    SplitPath(path, path, nullptr);
+    EXPECT_STREQ(expected, path);
+  }
+  // The folder creation's climb over names that end in 0x5C.
+  CodePageScope scope(932);
+  std::strcpy(path, "C:/" CP932_SO CP932_FUTO "/" CP932_ICHIRAN CP932_HYO "/");
+  const char* japanese[] = {"C:/" CP932_SO CP932_FUTO "/", "C:/", ""};
+  for (const char* expected : japanese) {
     SplitPath(path, path, nullptr);
     EXPECT_STREQ(expected, path);
   }
@@ -341,10 +403,11 @@ TEST(DestinationLeavesRoomTest, UnterminatedBufferNeverFits) {
   EXPECT_FALSE(DestinationLeavesRoom(full.get()));
 }
 
-// Field texts as typed, normalised as Install does, then judged.
+// Field texts as typed, judged as typed and normalised, as Install does.
 struct SoundRow {
   const char* Field;
   bool Sound;
+  int CodePage = 0;  // 0: single-byte text
 };
 
 const SoundRow kSoundRows[] = {
@@ -390,14 +453,50 @@ const SoundRow kSoundRows[] = {
     {R"(C:\a:b)", false},
     {R"(C:\x\D:\y)", false},
     {R"(\\server:1\share)", false},
+    // Names Windows takes for devices, in any case, with blanks or an extension after them.
+    {R"(C:\x\NUL)", false},
+    {R"(C:\x\CON.txt)", false},
+    {R"(C:\x\LPT1)", false},
+    {R"(C:\CON\Pagix)", false},
+    {R"(C:\x\nul)", false},
+    {R"(C:\x\Com9.a.b)", false},
+    {R"(C:\x\aux .txt)", false},
+    {R"(C:\x\PRN\y)", false},
+    {R"(\\server\NUL\x)", false},
+    {R"(C:\x\CON\..\y)", false},  // as typed
+    {R"(C:\x\CONSOLE)", true},
+    {R"(C:\x\COM0)", true},
+    {R"(C:\x\LPT10)", true},
+    {R"(C:\x\NULL.txt)", true},
+    {R"(C:\x\my CON)", true},
+    // A typed segment that ends in "." or a blank, even where normalisation removes it.
+    {R"(C:\foo..\bar)", false},
+    {R"(C:\a.\b)", false},
+    {R"(C:\Games\Pagix..\Pagix)", false},
+    {R"(C:\a \..\b)", false},
+    {R"(C:\a\...\b)", false},
+    // Double-byte names: a second byte 0x5C or 0x7C is neither a separator nor a "|".
+    {"C:\\" CP932_SO CP932_FUTO "\\Pagix", true, 932},
+    {"C:\\Data\\" CP932_ICHIRAN CP932_HYO, true, 932},
+    {"C:\\" CP932_PO "\\Pagix", true, 932},
+    {"C:\\" CP932_HYO, true, 932},
+    {"C:\\" CP932_HYO "|", false, 932},
+    {"C:\\" CP932_HYO ".", false, 932},
+    {"C:\\" CP950_GONG CP950_NENG "\\Pagix", true, 950},
+    {"C:\\" CP950_JIAO CP950_YU "\\Pagix", true, 950},
+    {"C:\\" CP936_JOU "\\" CP936_JUE, true, 936},
 };
 
 TEST(DestinationIsSoundTest, FieldTextsAsTyped) {
   for (const SoundRow& row : kSoundRows) {
-    char destination[kPathBufferSize];
-    ASSERT_EQ(1, NormalizePath(destination, row.Field, 0)) << row.Field;
-    EXPECT_EQ(row.Sound, DestinationIsSound(destination) != 0)
-        << "\"" << row.Field << "\" normalised to \"" << destination << "\"";
+    for (int codePage : CodePagesOf(row.CodePage)) {
+      CodePageScope scope(codePage);
+      char destination[kPathBufferSize];
+      ASSERT_EQ(1, NormalizePath(destination, row.Field, 0)) << row.Field;
+      EXPECT_EQ(row.Sound, TypedDestinationIsSound(row.Field) && DestinationIsSound(destination))
+          << "\"" << row.Field << "\" normalised to \"" << destination << "\" code page "
+          << codePage;
+    }
   }
 }
 

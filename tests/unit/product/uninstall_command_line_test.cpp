@@ -5,8 +5,11 @@
 #include <string>
 
 #include "product/uninstall/command_line.h"
+#include "tests/support/code_page_scope.h"
 
 namespace {
+
+using pagix_test::CodePageScope;
 
 struct ParseCase {
   const char* Name;
@@ -14,12 +17,14 @@ struct ParseCase {
   int Mode;
   unsigned long Handle;
   const char* Folder;
+  int CodePage = 0;  // 0: single-byte text
 };
 
 class UninstallArgumentsParse : public ::testing::TestWithParam<ParseCase> {};
 
 TEST_P(UninstallArgumentsParse, Reads) {
   const ParseCase& c = GetParam();
+  CodePageScope scope(c.CodePage);
   UninstallArguments parsed;
   ParseUninstallArguments(c.Arguments.c_str(), &parsed);
   EXPECT_EQ(parsed.Mode, c.Mode);
@@ -57,8 +62,23 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"SomethingAfter", "/copy 12 \"C:\\P\" more", kUninstallBadArguments, 0, ""},
         ParseCase{"SwitchAlone", "/copy", kUninstallBadArguments, 0, ""},
         ParseCase{"FolderTooLong", "/copy 12 \"" + kLongFolder + "\"", kUninstallBadArguments, 0,
-                  ""}),
+                  ""},
+        // A last character ending in 0x5C is no trailing separator.
+        ParseCase{"JapaneseFolder", "/copy 5 \"C:\\Data\\" CP932_ICHIRAN CP932_HYO "\"",
+                  kUninstallTemporaryCopy, 5, "C:\\Data\\" CP932_ICHIRAN CP932_HYO, 932},
+        ParseCase{"ChineseFolder", "/copy 5 \"C:\\" CP936_JOU "\\\"", kUninstallTemporaryCopy, 5,
+                  "C:\\" CP936_JOU, 936},
+        ParseCase{"TraditionalFolder", "/copy 5 \"" CP950_GONG "\"", kUninstallTemporaryCopy, 5,
+                  CP950_GONG, 950}),
     [](const ::testing::TestParamInfo<ParseCase>& p) { return p.param.Name; });
+
+// Whether a "\" character (not the second byte of one) stands right before a quote.
+bool BackslashBeforeQuote(const std::string& line) {
+  for (size_t i = 0; i < line.size(); i += CharacterLength(&line[i])) {
+    if (line[i] == '\\' && line[i + 1] == '"') return true;
+  }
+  return false;
+}
 
 // The part of a command line after its quoted program path, as WinMain hands it over.
 std::string ArgumentsOf(const std::string& commandLine) {
@@ -67,22 +87,33 @@ std::string ArgumentsOf(const std::string& commandLine) {
 }
 
 TEST(UninstallCopyCommandLine, ParsesBackToTheSameHandleAndFolder) {
-  const char* folders[] = {"C:\\Program Files\\Marrowby\\Pagix", "C:\\Program Files\\Pagix\\",
-                           "E:/odd/place/"};
-  for (const char* folder : folders) {
+  struct Case {
+    const char* Folder;
+    const char* Expected;
+    int CodePage;
+  };
+  const Case cases[] = {
+      {"C:\\Program Files\\Marrowby\\Pagix", "C:\\Program Files\\Marrowby\\Pagix", 0},
+      {"C:\\Program Files\\Pagix\\", "C:\\Program Files\\Pagix", 0},
+      {"E:/odd/place/", "E:/odd/place", 0},
+      {"C:\\" CP932_SO CP932_FUTO "\\" CP932_ICHIRAN CP932_HYO,
+       "C:\\" CP932_SO CP932_FUTO "\\" CP932_ICHIRAN CP932_HYO, 932},
+      {"C:\\" CP950_GONG "\\", "C:\\" CP950_GONG, 950},
+  };
+  for (const Case& c : cases) {
+    CodePageScope scope(c.CodePage);
+    const char* folder = c.Folder;
     char line[600];
     ASSERT_EQ(FormatCopyCommandLine(line, sizeof line, "C:\\Temp\\pagix-uninstall-1-0.exe", 0x1A4ul,
                                     folder),
               1);
-    EXPECT_EQ(std::string(line).find("\\\""), std::string::npos)
+    EXPECT_FALSE(BackslashBeforeQuote(line))
         << "a backslash before a quote is read as an escaped quote by C runtimes: " << line;
     UninstallArguments parsed;
     ParseUninstallArguments(ArgumentsOf(line).c_str(), &parsed);
     ASSERT_EQ(parsed.Mode, kUninstallTemporaryCopy) << line;
     EXPECT_EQ(parsed.OriginalProcess, 0x1A4ul);
-    std::string expected = folder;
-    while (expected.back() == '\\' || expected.back() == '/') expected.pop_back();
-    EXPECT_EQ(parsed.Folder, expected);
+    EXPECT_STREQ(parsed.Folder, c.Expected);
   }
 }
 
@@ -95,6 +126,7 @@ TEST(UninstallCopyCommandLine, ReportsWhenItDoesNotFit) {
 struct FolderCase {
   const char* Command;
   const char* Folder;  // empty: none
+  int CodePage = 0;    // 0: single-byte text
 };
 
 TEST(UninstallCommandFolder, IsTheProgramsFolderAsSpelt) {
@@ -109,8 +141,17 @@ TEST(UninstallCommandFolder, IsTheProgramsFolderAsSpelt) {
       {"uninstall.exe", ""},
       {"\"uninstall.exe\" C:\\x\\y", ""},
       {"", ""},
+      // Names ending in 0x5C, at the end of the folder and as the whole folder.
+      {"C:/Data/" CP932_ICHIRAN CP932_HYO "/uninstall.exe", "C:/Data/" CP932_ICHIRAN CP932_HYO,
+       932},
+      {"\"C:\\" CP932_SO CP932_FUTO "\\Pagix\\uninstall.exe\"",
+       "C:\\" CP932_SO CP932_FUTO "\\Pagix", 932},
+      {CP932_HYO "uninstall.exe", "", 932},
+      {"  " CP950_GONG "\\uninstall.exe ", CP950_GONG, 950},
+      {"C:\\" CP936_JUE CP936_JOU "\\uninstall.exe", "C:\\" CP936_JUE CP936_JOU, 936},
   };
   for (const FolderCase& c : cases) {
+    CodePageScope scope(c.CodePage);
     char folder[260] = "unchanged";
     EXPECT_EQ(UninstallCommandFolder(c.Command, folder, sizeof folder), c.Folder[0] != '\0')
         << c.Command;
