@@ -69,13 +69,13 @@ void OnInstall(HWND dialog) {
   char typed[kMessageTextSize];
   // Every installed path is the destination plus a relative name; refuse a destination that
   // leaves no room for them, or that is no full path to a folder Windows would create under that
-  // very name, before anything is created or asked.
+  // very name (as typed and as normalised), before anything is created or asked.
   const char* refusal = nullptr;
   if (!ReadDestinationField(dialog, fieldText, typed, sizeof typed)) {
     refusal = kDestinationNotValid;
   } else if (!NormalizePath(fieldText, fieldText, 0)) {
     refusal = kDestinationTooLong;
-  } else if (!DestinationIsSound(fieldText)) {
+  } else if (!TypedDestinationIsSound(typed) || !DestinationIsSound(fieldText)) {
     refusal = kDestinationNotValid;
   } else if (!DestinationLeavesRoom(fieldText)) {
     refusal = kDestinationTooLong;

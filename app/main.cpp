@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "app/code_page_win.h"
 #include "app/installer_dialog.h"
 #include "app/installer_state.h"
 #include "app/manifest.h"
@@ -8,6 +9,8 @@
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   g_Installer.Instance = instance;
+  // Every path text is read by the characters of the ANSI code page.
+  UseAnsiCodePageLeadBytes();
   // A damaged download must install nothing: the whole payload is checked before the dialog
   // opens and before Program Manager is contacted.
   const int damaged = FindDamagedPayloadItem();

@@ -2,6 +2,7 @@
 // installed (from PGN/Pagix_books.def below its own folder), with a Close button.
 #include <windows.h>
 
+#include "app/code_page_win.h"
 #include "app/manifest.h"
 #include "app/text_format.h"
 #include "product/pagix/book_list.h"
@@ -32,8 +33,11 @@ void FindOwnFolder(char* out, size_t size) {
     CopyText(out, size, "");
     return;
   }
-  DWORD cut = length;
-  while (cut > 0 && path[cut - 1] != '\\' && path[cut - 1] != '/') --cut;
+  // Forwards, by characters: a second byte 0x5C is no separator.
+  DWORD cut = 0;
+  for (DWORD i = 0; i < length; i += static_cast<DWORD>(CharacterLength(path + i))) {
+    if (path[i] == '\\' || path[i] == '/') cut = i + 1;
+  }
   path[cut] = '\0';
   CopyText(out, size, path);
 }
@@ -132,6 +136,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+  UseAnsiCodePageLeadBytes();
   FindOwnFolder(g_Folder, sizeof g_Folder);
 
   WNDCLASSA windowClass = {};
