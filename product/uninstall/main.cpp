@@ -9,7 +9,9 @@
 // names this very folder, and reports in one message what it could not remove or kept. The
 // copy's file is opened for deletion on close by the original and goes when the copy ends; copies
 // an earlier run could not remove are deleted at the start. When no copy can be started, the
-// original does the same work in place.
+// original does the same work in place and leaves its own file and folder, which its closing
+// message names for the user to delete (nothing is left to a deletion at the next restart: a
+// new installation into the same folder would lose its uninstaller then).
 //
 // A program that is not the installation's own uninstall.exe (a leftover temporary copy started
 // by hand) removes nothing: only the original names a folder, and hands it to its copy, which
@@ -21,6 +23,7 @@
 #include <string.h>
 #include <windows.h>
 
+#include "app/code_page_win.h"
 #include "app/manifest.h"
 #include "app/text_format.h"
 #include "payload/crc32.h"
@@ -67,12 +70,8 @@ int OutcomeForError(DWORD error) {
 
 int RemoveFileWin32(void* context, const char* path, unsigned long* error) {
   const Win32Removal* removal = static_cast<const Win32Removal*>(context);
-  if (removal->InPlace && lstrcmpiA(path, removal->SelfPath) == 0) {
-    // The running program cannot delete its own file; it goes at the next restart.
-    if (MoveFileExA(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) return kRemovalDone;
-    *error = GetLastError();
-    return kRemovalFailed;
-  }
+  // The running program cannot delete its own file.
+  if (removal->InPlace && lstrcmpiA(path, removal->SelfPath) == 0) return kRemovalLeftInPlace;
   if (DeleteFileA(path)) return kRemovalDone;
   DWORD code = GetLastError();
   if (code == ERROR_ACCESS_DENIED) {
@@ -112,15 +111,6 @@ int FileChecksumWin32(void*, const char* path, uint32_t* crc, unsigned long* err
   *error = read ? 0 : GetLastError();
   CloseHandle(file);
   return read ? kRemovalDone : kRemovalFailed;
-}
-
-// The folder part of path (everything before its last separator).
-void CutToFolder(const char* path, char* out, size_t size) {
-  CopyText(out, size, path);
-  size_t cut = strlen(out);
-  while (cut > 0 && out[cut - 1] != '\\' && out[cut - 1] != '/') --cut;
-  while (cut > 0 && (out[cut - 1] == '\\' || out[cut - 1] == '/')) --cut;
-  out[cut] = '\0';
 }
 
 // Whether two paths name the same folder on disk (same volume, same file index), however they
@@ -251,15 +241,11 @@ int Uninstall(const char* folder, const char* selfPath, int inPlace) {
   size_t recordSize = 0;
   const uint8_t* record = LoadChecksumRecord(nullptr, &recordSize);
   RemoveInstalledProduct(folder, record, recordSize, &ops, &report);
-  if (inPlace) {
-    // The folder still holds this program; once it is gone the folder may go too.
-    MoveFileExA(folder, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-  }
   if (registrationIsOurs) RemoveRegistration(keyPath, &report);
 
-  if (report.FailureCount == 0 && report.KeptCount == 0) return kExitRemoved;
   static char message[kRemovalMessageSize];
   FormatRemovalReport(&report, message, sizeof message);
+  if (message[0] == '\0') return kExitRemoved;
   const UINT icon = report.FailureCount ? MB_ICONERROR : MB_ICONINFORMATION;
   MessageBoxA(nullptr, message, caption, MB_OK | icon | MB_SETFOREGROUND);
   return report.FailureCount ? kExitIncomplete : kExitRemoved;
@@ -353,6 +339,7 @@ void SayNoInstallation(const char* folder) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int) {
+  UseAnsiCodePageLeadBytes();
   char self[kPathBufferSize];
   const DWORD length = GetModuleFileNameA(nullptr, self, sizeof self);
   if (length == 0 || length >= sizeof self) return kExitBadArguments;
@@ -367,14 +354,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int) {
 
   if (parsed.Mode == kUninstallStartedByUser) {
     char folder[kPathBufferSize];
-    CutToFolder(self, folder, sizeof folder);
+    size_t nameStart = 0;
+    const size_t folderLength = FolderPartLength(self, length, &nameStart);
+    memcpy(folder, self, folderLength);
+    folder[folderLength] = '\0';
     // Only the installation's own uninstaller knows its folder; a copy of it elsewhere (a
     // leftover temporary copy started by hand) would take a stranger's folder for ours.
-    const char* name = self;
-    for (const char* at = self; *at; ++at) {
-      if (*at == '\\' || *at == '/') name = at + 1;
-    }
-    if (lstrcmpiA(name, kUninstallerFileName) != 0) {
+    if (lstrcmpiA(self + nameStart, kUninstallerFileName) != 0) {
       SayNoInstallation(folder);
       return kExitNoInstallation;
     }

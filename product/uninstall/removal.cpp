@@ -11,6 +11,7 @@ namespace {
 const char kHeading[] = "Some parts of %s could not be removed:\n\n";
 const char kClosing[] = "\nRemove them by hand when they are no longer in use.";
 const char kKeptHeading[] = "These files were changed after the installation and are kept:\n\n";
+const char kLeftInPlace[] = "%s and its folder %s remain; you may delete them by hand.";
 
 int IsFailure(int outcome) { return outcome >= kRemovalInUse; }
 
@@ -65,6 +66,7 @@ void StartRemovalReport(RemovalReport* report) {
   report->KeptListed = 0;
   report->KeptLength = 0;
   report->Kept[0] = '\0';
+  report->LeftFolder[0] = '\0';
 }
 
 void AddRemovalFailure(RemovalReport* report, const char* what, int outcome, unsigned long error) {
@@ -111,6 +113,12 @@ void FormatRemovalReport(const RemovalReport* report, char* out, size_t size) {
     FormatText(out + used, size - used, "%s%s%s%s", used ? "\n\n" : "", kKeptHeading, report->Kept,
                more);
   }
+  if (report->LeftFolder[0] != '\0') {
+    const size_t used = strlen(out);
+    char line[kPathBufferSize + 96];
+    FormatText(line, sizeof line, kLeftInPlace, kUninstallerFileName, report->LeftFolder);
+    FormatText(out + used, size - used, "%s%s", used ? "\n\n" : "", line);
+  }
 }
 
 int ComposeInstalledPath(char* out, size_t size, const char* folder, const char* relative) {
@@ -135,10 +143,14 @@ void RemoveInstalledProduct(const char* folder, const uint8_t* record, size_t re
       AddRemovalFailure(report, what, kRemovalFailed, 0);
       continue;
     }
-    if (strcmp(row.RelativePath, kUninstallerFileName) != 0 &&
-        !FileIsAsInstalled(path, row.ResourceId, record, recordSize, ops, report))
+    const int uninstaller = strcmp(row.RelativePath, kUninstallerFileName) == 0;
+    if (!uninstaller && !FileIsAsInstalled(path, row.ResourceId, record, recordSize, ops, report))
       continue;
-    Note(report, path, ops->RemoveFile(ops->Context, path, &error), error);
+    const int outcome = ops->RemoveFile(ops->Context, path, &error);
+    if (uninstaller && outcome == kRemovalLeftInPlace) {
+      CopyText(report->LeftFolder, sizeof report->LeftFolder, folder);
+    }
+    Note(report, path, outcome, error);
   }
   // The sub-folders in the reverse order of their creation, then the folder itself.
   for (int i = kSubFolderCount - 1; i >= 0; --i) {

@@ -6,11 +6,14 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include "app/text_format.h"
+
 // What one removal came to.
 enum RemovalOutcome {
   kRemovalDone,
   kRemovalAlreadyGone,  // nothing of that name exists: not an error
   kRemovalNotEmpty,     // a folder that still holds something: kept, not an error
+  kRemovalLeftInPlace,  // the running uninstaller's own file: left for the user, not an error
   kRemovalInUse,        // failures from here on
   kRemovalDenied,
   kRemovalNoAnswer,  // Program Manager did not take the command
@@ -37,6 +40,8 @@ struct RemovalReport {
   int KeptListed;                 // of those, the ones whose path fitted into Kept
   size_t KeptLength;
   char Kept[kRemovalLinesSize];  // one path per line
+  // The folder of an uninstaller that ran from it and left its own file there; empty otherwise.
+  char LeftFolder[kPathBufferSize];
 };
 
 // The longest message FormatRemovalReport writes, terminator included.
@@ -50,8 +55,8 @@ void AddRemovalFailure(RemovalReport* report, const char* what, int outcome, uns
 // Records a file that is kept because its bytes are not what the installer wrote.
 void AddKeptFile(RemovalReport* report, const char* path);
 
-// The message for the user: what could not be removed, then what was kept on purpose; an empty
-// text when there is neither.
+// The message for the user: what could not be removed, then what was kept on purpose, then the
+// uninstaller and its folder when they were left; an empty text when there is none of these.
 void FormatRemovalReport(const RemovalReport* report, char* out, size_t size);
 
 // folder + "\" + relative, with every "/" of relative turned into "\". Returns 0 when the path
@@ -62,7 +67,8 @@ int ComposeInstalledPath(char* out, size_t size, const char* folder, const char*
 // then the sub-folders and the folder itself where they are empty. A file whose CRC-32 differs
 // from its entry in the checksum record (record[0..recordSize), see FindRecordedChecksum), or
 // that has no entry, is the user's now: it is kept and named in the report. Only the
-// uninstaller's own file, which cannot carry its own checksum, is removed unchecked. A folder
+// uninstaller's own file, which cannot carry its own checksum, is removed unchecked; when its
+// removal answers kRemovalLeftInPlace, the report names it and the folder as left. A folder
 // that still holds something stays without a message; every failure goes into the report and
 // the removal goes on with the rest.
 void RemoveInstalledProduct(const char* folder, const uint8_t* record, size_t recordSize,

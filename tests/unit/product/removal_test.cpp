@@ -206,6 +206,29 @@ TEST_F(RemovalTest, APathTooLongIsReportedAndNeverTriedCut) {
   EXPECT_FALSE(disk_.Files.count(folder_ + "\\Pagix.exe"));
 }
 
+TEST_F(RemovalTest, AnUninstallerInPlaceLeavesItselfAndItsFolderAndSaysSo) {
+  Install("C:\\Pagix");
+  disk_.Failing["C:\\Pagix\\uninstall.exe"] = kRemovalLeftInPlace;
+  disk_.Failing["C:\\Pagix\\PF1\\Pagix.pf2"] = kRemovalInUse;
+  Remove();
+  EXPECT_EQ(disk_.Files,
+            (std::set<std::string>{"C:\\Pagix\\uninstall.exe", "C:\\Pagix\\PF1\\Pagix.pf2"}));
+  EXPECT_EQ(report_.FailureCount, 1);
+  const std::string message = message_;
+  const std::string left =
+      "\n\nuninstall.exe and its folder C:\\Pagix remain; you may delete them by hand.";
+  ASSERT_GT(message.size(), left.size());
+  EXPECT_EQ(message.substr(message.size() - left.size()), left) << message;
+
+  // Alone, the line is the whole message.
+  disk_ = FakeDisk();
+  Install("C:\\Pagix");
+  disk_.Failing["C:\\Pagix\\uninstall.exe"] = kRemovalLeftInPlace;
+  Remove();
+  EXPECT_EQ(report_.FailureCount, 0);
+  EXPECT_EQ(std::string("\n\n") + message_, left);
+}
+
 TEST_F(RemovalTest, TheRootOfADriveIsNeverRemoved) {
   Install("D:");
   Remove();

@@ -104,13 +104,13 @@ std::vector<std::string> TemporaryCopies() {
   return copies;
 }
 
+// The files the system is to rename or delete at the next restart.
 std::string PendingRenames() {
   HKEY key;
   std::string text;
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager", 0,
                     KEY_READ, &key) != ERROR_SUCCESS)
     return text;
-  // The list grows with every run in the session's prefix until Wine's next restart.
   DWORD size = 0;
   RegQueryValueExA(key, "PendingFileRenameOperations", nullptr, nullptr, nullptr, &size);
   std::vector<char> value(size + 2);
@@ -421,7 +421,7 @@ std::string EnvironmentWithoutTemporaryFolder(const std::string& missing) {
   return block + "TMP=" + missing + '\0' + "TEMP=" + missing + '\0';
 }
 
-TEST_F(InstalledPagix, WithoutATemporaryCopyItRemovesInPlaceAndLeavesItselfForTheRestart) {
+TEST_F(InstalledPagix, WithoutATemporaryCopyItRemovesInPlaceAndNamesWhatItLeaves) {
   Register();
   const std::string environment =
       EnvironmentWithoutTemporaryFolder(scratch_.Join("no such folder"));
@@ -433,18 +433,24 @@ TEST_F(InstalledPagix, WithoutATemporaryCopyItRemovesInPlaceAndLeavesItselfForTh
   GetWindowThreadProcessId(box, &asking);
   EXPECT_EQ(asking, original.Id) << "the original asks itself";
   PressDialogButton(box, IDYES);
+  // Its own file and its folder stay, and its closing message says so.
+  HWND report = WaitForBox(box);
+  ASSERT_TRUE(report) << "no closing message";
+  EXPECT_EQ(DescribeMessageBox(report).Text, "uninstall.exe and its folder " + destination_ +
+                                                 " remain; you may delete them by hand.");
+  PressDialogButton(report, IDOK);
   EXPECT_EQ(WaitForExit(original.Handle), 0);
   for (const PayloadManifestRow& row : kInstallManifest) {
     if (std::string(row.RelativePath) == kUninstallerFileName) continue;
     EXPECT_FALSE(FileExists(Path(row.RelativePath))) << row.RelativePath;
   }
   for (const char* folder : kSubFolderNames) EXPECT_FALSE(DirectoryExists(Path(folder))) << folder;
+  EXPECT_TRUE(FileExists(Path(kUninstallerFileName)));
   EXPECT_FALSE(DirectoryExists(ProgramsGroupFolder()));
   EXPECT_FALSE(UninstallKeyExists());
-  // Its own file, and then its folder, go at the next restart.
+  // Nothing is left to the next restart, which would take a new installation's uninstaller.
   const std::string pending = PendingRenames();
-  EXPECT_NE(pending.find(Path(kUninstallerFileName)), std::string::npos) << pending;
-  EXPECT_NE(pending.find(destination_ + "\n"), std::string::npos) << pending;
+  EXPECT_EQ(pending.find(destination_), std::string::npos) << pending;
 }
 
 class PagixProgram : public InstalledPagix {
