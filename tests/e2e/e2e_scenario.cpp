@@ -144,8 +144,12 @@ void InstallIntoNewFolder(const std::string& destination, int launchAnswer) {
 }
 
 std::string ExpectedUninstallString(const std::string& destination) {
+  // Character by character: the second byte of a double-byte character stays as it is.
   std::string normalized = destination;
-  std::replace(normalized.begin(), normalized.end(), '\\', '/');
+  for (size_t i = 0; i < normalized.size();
+       i += IsDBCSLeadByte(static_cast<BYTE>(normalized[i])) ? 2u : 1u) {
+    if (normalized[i] == '\\') normalized[i] = '/';
+  }
   if (normalized.empty() || normalized.back() != '/') normalized += '/';
   return "\"" + normalized + "uninstall.exe\"";
 }

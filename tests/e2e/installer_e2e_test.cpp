@@ -303,6 +303,13 @@ std::vector<RefusedCase> RefusedCases() {
       NotValid(""),
       NotValid("C:\\dot\\.\\inner"),
       NotValid("C:\\pipe|name"),
+      // Device names, and typed segments ending in a dot that normalisation would remove.
+      NotValid("C:\\x\\NUL"),
+      NotValid("C:\\x\\CON.txt"),
+      NotValid("C:\\x\\LPT1"),
+      NotValid("C:\\CON\\Pagix"),
+      NotValid("C:\\foo..\\bar"),
+      NotValid("C:\\a.\\b"),
       // Not in the ANSI code page: quoted with the code page's default character.
       {L"C:\\\u03A9mega\\Pagix", "Destination path is not valid : C:\\?mega\\Pagix"},
   };

@@ -3,7 +3,9 @@
 // temporary folder.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "tests/e2e/e2e_scenario.h"
 #include "tests/support/wine_test_support.h"
@@ -41,18 +43,46 @@ int TemporaryCopies() {
   return count;
 }
 
-// Runs a command line as the shell runs an uninstall command, without waiting for it.
-bool RunCommand(std::string command) {
+// Runs a command line as the shell runs an uninstall command; waits up to waitMs for it to end
+// (0: not at all) and returns whether it ran (and ended). environment, when given, is a block of
+// "NAME=value\0" strings.
+bool RunCommand(std::string command, const std::string* environment = nullptr, DWORD waitMs = 0) {
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
-  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, "C:\\", &startup,
-                      &process)) {
+  std::string block = environment ? *environment + '\0' : std::string();
+  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0,
+                      environment ? &block[0] : nullptr, "C:\\", &startup, &process)) {
     return false;
   }
+  const bool ended = waitMs == 0 || WaitForSingleObject(process.hProcess, waitMs) == WAIT_OBJECT_0;
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
-  return true;
+  return ended;
+}
+
+// This process's environment with the temporary folder pointing nowhere: the uninstaller cannot
+// copy itself there and works in place.
+std::string EnvironmentWithoutTemporaryFolder() {
+  std::string block;
+  char* strings = GetEnvironmentStringsA();
+  for (const char* entry = strings; *entry; entry += strlen(entry) + 1) {
+    if (_strnicmp(entry, "TMP=", 4) && _strnicmp(entry, "TEMP=", 5))
+      block += entry + std::string(1, '\0');
+  }
+  FreeEnvironmentStringsA(strings);
+  const std::string missing = "C:\\no such folder";
+  return block + "TMP=" + missing + '\0' + "TEMP=" + missing + '\0';
+}
+
+// Waits for the uninstaller's next visible box (not other) and returns it.
+HWND WaitForUninstallerBox(HWND other = nullptr) {
+  HWND box = nullptr;
+  WaitUntil([&] {
+    box = FindWindowA("#32770", kUninstallCaption);
+    return box && box != other && IsWindowVisible(box);
+  });
+  return box && box != other && IsWindowVisible(box) ? box : nullptr;
 }
 
 TEST_F(RoundTripTest, InstallRunAndUninstallLeaveNothing) {
@@ -67,11 +97,8 @@ TEST_F(RoundTripTest, InstallRunAndUninstallLeaveNothing) {
   UninstallEntry entry = ReadUninstallEntry();
   ASSERT_TRUE(entry.Exists);
   ASSERT_TRUE(RunCommand(entry.UninstallString)) << entry.UninstallString;
-  HWND question = nullptr;
-  ASSERT_TRUE(WaitUntil([&] {
-    question = FindWindowA("#32770", kUninstallCaption);
-    return question && IsWindowVisible(question);
-  })) << "the uninstaller asked nothing";
+  HWND question = WaitForUninstallerBox();
+  ASSERT_TRUE(question) << "the uninstaller asked nothing";
   BoxView view = ViewMessageBox(question);
   EXPECT_EQ(view.Text, kRemoveQuestion);
   pagix_test::PressDialogButton(question, IDYES);
@@ -84,6 +111,38 @@ TEST_F(RoundTripTest, InstallRunAndUninstallLeaveNothing) {
   EXPECT_TRUE(WaitUntil([] { return FindWindowA("#32770", kUninstallCaption) == nullptr; }));
   EXPECT_TRUE(WaitUntil([] { return TemporaryCopies() == 0; }))
       << TemporaryCopies() << " temporary copies left";
+}
+
+// Without a temporary folder the uninstaller removes the rest in place and leaves its own file
+// and folder, saying so; nothing is left to the next restart, so an installation made into the
+// same folder before the restart keeps its uninstaller through it.
+TEST_F(RoundTripTest, InPlaceUninstallLeavesNothingForTheRestartToTake) {
+  ASSERT_NO_FATAL_FAILURE(InstallIntoNewFolder(kDestination, IDNO));
+  const std::string environment = EnvironmentWithoutTemporaryFolder();
+  ASSERT_TRUE(RunCommand("\"" + kDestination + "\\uninstall.exe\"", &environment));
+  HWND question = WaitForUninstallerBox();
+  ASSERT_TRUE(question) << "the uninstaller asked nothing";
+  pagix_test::PressDialogButton(question, IDYES);
+  HWND report = WaitForUninstallerBox(question);
+  ASSERT_TRUE(report) << "no closing message";
+  EXPECT_EQ(ViewMessageBox(report).Text, "uninstall.exe and its folder " + kDestination +
+                                             " remain; you may delete them by hand.");
+  pagix_test::PressDialogButton(report, IDOK);
+  EXPECT_TRUE(WaitUntil([] { return FindWindowA("#32770", kUninstallCaption) == nullptr; }));
+  EXPECT_EQ(FolderEntries(kDestination), std::vector<std::string>{"uninstall.exe"});
+  EXPECT_FALSE(ReadUninstallEntry().Exists);
+
+  // Installed again into the very folder, then Wine restarts.
+  InstallerProcess installer;
+  HWND dialog = StartInstaller(installer);
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_TRUE(SetFieldText(dialog, kDestination));
+  Press(dialog, IDOK);
+  AnswerBox(installer, ExpectBox(installer, dialog, {"Run Pagix now?", "question", kYesNo}), IDNO);
+  ExpectEndsWithZero(installer);
+  EXPECT_TRUE(CloseGroupWindowWhenShown());
+  ASSERT_TRUE(RunCommand("wineboot.exe -r", nullptr, 120000)) << "wineboot -r did not end";
+  ExpectInstalled(kDestination);
 }
 
 }  // namespace

@@ -1,0 +1,158 @@
+// The installer, Pagix and the uninstaller in a Wine session whose ANSI code page is a
+// double-byte one (LANG ja_JP gives 932, zh_TW 950): folder names whose characters end in the
+// byte of "\" (0x5C) are installed into, run from and removed exactly as typed.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/e2e_scenario.h"
+#include "tests/support/wine_test_support.h"
+
+namespace pagix_e2e {
+namespace {
+
+UINT g_codePage;  // the session's code page, from --code-page=
+
+struct FolderNames {
+  UINT CodePage;
+  const wchar_t* NewFolder;    // made by the installer below C:\, with "Pagix" inside
+  const wchar_t* InUsersData;  // made by the installer inside C:\Data
+};
+// ソ (83 5C) and 表 (95 5C) in 932, 功 (A5 5C) in 950: at the start and at the end of a name.
+const FolderNames kFolderNames[] = {
+    {932, L"ソフト", L"一覧表"},
+    {950, L"功能", L"成功"},
+};
+
+const char kUninstallCaption[] = "Pagix 0.9d Uninstall";
+const std::string kData = "C:\\Data";
+const std::string kUsersFile = "notes.txt";
+const std::vector<unsigned char> kUsersBytes = {'m', 'i', 'n', 'e'};
+
+std::string Ansi(const wchar_t* text) {
+  char bytes[MAX_PATH] = {};
+  WideCharToMultiByte(CP_ACP, 0, text, -1, bytes, sizeof bytes, nullptr, nullptr);
+  return bytes;
+}
+
+std::vector<std::string> Sorted(std::vector<std::string> names) {
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+const FolderNames& Names() {
+  for (const FolderNames& names : kFolderNames) {
+    if (names.CodePage == g_codePage) return names;
+  }
+  return kFolderNames[0];
+}
+
+// Runs a command line as the shell runs an uninstall command, without waiting for it.
+bool RunCommand(std::string command) {
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, "C:\\", &startup,
+                      &process))
+    return false;
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return true;
+}
+
+class DoubleByteTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(GetACP(), g_codePage) << "the session runs in another code page: is the locale "
+                                       "made (scripts/install-deps.sh)?";
+    newFolder_ = "C:\\" + Ansi(Names().NewFolder);
+    TearDown();
+    ASSERT_TRUE(CreateDirectoryA(kData.c_str(), nullptr));
+    ASSERT_TRUE(pagix_test::WriteWholeFile(kData + "\\" + kUsersFile, kUsersBytes));
+  }
+  void TearDown() override {
+    RemoveInstallation(newFolder_ + "\\Pagix", newFolder_);
+    RemoveInstallation(kData + "\\" + Ansi(Names().InUsersData));
+    pagix_test::RemoveTree(kData);
+  }
+
+  // Installs into destination (ExpectInstalled: files, entry, shortcuts' targets) and sees Pagix
+  // start there.
+  void InstallAndRun(const std::string& destination) {
+    ASSERT_NO_FATAL_FAILURE(InstallIntoNewFolder(destination, IDYES));
+    HWND pagix = nullptr;
+    EXPECT_TRUE(WaitUntil([&] { return (pagix = FindTopLevel(kProductWindowTitle)) != nullptr; }))
+        << "Pagix did not start";
+    if (pagix) {
+      wchar_t shown[MAX_PATH] = {};
+      SendMessageTimeoutW(GetDlgItem(pagix, 101), WM_GETTEXT, MAX_PATH,
+                          reinterpret_cast<LPARAM>(shown), SMTO_NORMAL, kWaitMs, nullptr);
+      char bytes[MAX_PATH] = {};
+      WideCharToMultiByte(CP_ACP, 0, shown, -1, bytes, sizeof bytes, nullptr, nullptr);
+      EXPECT_EQ(std::string(bytes), destination + "\\") << "the folder Pagix shows";
+    }
+    CloseWindowsCaptioned(kProductWindowTitle, true);
+  }
+
+  // Removes the installation in destination with the command of its Add/Remove Programs entry.
+  void Uninstall(const std::string& destination) {
+    const UninstallEntry entry = ReadUninstallEntry();
+    ASSERT_TRUE(RunCommand(entry.UninstallString)) << entry.UninstallString;
+    HWND question = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+      question = FindWindowA("#32770", kUninstallCaption);
+      return question && IsWindowVisible(question);
+    })) << "the uninstaller asked nothing";
+    EXPECT_EQ(ViewMessageBox(question).Text, "Remove Pagix 0.9d and all of its components?");
+    pagix_test::PressDialogButton(question, IDYES);
+    EXPECT_TRUE(WaitUntil([&] { return !pagix_test::DirectoryExists(destination); }))
+        << "left behind: " << testing::PrintToString(FolderEntries(destination));
+    EXPECT_TRUE(WaitUntil([] { return !ReadUninstallEntry().Exists; }));
+    EXPECT_TRUE(WaitUntil([] { return !pagix_test::DirectoryExists(GroupFolder()); }));
+    EXPECT_TRUE(WaitUntil([] { return FindWindowA("#32770", kUninstallCaption) == nullptr; }))
+        << "the uninstaller reported a failure";
+  }
+
+  std::string newFolder_;
+};
+
+TEST_F(DoubleByteTest, NewFolderWhoseNameStartsWithSuchACharacter) {
+  const std::string destination = newFolder_ + "\\Pagix";
+  std::vector<std::string> root = FolderEntries("C:");
+  root.push_back(newFolder_.substr(3));
+  ASSERT_NO_FATAL_FAILURE(InstallAndRun(destination));
+  // Nothing was made anywhere else.
+  EXPECT_EQ(FolderEntries("C:"), Sorted(root));
+  ASSERT_NO_FATAL_FAILURE(Uninstall(destination));
+  // The folder above the installation stays, as it is not part of it.
+  EXPECT_EQ(FolderEntries("C:"), Sorted(root));
+  EXPECT_EQ(FolderEntries(newFolder_), std::vector<std::string>());
+}
+
+TEST_F(DoubleByteTest, FolderWhoseNameEndsWithSuchACharacterInsideTheUsersFolder) {
+  const std::string name = Ansi(Names().InUsersData);
+  const std::string destination = kData + "\\" + name;
+  ASSERT_NO_FATAL_FAILURE(InstallAndRun(destination));
+  // The installation is inside its own folder, not spilt into the user's.
+  EXPECT_EQ(FolderEntries(kData), Sorted({kUsersFile, name}));
+  ASSERT_NO_FATAL_FAILURE(Uninstall(destination));
+  EXPECT_EQ(FolderEntries(kData), std::vector<std::string>{kUsersFile});
+  EXPECT_EQ(pagix_test::ReadWholeFile(kData + "\\" + kUsersFile), kUsersBytes);
+}
+
+}  // namespace
+}  // namespace pagix_e2e
+
+int main(int argc, char** argv) {
+  testing::InitGoogleTest(&argc, argv);
+  pagix_e2e::ParseSettings(argc, argv);
+  for (int i = 1; i < argc; ++i) {
+    if (std::strncmp(argv[i], "--code-page=", 12) == 0)
+      pagix_e2e::g_codePage = static_cast<UINT>(std::atoi(argv[i] + 12));
+  }
+  return RUN_ALL_TESTS();
+}
