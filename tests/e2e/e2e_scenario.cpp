@@ -143,6 +143,45 @@ void InstallIntoNewFolder(const std::string& destination, int launchAnswer) {
   ExpectInstalled(destination);
 }
 
+bool RunCommand(std::string command, const std::string* environment, DWORD waitMs) {
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  std::string block = environment ? *environment + '\0' : std::string();
+  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0,
+                      environment ? &block[0] : nullptr, "C:\\", &startup, &process)) {
+    return false;
+  }
+  const bool ended = waitMs == 0 || WaitForSingleObject(process.hProcess, waitMs) == WAIT_OBJECT_0;
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return ended;
+}
+
+HWND WaitForUninstallerBox(HWND other) {
+  HWND box = nullptr;
+  WaitUntil([&] {
+    box = FindWindowA("#32770", kUninstallCaption);
+    return box && box != other && IsWindowVisible(box);
+  });
+  return box && box != other && IsWindowVisible(box) ? box : nullptr;
+}
+
+void UninstallThroughEntry(const std::string& destination) {
+  const UninstallEntry entry = ReadUninstallEntry();
+  ASSERT_TRUE(RunCommand(entry.UninstallString)) << entry.UninstallString;
+  HWND question = WaitForUninstallerBox();
+  ASSERT_TRUE(question) << "the uninstaller asked nothing";
+  EXPECT_EQ(ViewMessageBox(question).Text, "Remove Pagix 0.9d and all of its components?");
+  pagix_test::PressDialogButton(question, IDYES);
+  EXPECT_TRUE(WaitUntil([&] { return !pagix_test::DirectoryExists(destination); }))
+      << "left behind: " << testing::PrintToString(FolderEntries(destination));
+  EXPECT_TRUE(WaitUntil([] { return !ReadUninstallEntry().Exists; }));
+  EXPECT_TRUE(WaitUntil([] { return !pagix_test::DirectoryExists(GroupFolder()); }));
+  EXPECT_TRUE(WaitUntil([] { return FindWindowA("#32770", kUninstallCaption) == nullptr; }))
+      << "the uninstaller left a message open";
+}
+
 std::string ExpectedUninstallString(const std::string& destination) {
   // Character by character: the second byte of a double-byte character stays as it is.
   std::string normalized = destination;

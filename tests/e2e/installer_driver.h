@@ -17,6 +17,7 @@ constexpr char kDefaultDestination[] = "C:\\Program Files\\Marrowby\\Pagix";
 constexpr char kChooserTitle[] = "Directory Selection";
 constexpr char kProductWindowTitle[] = "Pagix 0.9d";
 constexpr char kGroupName[] = "Marrowby";
+constexpr char kUninstallCaption[] = "Pagix 0.9d Uninstall";
 
 // How long any one expected event may take before a wait gives up.
 constexpr DWORD kWaitMs = 20000;

@@ -28,7 +28,6 @@ const FolderNames kFolderNames[] = {
     {950, L"功能", L"成功"},
 };
 
-const char kUninstallCaption[] = "Pagix 0.9d Uninstall";
 const std::string kData = "C:\\Data";
 const std::string kUsersFile = "notes.txt";
 const std::vector<unsigned char> kUsersBytes = {'m', 'i', 'n', 'e'};
@@ -49,19 +48,6 @@ const FolderNames& Names() {
     if (names.CodePage == g_codePage) return names;
   }
   return kFolderNames[0];
-}
-
-// Runs a command line as the shell runs an uninstall command, without waiting for it.
-bool RunCommand(std::string command) {
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process = {};
-  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, "C:\\", &startup,
-                      &process))
-    return false;
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return true;
 }
 
 class DoubleByteTest : public testing::Test {
@@ -91,30 +77,9 @@ class DoubleByteTest : public testing::Test {
       wchar_t shown[MAX_PATH] = {};
       SendMessageTimeoutW(GetDlgItem(pagix, 101), WM_GETTEXT, MAX_PATH,
                           reinterpret_cast<LPARAM>(shown), SMTO_NORMAL, kWaitMs, nullptr);
-      char bytes[MAX_PATH] = {};
-      WideCharToMultiByte(CP_ACP, 0, shown, -1, bytes, sizeof bytes, nullptr, nullptr);
-      EXPECT_EQ(std::string(bytes), destination + "\\") << "the folder Pagix shows";
+      EXPECT_EQ(Ansi(shown), destination + "\\") << "the folder Pagix shows";
     }
     CloseWindowsCaptioned(kProductWindowTitle, true);
-  }
-
-  // Removes the installation in destination with the command of its Add/Remove Programs entry.
-  void Uninstall(const std::string& destination) {
-    const UninstallEntry entry = ReadUninstallEntry();
-    ASSERT_TRUE(RunCommand(entry.UninstallString)) << entry.UninstallString;
-    HWND question = nullptr;
-    ASSERT_TRUE(WaitUntil([&] {
-      question = FindWindowA("#32770", kUninstallCaption);
-      return question && IsWindowVisible(question);
-    })) << "the uninstaller asked nothing";
-    EXPECT_EQ(ViewMessageBox(question).Text, "Remove Pagix 0.9d and all of its components?");
-    pagix_test::PressDialogButton(question, IDYES);
-    EXPECT_TRUE(WaitUntil([&] { return !pagix_test::DirectoryExists(destination); }))
-        << "left behind: " << testing::PrintToString(FolderEntries(destination));
-    EXPECT_TRUE(WaitUntil([] { return !ReadUninstallEntry().Exists; }));
-    EXPECT_TRUE(WaitUntil([] { return !pagix_test::DirectoryExists(GroupFolder()); }));
-    EXPECT_TRUE(WaitUntil([] { return FindWindowA("#32770", kUninstallCaption) == nullptr; }))
-        << "the uninstaller reported a failure";
   }
 
   std::string newFolder_;
@@ -127,7 +92,7 @@ TEST_F(DoubleByteTest, NewFolderWhoseNameStartsWithSuchACharacter) {
   ASSERT_NO_FATAL_FAILURE(InstallAndRun(destination));
   // Nothing was made anywhere else.
   EXPECT_EQ(FolderEntries("C:"), Sorted(root));
-  ASSERT_NO_FATAL_FAILURE(Uninstall(destination));
+  ASSERT_NO_FATAL_FAILURE(UninstallThroughEntry(destination));
   // The folder above the installation stays, as it is not part of it.
   EXPECT_EQ(FolderEntries("C:"), Sorted(root));
   EXPECT_EQ(FolderEntries(newFolder_), std::vector<std::string>());
@@ -139,7 +104,7 @@ TEST_F(DoubleByteTest, FolderWhoseNameEndsWithSuchACharacterInsideTheUsersFolder
   ASSERT_NO_FATAL_FAILURE(InstallAndRun(destination));
   // The installation is inside its own folder, not spilt into the user's.
   EXPECT_EQ(FolderEntries(kData), Sorted({kUsersFile, name}));
-  ASSERT_NO_FATAL_FAILURE(Uninstall(destination));
+  ASSERT_NO_FATAL_FAILURE(UninstallThroughEntry(destination));
   EXPECT_EQ(FolderEntries(kData), std::vector<std::string>{kUsersFile});
   EXPECT_EQ(pagix_test::ReadWholeFile(kData + "\\" + kUsersFile), kUsersBytes);
 }

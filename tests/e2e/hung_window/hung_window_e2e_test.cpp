@@ -14,7 +14,6 @@ namespace {
 
 const std::string kParent = "C:\\pgx-hung";
 const std::string kDestination = kParent + "\\Pagix";
-const char kUninstallCaption[] = "Pagix 0.9d Uninstall";
 
 // A hidden top-level window (hidden, so that nothing here reads its caption, which would take a
 // message) whose thread stops pumping messages once the window is made, like the window of a

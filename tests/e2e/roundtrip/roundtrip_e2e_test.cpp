@@ -13,8 +13,6 @@
 namespace pagix_e2e {
 namespace {
 
-const char kUninstallCaption[] = "Pagix 0.9d Uninstall";
-const char kRemoveQuestion[] = "Remove Pagix 0.9d and all of its components?";
 // Odd but sound: a blank in one folder name, a dot in another.
 const std::string kTop = "C:\\a b";
 const std::string kDestination = kTop + "\\c.d\\Pagix";
@@ -43,24 +41,6 @@ int TemporaryCopies() {
   return count;
 }
 
-// Runs a command line as the shell runs an uninstall command; waits up to waitMs for it to end
-// (0: not at all) and returns whether it ran (and ended). environment, when given, is a block of
-// "NAME=value\0" strings.
-bool RunCommand(std::string command, const std::string* environment = nullptr, DWORD waitMs = 0) {
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process = {};
-  std::string block = environment ? *environment + '\0' : std::string();
-  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0,
-                      environment ? &block[0] : nullptr, "C:\\", &startup, &process)) {
-    return false;
-  }
-  const bool ended = waitMs == 0 || WaitForSingleObject(process.hProcess, waitMs) == WAIT_OBJECT_0;
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return ended;
-}
-
 // This process's environment with the temporary folder pointing nowhere: the uninstaller cannot
 // copy itself there and works in place.
 std::string EnvironmentWithoutTemporaryFolder() {
@@ -75,16 +55,6 @@ std::string EnvironmentWithoutTemporaryFolder() {
   return block + "TMP=" + missing + '\0' + "TEMP=" + missing + '\0';
 }
 
-// Waits for the uninstaller's next visible box (not other) and returns it.
-HWND WaitForUninstallerBox(HWND other = nullptr) {
-  HWND box = nullptr;
-  WaitUntil([&] {
-    box = FindWindowA("#32770", kUninstallCaption);
-    return box && box != other && IsWindowVisible(box);
-  });
-  return box && box != other && IsWindowVisible(box) ? box : nullptr;
-}
-
 TEST_F(RoundTripTest, InstallRunAndUninstallLeaveNothing) {
   ASSERT_NO_FATAL_FAILURE(InstallIntoNewFolder(kDestination, IDYES));
 
@@ -93,22 +63,8 @@ TEST_F(RoundTripTest, InstallRunAndUninstallLeaveNothing) {
   EXPECT_TRUE(WaitUntil([&] { return (pagix = FindTopLevel(kProductWindowTitle)) != nullptr; }));
   EXPECT_EQ(CloseWindowsCaptioned(kProductWindowTitle, true), 1);
 
-  // The Add/Remove Programs entry's command, as the shell would run it.
-  UninstallEntry entry = ReadUninstallEntry();
-  ASSERT_TRUE(entry.Exists);
-  ASSERT_TRUE(RunCommand(entry.UninstallString)) << entry.UninstallString;
-  HWND question = WaitForUninstallerBox();
-  ASSERT_TRUE(question) << "the uninstaller asked nothing";
-  BoxView view = ViewMessageBox(question);
-  EXPECT_EQ(view.Text, kRemoveQuestion);
-  pagix_test::PressDialogButton(question, IDYES);
-
-  EXPECT_TRUE(WaitUntil([] { return !pagix_test::DirectoryExists(kDestination); }))
-      << "left behind: " << testing::PrintToString(FolderEntries(kDestination));
-  EXPECT_TRUE(WaitUntil([] { return !ReadUninstallEntry().Exists; }));
-  EXPECT_TRUE(WaitUntil([] { return !pagix_test::DirectoryExists(GroupFolder()); }));
+  ASSERT_NO_FATAL_FAILURE(UninstallThroughEntry(kDestination));
   // The uninstaller ends by itself, with no box left open, and its copy's file goes with it.
-  EXPECT_TRUE(WaitUntil([] { return FindWindowA("#32770", kUninstallCaption) == nullptr; }));
   EXPECT_TRUE(WaitUntil([] { return TemporaryCopies() == 0; }))
       << TemporaryCopies() << " temporary copies left";
 }
