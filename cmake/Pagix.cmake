@@ -18,10 +18,13 @@ find_program(PAGIX_SYSTEM_PYTHON3 python3 PATHS /usr/bin NO_DEFAULT_PATH REQUIRE
 add_compile_options(-Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wsign-conversion -Werror)
 
 if(PAGIX_WIN32)
-  # C-style code: no exceptions, no RTTI, no unwind tables, small sections that the linker may drop.
-  # msvcrt's own printf family is used (mingw's C99 printf would add about 30 KB).
+  # C-style code: no exceptions, no RTTI, no unwind tables, a section per function that the linker
+  # may drop. msvcrt's own printf family is used (mingw's C99 printf would add about 30 KB).
   add_compile_definitions(__USE_MINGW_ANSI_STDIO=0 WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0501)
-  add_compile_options(-ffunction-sections -fdata-sections)
+  # No -fdata-sections: for Windows targets GCC names a variable's own section ".data$name" even
+  # when the variable is zero-initialised, so every static buffer would leave .bss and be stored
+  # in the executable as zeros (64 KiB for the uninstaller's read buffer alone).
+  add_compile_options(-ffunction-sections)
   add_link_options(-static -Wl,--gc-sections -Wl,--dynamicbase -Wl,--nxcompat)
   # Reproducible programs: no link time in the PE header, and no folder of this checkout or its
   # build in any output (assertion texts and the like name files relative to the source tree).

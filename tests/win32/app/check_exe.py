@@ -1,11 +1,13 @@
 #!/usr/bin/python3
 """Checks the built PagixSetup.exe as a file: PE32 for i386, a Windows GUI program with ASLR and
-DEP, importing only the allowed system DLLs, with its manifest, version information and icon.
+DEP, importing only the allowed system DLLs, with no zero-filled buffer stored in its .data
+section, with its manifest, version information and icon.
 
 usage: check_exe.py EXE --allowed-imports DLL... [--binary-only [--manifest-level LEVEL]]
 """
 import argparse
 import os
+import re
 import struct
 import sys
 import xml.dom.minidom
@@ -19,6 +21,7 @@ IMAGE_FILE_MACHINE_I386 = 0x14C
 IMAGE_FILE_RELOCS_STRIPPED = 0x0001
 PE32_MAGIC = 0x10B
 SUBSYSTEM_WINDOWS_GUI = 2
+LONGEST_ZERO_RUN_IN_DATA = 64
 DYNAMIC_BASE = 0x0040
 NX_COMPAT = 0x0100
 
@@ -91,6 +94,16 @@ def main():
         "IMAGE_DIRECTORY_ENTRY_BASERELOC"]].Size
     check(not pe.FILE_HEADER.Characteristics & IMAGE_FILE_RELOCS_STRIPPED and relocations > 0,
           "base relocations present")
+
+    # A zero-initialised variable belongs in .bss, which takes no room in the file; a run of
+    # zeros in .data is such a variable stored as bytes.
+    for section in pe.sections:
+        if section.Name.rstrip(b"\0") != b".data":
+            continue
+        stored = section.get_data()[:min(section.Misc_VirtualSize, section.SizeOfRawData)]
+        longest = max((len(run) for run in re.findall(rb"\0+", stored)), default=0)
+        check(longest < LONGEST_ZERO_RUN_IN_DATA,
+              ".data holds no zero-filled buffer (longest run of zeros %d bytes)" % longest)
 
     allowed = {name.lower().removesuffix(".dll") for name in args.allowed_imports}
     # Delay-loaded DLLs count as imports as well.
