@@ -3,11 +3,15 @@
 // and no thread-local storage, and msvcrt.dll sets itself up when it is loaded. The entry hands
 // WinMain what the runtime's start-up would: the module, the arguments after the program name,
 // the show command the starting process asked for, and ends the process with WinMain's result.
+// First it restricts the DLL search to the system folder: the uninstaller runs as administrator
+// from a copy in the temporary folder, where anyone running as the user could plant a DLL.
 #include <windows.h>
 
+#include "app/system_library.h"
 #include "product/program_arguments.h"
 
 extern "C" void WinMainCRTStartup() {
+  RestrictDllSearch();
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   GetStartupInfoA(&startup);
