@@ -148,6 +148,7 @@ def unpack_count(label):
 
 rows.append(("lzhuf-pack -d (instructions)", [unpack_count(l) for l in labels]))
 
+
 def beside_nsis(size):
     return "%d (%.2fx NSIS)" % (size, size / NSIS_INSTALLER_BYTES)
 
