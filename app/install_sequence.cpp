@@ -11,9 +11,6 @@
 
 void RunInstallSequence(HWND owner, const char* destination) {
   // Every step returns at once once AbortRequested is set, so the sequence runs straight through.
-  char uninstallCommand[kPathBufferSize];
-  FormatText(uninstallCommand, sizeof uninstallCommand, "%s%s", destination, kUninstallerFileName);
-
   CreateDestinationFolder(owner, destination, 1);
   AdvanceProgress(10);
 
@@ -35,7 +32,7 @@ void RunInstallSequence(HWND owner, const char* destination) {
   ProgmanCreateGroup(owner, kProgmanGroupName, destination, kGroupItemFiles, kGroupItemTitles, 2);
   AdvanceProgress(10);
 
-  RegisterUninstall(kUninstallKeyName, kUninstallDisplayName, uninstallCommand);
+  RegisterUninstall(owner, kUninstallKeyName, kUninstallDisplayName, destination);
   AdvanceProgress(10);
 
   LaunchProduct(owner, destination, kProgramFileName, kLaunchQuestion, 1);

@@ -18,6 +18,9 @@ struct InstallerState {
   HWND DialogWindow;
   // When 1, every further install step does nothing.
   int AbortRequested;
+  // The installed files' total in bytes, added up by the start-up check of the payload; the
+  // free-space check and the uninstall entry's size read it.
+  ULONGLONG InstalledBytes;
   // 1 while RunInstallSequence runs.
   int Installing;
   // DDE conversation with Program Manager.

@@ -23,6 +23,8 @@ const char kUninstallerItemTitle[] = "uninstall Pagix";
 const char kProgmanGroupName[] = "Marrowby";
 const char kUninstallKeyName[] = "Pagix";
 const char kUninstallDisplayName[] = "Pagix 0.9d";
+const char kProductVersion[] = "0.9d";
+const char kPublisherName[] = "Marrowby";
 const char kLaunchQuestion[] = "Run Pagix now?";
 
 const char* const kGroupItemFiles[2] = {kProgramFileName, kUninstallerFileName};
@@ -39,4 +41,9 @@ int LongestInstalledRelativeName() {
     if (length > longest) longest = length;
   }
   return static_cast<int>(longest);
+}
+
+uint32_t KibibytesRoundedUp(uint64_t bytes) {
+  const uint64_t kibibytes = bytes / 1024 + (bytes % 1024 != 0);
+  return kibibytes > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(kibibytes);
 }

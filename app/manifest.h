@@ -3,6 +3,8 @@
 // very same list.
 #pragma once
 
+#include <stdint.h>
+
 struct PayloadManifestRow {
   int ResourceId;
   const char* RelativePath;
@@ -22,6 +24,8 @@ extern const char kUninstallerItemTitle[];  // "uninstall Pagix"
 extern const char kProgmanGroupName[];      // "Marrowby"
 extern const char kUninstallKeyName[];      // "Pagix"
 extern const char kUninstallDisplayName[];  // "Pagix 0.9d"
+extern const char kProductVersion[];        // "0.9d"
+extern const char kPublisherName[];         // "Marrowby"
 extern const char kLaunchQuestion[];        // "Run Pagix now?"
 
 // The Program Manager group's items: file name i with title i.
@@ -30,3 +34,8 @@ extern const char* const kGroupItemTitles[2];
 
 // The longest relative name that the installer appends to the destination directory.
 int LongestInstalledRelativeName();
+
+// A size in bytes as whole KiB, rounded up (so that a file of one byte counts), as the
+// installed size is shown: in the Add/Remove Programs entry and in the free-space refusal. Sizes
+// beyond 4 TiB show as 0xFFFFFFFF.
+uint32_t KibibytesRoundedUp(uint64_t bytes);

@@ -25,12 +25,14 @@ const uint8_t* FindPayloadItem(int itemId, int32_t* size) {
   return bytes;
 }
 
-// Passes an item's installed bytes to file (when not null) and adds them to crc: a stored item
-// in one write, an LZHUF item decoded in pieces of 256 bytes. Returns 0 when the decoder could
-// not be created or a write failed.
-int PassItemBytes(const uint8_t* bytes, int32_t size, int compressed, FILE* file, uint32_t* crc) {
+// Passes an item's installed bytes to file (when not null), adds them to crc and counts them
+// into length: a stored item in one write, an LZHUF item decoded in pieces of 256 bytes. Returns
+// 0 when the decoder could not be created or a write failed.
+int PassItemBytes(const uint8_t* bytes, int32_t size, int compressed, FILE* file, uint32_t* crc,
+                  uint64_t* length) {
   if (!compressed) {
     *crc = Crc32Update(*crc, bytes, static_cast<size_t>(size));
+    *length += static_cast<uint64_t>(size);
     return !file || fwrite(bytes, 1, static_cast<size_t>(size), file) == static_cast<size_t>(size);
   }
   MemoryByteSourceContext source = {bytes, 0, size};
@@ -46,6 +48,7 @@ int PassItemBytes(const uint8_t* bytes, int32_t size, int compressed, FILE* file
       break;
     }
     *crc = Crc32Update(*crc, piece, static_cast<size_t>(count));
+    *length += static_cast<uint64_t>(count);
   }
   LzhufDecoderDestroy(decoder);
   return written;
@@ -53,12 +56,13 @@ int PassItemBytes(const uint8_t* bytes, int32_t size, int compressed, FILE* file
 
 // PassItemBytes for item itemId, then whether its bytes are exactly what the build recorded
 // for it: a damaged executable (a bad download, a flipped bit) must not install damaged files.
-int PassCheckedItemBytes(int itemId, const uint8_t* bytes, int32_t size, int compressed,
-                         FILE* file) {
+// The item's installed length is added to length.
+int PassCheckedItemBytes(int itemId, const uint8_t* bytes, int32_t size, int compressed, FILE* file,
+                         uint64_t* length) {
   uint32_t crc = 0, expected = 0;
   size_t recordSize = 0;
   const uint8_t* record = LoadChecksumRecord(g_Installer.Instance, &recordSize);
-  return PassItemBytes(bytes, size, compressed, file, &crc) &&
+  return PassItemBytes(bytes, size, compressed, file, &crc, length) &&
          FindRecordedChecksum(record, recordSize, itemId, &expected) && crc == expected;
 }
 
@@ -98,7 +102,8 @@ void ExtractPayloadItem(HWND owner, int itemId, const char* directory, const cha
 
   int32_t size = 0;
   const uint8_t* bytes = FindPayloadItem(itemId, &size);
-  int written = bytes && PassCheckedItemBytes(itemId, bytes, size, compressed, file);
+  uint64_t length = 0;
+  int written = bytes && PassCheckedItemBytes(itemId, bytes, size, compressed, file, &length);
   // A full disk shows only when the buffered bytes are flushed; a file that did not reach the
   // disk whole must not pass for an installed one.
   if (written && (fflush(file) != 0 || ferror(file))) written = 0;
@@ -112,12 +117,15 @@ void ExtractPayloadItem(HWND owner, int itemId, const char* directory, const cha
 }
 
 int FindDamagedPayloadItem() {
+  uint64_t total = 0;
   for (int row = 0; row < kPayloadItemCount; ++row) {
     const PayloadManifestRow& item = kInstallManifest[row];
     int32_t size = 0;
     const uint8_t* bytes = FindPayloadItem(item.ResourceId, &size);
-    if (!bytes || !PassCheckedItemBytes(item.ResourceId, bytes, size, item.Compressed, nullptr))
+    if (!bytes ||
+        !PassCheckedItemBytes(item.ResourceId, bytes, size, item.Compressed, nullptr, &total))
       return row;
   }
+  g_Installer.InstalledBytes = total;
   return -1;
 }

@@ -1,5 +1,7 @@
 #include "shell/uninstall_entry.h"
 
+#include <string.h>
+
 #include "app/text_format.h"
 
 int FormatUninstallKeyPath(char* out, size_t size, const char* keyName) {
@@ -15,4 +17,19 @@ int FormatUninstallCommand(char* out, size_t size, const char* command) {
   if (FormatText(out, size, "\"%s\"", command)) return 1;
   if (size > 0) out[0] = '\0';
   return 0;
+}
+
+int FormatInstalledPath(char* out, size_t size, const char* destinationDirectory,
+                        const char* relativeName) {
+  if (!FormatText(out, size, "%s%s", destinationDirectory, relativeName)) {
+    if (size > 0) out[0] = '\0';
+    return 0;
+  }
+  for (char* at = out; *at != '\0'; ++at) {
+    if (*at == '/') *at = '\\';
+  }
+  const size_t length = strlen(out);
+  const int driveRoot = length == 3 && out[1] == ':';
+  if (length > 1 && out[length - 1] == '\\' && !driveRoot) out[length - 1] = '\0';
+  return 1;
 }

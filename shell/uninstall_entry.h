@@ -1,5 +1,6 @@
-// The texts of the Add/Remove Programs entry: the sub-key path below HKEY_LOCAL_MACHINE and the
-// uninstall command as the shell runs it. Platform-free, so both can be checked anywhere.
+// The texts of the Add/Remove Programs entry: the sub-key path below HKEY_LOCAL_MACHINE, the
+// uninstall command as the shell runs it, and the paths it shows. Platform-free, so all can be
+// checked anywhere.
 #pragma once
 
 #include <stddef.h>
@@ -18,3 +19,11 @@ int FormatUninstallKeyPath(char* out, size_t size, const char* keyName);
 // shell does not try its first word (e.g. "C:\Program.exe") on its own. A command that does not
 // fit is refused as a whole: out is left empty and 0 is returned.
 int FormatUninstallCommand(char* out, size_t size, const char* command);
+
+// Writes destinationDirectory (a destination after NormalizePath in directory form) followed by
+// relativeName in the backslash form that Windows shows, e.g. "C:\Program Files\Pagix\Pagix.exe".
+// With an empty relativeName it names the folder itself, without its trailing separator, except
+// a drive's root, which keeps it ("C:" alone means the drive's current folder). A path that does
+// not fit is refused as a whole: out is left empty and 0 is returned.
+int FormatInstalledPath(char* out, size_t size, const char* destinationDirectory,
+                        const char* relativeName);

@@ -3,37 +3,98 @@
 #include <string.h>
 
 #include "app/installer_state.h"
+#include "app/manifest.h"
+#include "app/text_format.h"
 #include "shell/uninstall_entry.h"
 
-UninstallRegistryCalls g_UninstallRegistryCalls = {RegCreateKeyExA, RegSetValueExA, RegCloseKey};
+UninstallRegistryCalls g_UninstallRegistryCalls = {RegCreateKeyExA, RegSetValueExA, RegCloseKey,
+                                                   RegDeleteKeyA, RegDeleteValueA};
 
 namespace {
 
-void SetStringValue(HKEY key, const char* name, const char* text) {
-  // The data is the string with its terminating NUL.
-  g_UninstallRegistryCalls.SetValue(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
-                                    static_cast<DWORD>(strlen(text) + 1));
+const char kCannotWriteRegistry[] = "Cannot Write Registry";
+
+struct EntryValue {
+  const char* Name;
+  DWORD Type;
+  const void* Data;
+  DWORD Size;
+};
+
+// A REG_SZ value: the string with its terminating NUL.
+EntryValue Text(const char* name, const char* text) {
+  return {name, REG_SZ, text, static_cast<DWORD>(strlen(text) + 1)};
+}
+
+EntryValue Number(const char* name, const DWORD* number) {
+  return {name, REG_DWORD, number, sizeof *number};
 }
 
 }  // namespace
 
-void RegisterUninstall(const char* keyName, const char* displayName, const char* uninstallCommand) {
+void RegisterUninstall(HWND owner, const char* keyName, const char* displayName,
+                       const char* destinationDirectory) {
   if (g_Installer.AbortRequested) return;
   char keyPath[kPathBufferSize];
+  if (!FormatUninstallKeyPath(keyPath, sizeof keyPath, keyName)) {
+    ReportInstallError(owner, kCannotWriteRegistry, keyName);
+    return;
+  }
+  // A cut text would name some other program or folder: an entry that cannot be written whole
+  // is not written at all.
+  char uninstaller[kPathBufferSize];
   char command[kUninstallCommandSize];
-  // A cut key name would name some other key, and a cut command some other program.
-  if (!FormatUninstallKeyPath(keyPath, sizeof keyPath, keyName)) return;
-  if (!FormatUninstallCommand(command, sizeof command, uninstallCommand)) return;
+  char location[kPathBufferSize];
+  char icon[kPathBufferSize];
+  if (!FormatText(uninstaller, sizeof uninstaller, "%s%s", destinationDirectory,
+                  kUninstallerFileName) ||
+      !FormatUninstallCommand(command, sizeof command, uninstaller) ||
+      !FormatInstalledPath(location, sizeof location, destinationDirectory, "") ||
+      !FormatInstalledPath(icon, sizeof icon, destinationDirectory, kProgramFileName)) {
+    ReportInstallError(owner, kCannotWriteRegistry, keyPath);
+    return;
+  }
+  const DWORD estimatedSize = KibibytesRoundedUp(g_Installer.InstalledBytes);
+  const DWORD one = 1;
+  const EntryValue values[] = {
+      Text("DisplayName", displayName),
+      Text("UninstallString", command),
+      Text("DisplayVersion", kProductVersion),
+      Text("Publisher", kPublisherName),
+      Text("InstallLocation", location),
+      Text("DisplayIcon", icon),
+      Number("EstimatedSize", &estimatedSize),
+      Number("NoModify", &one),
+      Number("NoRepair", &one),
+  };
+  const size_t valueCount = sizeof values / sizeof values[0];
+
   char emptyClass[] = "";
   HKEY key = nullptr;
   DWORD disposition = 0;
   if (g_UninstallRegistryCalls.CreateKey(HKEY_LOCAL_MACHINE, keyPath, 0, emptyClass,
                                          REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &key,
                                          &disposition) != ERROR_SUCCESS) {
-    // There is no key to write to or to close.
+    // There is no key to write to, to clean or to close.
+    ReportInstallError(owner, kCannotWriteRegistry, keyPath);
     return;
   }
-  SetStringValue(key, "DisplayName", displayName);
-  SetStringValue(key, "UninstallString", command);
+  size_t written = 0;
+  while (written < valueCount &&
+         g_UninstallRegistryCalls.SetValue(key, values[written].Name, 0, values[written].Type,
+                                           static_cast<const BYTE*>(values[written].Data),
+                                           values[written].Size) == ERROR_SUCCESS) {
+    ++written;
+  }
+  const int madeKey = disposition == REG_CREATED_NEW_KEY;
+  if (written < valueCount && !madeKey) {
+    // The key was there before: its other values and sub-keys belong to someone else, so only
+    // the values written here go again.
+    for (size_t i = 0; i < written; ++i) g_UninstallRegistryCalls.DeleteValue(key, values[i].Name);
+  }
   g_UninstallRegistryCalls.CloseKey(key);
+  if (written < valueCount) {
+    if (madeKey) g_UninstallRegistryCalls.DeleteKey(HKEY_LOCAL_MACHINE, keyPath);
+    ReportInstallError(owner, kCannotWriteRegistry, keyPath);
+  }
 }

@@ -3,14 +3,21 @@
 
 #include <windows.h>
 
-// An install step: writes "DisplayName" and "UninstallString" under
-// HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall\<keyName>. The
-// uninstall command is the uninstaller's path as composed; it is stored in quotation marks.
-// Nothing is reported: a key or command that cannot be written is left out silently.
-void RegisterUninstall(const char* keyName, const char* displayName, const char* uninstallCommand);
+// An install step: writes the entry under
+// HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall\<keyName> for the
+// product installed in destinationDirectory (a destination after NormalizePath in directory
+// form): "DisplayName", "UninstallString" (the uninstaller's path as composed, in quotation
+// marks), "DisplayVersion", "Publisher", "InstallLocation" and "DisplayIcon" (the folder and
+// the program in backslash form), "EstimatedSize" (the installed files' total in KiB) and
+// "NoModify" and "NoRepair" (1). Other values and sub-keys of the key are left alone.
+// When a text does not fit or the key or any value cannot be written, what this call wrote is
+// removed again (the key when it made it, otherwise the values it wrote), so that no half entry
+// stays, and "Cannot Write Registry : <sub-key path>" is reported.
+void RegisterUninstall(HWND owner, const char* keyName, const char* displayName,
+                       const char* destinationDirectory);
 
-// The three registry calls RegisterUninstall makes. They default to the ADVAPI32 functions;
-// tests put their own in to watch what happens when the platform refuses.
+// The registry calls RegisterUninstall makes. They default to the ADVAPI32 functions; tests put
+// their own in to watch what happens when the platform refuses.
 struct UninstallRegistryCalls {
   LONG(WINAPI* CreateKey)
   (HKEY root, LPCSTR subKey, DWORD reserved, LPSTR keyClass, DWORD options, REGSAM access,
@@ -18,5 +25,7 @@ struct UninstallRegistryCalls {
   LONG(WINAPI* SetValue)
   (HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE* data, DWORD size);
   LONG(WINAPI* CloseKey)(HKEY key);
+  LONG(WINAPI* DeleteKey)(HKEY root, LPCSTR subKey);
+  LONG(WINAPI* DeleteValue)(HKEY key, LPCSTR name);
 };
 extern UninstallRegistryCalls g_UninstallRegistryCalls;

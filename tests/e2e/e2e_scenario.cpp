@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <cstring>
 
 #include "tests/e2e/screenshot.h"
@@ -193,6 +194,45 @@ std::string ExpectedUninstallString(const std::string& destination) {
   return "\"" + normalized + "uninstall.exe\"";
 }
 
+void ExpectUninstallEntry(const std::string& destination) {
+  UninstallEntry entry = ReadUninstallEntry();
+  EXPECT_TRUE(entry.Exists) << "no uninstall entry HKLM\\" << kUninstallKey;
+  // The installed files' total, in KiB rounded up.
+  const uint64_t bytes = ProductFileBytes(Settings().ProductDir);
+  const std::string folder = Backslashed(destination);
+  const struct {
+    const char* Name;
+    DWORD Type;
+    std::string Text;
+    DWORD Number;
+  } expected[] = {
+      {"DisplayName", REG_SZ, "Pagix 0.9d", 0},
+      {"UninstallString", REG_SZ, ExpectedUninstallString(destination), 0},
+      {"DisplayVersion", REG_SZ, "0.9d", 0},
+      {"Publisher", REG_SZ, "Marrowby", 0},
+      {"InstallLocation", REG_SZ, folder, 0},
+      {"DisplayIcon", REG_SZ, folder + "\\Pagix.exe", 0},
+      {"EstimatedSize", REG_DWORD, "", static_cast<DWORD>((bytes + 1023) / 1024)},
+      {"NoModify", REG_DWORD, "", 1},
+      {"NoRepair", REG_DWORD, "", 1},
+  };
+  for (const auto& value : expected) {
+    const RegistryValue found = entry.Value(value.Name);
+    EXPECT_TRUE(found.Present) << value.Name;
+    EXPECT_EQ(found.Type, value.Type) << value.Name;
+    EXPECT_EQ(found.Text, value.Text) << value.Name;
+    EXPECT_EQ(found.Number, value.Number) << value.Name;
+  }
+  EXPECT_EQ(entry.Values.size(), sizeof expected / sizeof expected[0]);
+  // On 64-bit Windows the 32-bit installer's entry lies in the 32-bit view of the registry,
+  // which the 64-bit view shows below Wow6432Node, and nowhere else.
+  if (RunsUnderWow64()) {
+    EXPECT_TRUE(RegistryKeyExists(kUninstallKeyIn64BitView, KEY_WOW64_64KEY));
+    EXPECT_FALSE(RegistryKeyExists(kUninstallKey, KEY_WOW64_64KEY))
+        << "the entry is in the 64-bit view";
+  }
+}
+
 void ExpectInstalled(const std::string& destination, const std::vector<std::string>& extraEntries) {
   for (const std::string& problem : CompareInstalledFiles(destination, Settings().ProductDir)) {
     ADD_FAILURE() << problem;
@@ -208,12 +248,7 @@ void ExpectInstalled(const std::string& destination, const std::vector<std::stri
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(FolderEntries(destination), expected) << "top level of " << destination;
 
-  UninstallEntry entry = ReadUninstallEntry();
-  EXPECT_TRUE(entry.Exists) << "no uninstall entry HKLM\\" << kUninstallKey;
-  EXPECT_EQ(entry.DisplayName, "Pagix 0.9d");
-  EXPECT_EQ(entry.DisplayNameType, static_cast<DWORD>(REG_SZ));
-  EXPECT_EQ(entry.UninstallString, ExpectedUninstallString(destination));
-  EXPECT_EQ(entry.UninstallStringType, static_cast<DWORD>(REG_SZ));
+  ExpectUninstallEntry(destination);
 
   // The shell makes the group in its own time, after the command block has reached it.
   const std::vector<std::string> links = {"Pagix.lnk", "uninstall Pagix.lnk"};
@@ -230,6 +265,9 @@ void ExpectInstalled(const std::string& destination, const std::vector<std::stri
     std::string text = Lower(std::string(bytes.begin(), bytes.end()));
     std::string target = Lower(Backslashed(destination) + "\\" + file);
     EXPECT_NE(text.find(target), std::string::npos) << link << " does not point at " << target;
+    // The 64-bit shell makes the links of a 32-bit program: they keep the program's own path,
+    // never the 32-bit programs' folder of 64-bit Windows.
+    EXPECT_EQ(text.find("program files (x86)"), std::string::npos) << link;
   }
 }
 

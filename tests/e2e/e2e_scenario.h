@@ -83,6 +83,10 @@ void ExpectInstalled(const std::string& destination,
 // in place (ExpectInstalled). Call it through ASSERT_NO_FATAL_FAILURE.
 void InstallIntoNewFolder(const std::string& destination, int launchAnswer);
 
+// The uninstall entry of an installation to destination, with every value, in the registry's
+// 32-bit view (and, on 64-bit Windows, not in the 64-bit one).
+void ExpectUninstallEntry(const std::string& destination);
+
 // The uninstall command for a destination text as the user typed it.
 std::string ExpectedUninstallString(const std::string& destination);
 

@@ -55,6 +55,14 @@ std::vector<std::string> CompareInstalledFiles(const std::string& destination,
   return problems;
 }
 
+uint64_t ProductFileBytes(const std::string& productDir) {
+  uint64_t bytes = 0;
+  for (const char* relative : kInstalledFiles) {
+    bytes += pagix_test::ReadWholeFile(productDir + "\\" + Backslashed(relative)).size();
+  }
+  return bytes;
+}
+
 std::vector<std::string> FolderEntries(const std::string& folder) {
   std::vector<std::string> entries;
   WIN32_FIND_DATAA found;
@@ -84,25 +92,63 @@ std::string CommonProgramsFolder() { return SpecialFolder(CSIDL_COMMON_PROGRAMS)
 
 std::string GroupFolder() { return UserProgramsFolder() + "\\" + kGroupName; }
 
+RegistryValue UninstallEntry::Value(const std::string& name) const {
+  for (const auto& [valueName, value] : Values) {
+    if (valueName == name) return value;
+  }
+  return RegistryValue();
+}
+
+bool RunsUnderWow64() {
+  BOOL wow64 = FALSE;
+  return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
+bool RegistryKeyExists(const char* keyPath, REGSAM view) {
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_READ | view, &key) != ERROR_SUCCESS) {
+    return false;
+  }
+  RegCloseKey(key);
+  return true;
+}
+
 UninstallEntry ReadUninstallEntry() {
   UninstallEntry entry;
   HKEY key;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ | KEY_WOW64_32KEY, &key) !=
+      ERROR_SUCCESS) {
     return entry;
   }
   entry.Exists = true;
-  auto read = [&](const char* name, std::string* value, DWORD* type) {
-    char data[1024] = {};
+  char name[256];
+  unsigned char data[1024];
+  for (DWORD i = 0;; ++i) {
+    DWORD nameLength = sizeof name;
     DWORD size = sizeof data - 1;
-    if (RegQueryValueExA(key, name, nullptr, type, reinterpret_cast<BYTE*>(data), &size) ==
+    RegistryValue value;
+    if (RegEnumValueA(key, i, name, &nameLength, nullptr, &value.Type, data, &size) !=
         ERROR_SUCCESS) {
-      // The stored data includes its terminating NUL.
-      *value = std::string(data, size > 0 && data[size - 1] == '\0' ? size - 1 : size);
+      break;
     }
-  };
-  read("DisplayName", &entry.DisplayName, &entry.DisplayNameType);
-  read("UninstallString", &entry.UninstallString, &entry.UninstallStringType);
+    value.Present = true;
+    if (value.Type == REG_DWORD && size == 4) {
+      value.Number = static_cast<DWORD>(data[0] | data[1] << 8 | data[2] << 16) |
+                     static_cast<DWORD>(data[3]) << 24;
+    } else {
+      // The stored data of a string includes its terminating NUL.
+      value.Text = std::string(reinterpret_cast<char*>(data),
+                               size > 0 && data[size - 1] == '\0' ? size - 1 : size);
+    }
+    entry.Values.emplace_back(name, value);
+  }
   RegCloseKey(key);
+  const RegistryValue displayName = entry.Value("DisplayName");
+  entry.DisplayName = displayName.Text;
+  entry.DisplayNameType = displayName.Type;
+  const RegistryValue uninstallString = entry.Value("UninstallString");
+  entry.UninstallString = uninstallString.Text;
+  entry.UninstallStringType = uninstallString.Type;
   return entry;
 }
 
@@ -134,6 +180,7 @@ void RemoveInstallation(const std::string& destination, const std::string& empty
   CloseWindowsCaptioned(kGroupName, false);
   if (!destination.empty()) pagix_test::RemoveTree(destination);
   if (!emptyParent.empty()) RemoveDirectoryA(emptyParent.c_str());
+  // A 32-bit program's registry calls go to the 32-bit view, as the installer's do.
   RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
   pagix_test::RemoveTree(UserProgramsFolder() + "\\" + kGroupName);
   pagix_test::RemoveTree(CommonProgramsFolder() + "\\" + kGroupName);

@@ -4,7 +4,9 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace pagix_e2e {
@@ -20,6 +22,8 @@ std::string Backslashed(std::string path);
 // and the product's own copies below productDir; empty when every file is byte-identical.
 std::vector<std::string> CompareInstalledFiles(const std::string& destination,
                                                const std::string& productDir);
+// The installed files' total in bytes, from the product's own copies below productDir.
+uint64_t ProductFileBytes(const std::string& productDir);
 // The entries (files and folders) directly inside a folder, sorted.
 std::vector<std::string> FolderEntries(const std::string& folder);
 
@@ -29,15 +33,33 @@ std::string UserProgramsFolder();
 std::string CommonProgramsFolder();
 std::string GroupFolder();
 
-// The uninstall entry under HKEY_LOCAL_MACHINE.
+// The uninstall entry under HKEY_LOCAL_MACHINE, in the registry's 32-bit view, where a 32-bit
+// installer writes it also on 64-bit Windows.
 constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pagix";
+// The same key as the 64-bit view of 64-bit Windows shows it.
+constexpr char kUninstallKeyIn64BitView[] =
+    "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pagix";
+struct RegistryValue {
+  bool Present = false;
+  DWORD Type = 0;
+  std::string Text;  // a string without its terminating NUL
+  DWORD Number = 0;  // a REG_DWORD
+};
 struct UninstallEntry {
   bool Exists = false;
   std::string DisplayName;
   DWORD DisplayNameType = 0;
   std::string UninstallString;
   DWORD UninstallStringType = 0;
+  // Every value of the key by name.
+  std::vector<std::pair<std::string, RegistryValue>> Values;
+  RegistryValue Value(const std::string& name) const;
 };
+// Whether this process is a 32-bit one on 64-bit Windows.
+bool RunsUnderWow64();
+// Whether HKEY_LOCAL_MACHINE\keyPath exists in the registry view given (KEY_WOW64_32KEY or
+// KEY_WOW64_64KEY).
+bool RegistryKeyExists(const char* keyPath, REGSAM view);
 UninstallEntry ReadUninstallEntry();
 
 // Closes (WM_CLOSE) every visible top-level window with this caption, of any process, and waits

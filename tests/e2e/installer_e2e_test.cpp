@@ -2,6 +2,7 @@
 // aborts, errors, refusals and the ways to end the dialog.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -68,6 +69,9 @@ TEST_F(InstallerE2eTest, DefaultInstallationAnsweredNo) {
   ExpectInstalled(kDefaultDestination);
   FinishWith(IDNO);
   EXPECT_EQ(FindTopLevel(kProductWindowTitle), nullptr) << "Pagix was started after No";
+  // On 64-bit Windows only the system folder and the registry are redirected for a 32-bit
+  // program, not "C:\Program Files": the files are where the field said.
+  EXPECT_FALSE(DirectoryExists("C:\\Program Files (x86)\\Marrowby"));
 }
 
 TEST_F(InstallerE2eTest, ExistingDestinationIsNotAskedAboutAndItsFilesAreReplaced) {
@@ -339,6 +343,42 @@ TEST_F(InstallerE2eTest, RefusedDestinationsCreateNothing) {
   EXPECT_FALSE(DirectoryExists(GroupFolder()));
   Press(dialog_, IDCANCEL);
   ExpectEndsWithZero(installer_);
+}
+
+// Drives R: (64 KiB) and T: (just the room that the installed files take, each in whole pages)
+// are small file systems that the test fixture mounts; without root it cannot.
+bool DriveMapped(const char* root) { return GetDriveTypeA(root) > DRIVE_NO_ROOT_DIR; }
+
+TEST_F(InstallerE2eTest, VolumeTooSmallIsRefusedBeforeAnythingIsMade) {
+  if (!DriveMapped("R:\\")) GTEST_SKIP() << "drive R: (a small tmpfs) is not mapped";
+  const uint64_t needed = ProductFileBytes(Settings().ProductDir);
+  ULARGE_INTEGER available;
+  ASSERT_TRUE(GetDiskFreeSpaceExA("R:\\", &available, nullptr, nullptr));
+  ASSERT_LT(available.QuadPart, needed);
+
+  ASSERT_NE(dialog_ = StartInstaller(installer_), nullptr);
+  ASSERT_TRUE(SetFieldText(dialog_, "R:\\Pagix"));
+  Press(dialog_, IDOK);
+  HWND refusal =
+      ExpectBox(installer_, dialog_,
+                {"Not enough disk space : R:\\ has " + std::to_string(available.QuadPart / 1024) +
+                     " KiB free, " + std::to_string((needed + 1023) / 1024) + " KiB needed",
+                 "error", kOkOnly});
+  ASSERT_NE(refusal, nullptr);
+  Screenshot(refusal, "not-enough-disk-space");
+  AnswerBox(installer_, refusal, IDOK);
+  ExpectIdleAgain(installer_, dialog_);
+  EXPECT_EQ(FolderEntries("R:"), std::vector<std::string>());
+  EXPECT_FALSE(ReadUninstallEntry().Exists);
+  EXPECT_FALSE(DirectoryExists(GroupFolder()));
+  Press(dialog_, IDCANCEL);
+  ExpectEndsWithZero(installer_);
+}
+
+TEST_F(InstallerE2eTest, VolumeWithJustTheRoomNeededInstalls) {
+  if (!DriveMapped("T:\\")) GTEST_SKIP() << "drive T: (a small tmpfs) is not mapped";
+  ASSERT_NO_FATAL_FAILURE(InstallIntoNewFolder("T:\\Pagix", IDNO));
+  RemoveInstallation("T:\\Pagix");
 }
 
 // Install and Browse posted to the dialog while an installation runs (as another process can)

@@ -47,4 +47,38 @@ TEST(UninstallEntry, CommandIsQuotedOrRefusedWhole) {
   EXPECT_EQ("####", std::string(out + kUninstallCommandSize, 4));
 }
 
+TEST(UninstallEntry, InstalledPathsInBackslashFormWithoutTrailingSeparator) {
+  struct Row {
+    const char* Destination;
+    const char* Relative;
+    const char* Path;
+  };
+  // Backslashes in the expected paths are single 0x5C bytes (raw literals).
+  const Row rows[] = {
+      {"C:/Program Files/Marrowby/Pagix/", "", R"(C:\Program Files\Marrowby\Pagix)"},
+      {"C:/Program Files/Marrowby/Pagix/", "Pagix.exe",
+       R"(C:\Program Files\Marrowby\Pagix\Pagix.exe)"},
+      // "C:" alone would name the drive's current folder.
+      {"C:/", "", R"(C:\)"},
+      {"C:/", "Pagix.exe", R"(C:\Pagix.exe)"},
+      {"//server/share/", "", R"(\\server\share)"},
+      {"//server/share/Pagix/", "Pagix.exe", R"(\\server\share\Pagix\Pagix.exe)"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::string(row.Destination) + row.Relative);
+    char out[kPathBufferSize];
+    EXPECT_EQ(1, FormatInstalledPath(out, sizeof out, row.Destination, row.Relative));
+    EXPECT_EQ(std::string(row.Path), out);
+  }
+  // The longest path that fits is written whole; one more character is refused, never cut.
+  const std::string folder = "C:/" + std::string(246, 'f') + "/";
+  char out[kPathBufferSize + 4];
+  std::fill(out, out + sizeof out, '#');
+  EXPECT_EQ(1, FormatInstalledPath(out, kPathBufferSize, folder.c_str(), "Pagix.exe"));
+  EXPECT_EQ(259u, std::string(out).size());
+  EXPECT_EQ(0, FormatInstalledPath(out, kPathBufferSize, folder.c_str(), "Pagix.exe2"));
+  EXPECT_EQ("", std::string(out));
+  EXPECT_EQ("####", std::string(out + kPathBufferSize, 4));
+}
+
 }  // namespace

@@ -1,31 +1,38 @@
-// The uninstall entry, written into and read back from the registry of the Wine prefix.
+// The uninstall entry, written into and read back from the registry of the Wine prefix, and its
+// failures through the registry seam and for real.
 #include "shell/uninstall_registration.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <string>
 #include <vector>
 
 #include "app/installer_state.h"
 #include "app/manifest.h"
+#include "tests/support/wine_test_support.h"
 
 namespace {
 
+using pagix_test::MessageBoxAnswerer;
+
 const char kKeyName[] = "PagixShellTest";
 const char kKeyPath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\PagixShellTest";
-const char kCommand[] = "C:/Program Files/Marrowby/Pagix/uninstall.exe";
-const char kQuotedCommand[] = "\"C:/Program Files/Marrowby/Pagix/uninstall.exe\"";
+const char kDestination[] = "C:/Program Files/Marrowby/Pagix/";
+const char kCannotWrite[] = "Cannot Write Registry : ";
 
-struct StringValue {
+struct Value {
   bool Present = false;
   DWORD Type = 0;
-  std::string Data;  // every byte of the value, the terminating NUL included
+  std::string Data;  // every byte of the value, a string's terminating NUL included
 };
 
-StringValue ReadValue(const char* keyPath, const char* name) {
-  StringValue value;
+Value ReadValue(const char* keyPath, const char* name, REGSAM view = 0) {
+  Value value;
   HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return value;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_READ | view, &key) != ERROR_SUCCESS)
+    return value;
   char data[1024] = {};
   DWORD size = sizeof data;
   if (RegQueryValueExA(key, name, nullptr, &value.Type, reinterpret_cast<BYTE*>(data), &size) ==
@@ -37,11 +44,29 @@ StringValue ReadValue(const char* keyPath, const char* name) {
   return value;
 }
 
-bool KeyExists(const char* keyPath) {
+bool KeyExists(const char* keyPath, REGSAM view = 0) {
   HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_READ | view, &key) != ERROR_SUCCESS)
+    return false;
   RegCloseKey(key);
   return true;
+}
+
+// The names of the key's values, sorted.
+std::vector<std::string> ValueNames(const char* keyPath) {
+  std::vector<std::string> names;
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return names;
+  char name[256];
+  DWORD length = sizeof name;
+  for (DWORD i = 0;
+       RegEnumValueA(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+       ++i, length = sizeof name) {
+    names.push_back(name);
+  }
+  RegCloseKey(key);
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 void WriteValue(const char* keyPath, const char* name, const std::string& text) {
@@ -53,11 +78,13 @@ void WriteValue(const char* keyPath, const char* name, const std::string& text) 
   RegCloseKey(key);
 }
 
-std::string WithNul(const char* text) { return std::string(text) + '\0'; }
+std::string WithNul(const std::string& text) { return text + '\0'; }
+std::string Dword(DWORD number) { return std::string(reinterpret_cast<const char*>(&number), 4); }
 
-// Records the registry calls and either passes them on or lets the key creation fail.
+// Records the registry calls and passes them on, or refuses the key creation or one value.
 struct RegistryLog {
   bool FailCreate = false;
+  int FailSetAt = -1;  // the number of the value write that fails, from 0
   int Creates = 0;
   HKEY Root = nullptr;
   std::string SubKey;
@@ -71,10 +98,12 @@ struct RegistryLog {
     HKEY Key;
     std::string Name;
     DWORD Type;
-    std::string Data;
   };
   std::vector<Set> Sets;
   std::vector<HKEY> Closes;
+  // Every call in order: "create", "set <name>", "close", "delete key <path>",
+  // "delete value <name>".
+  std::vector<std::string> Calls;
 };
 RegistryLog g_Log;
 
@@ -82,6 +111,7 @@ LONG WINAPI LoggedCreateKey(HKEY root, LPCSTR subKey, DWORD reserved, LPSTR keyC
                             REGSAM access, LPSECURITY_ATTRIBUTES security, PHKEY result,
                             LPDWORD disposition) {
   ++g_Log.Creates;
+  g_Log.Calls.push_back("create");
   g_Log.Root = root;
   g_Log.SubKey = subKey;
   g_Log.Reserved = reserved;
@@ -90,8 +120,9 @@ LONG WINAPI LoggedCreateKey(HKEY root, LPCSTR subKey, DWORD reserved, LPSTR keyC
   g_Log.Access = access;
   g_Log.Security = security;
   if (g_Log.FailCreate) {
-    // A refusing platform may leave anything in the result; none of it may be used.
+    // A refusing platform may leave anything in the results; none of it may be used.
     *result = reinterpret_cast<HKEY>(0x5A5A5A5A);
+    if (disposition) *disposition = REG_CREATED_NEW_KEY;
     return ERROR_ACCESS_DENIED;
   }
   LONG status = RegCreateKeyExA(root, subKey, reserved, keyClass, options, access, security, result,
@@ -102,19 +133,34 @@ LONG WINAPI LoggedCreateKey(HKEY root, LPCSTR subKey, DWORD reserved, LPSTR keyC
 
 LONG WINAPI LoggedSetValue(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE* data,
                            DWORD size) {
-  g_Log.Sets.push_back({key, name, type, std::string(reinterpret_cast<const char*>(data), size)});
+  g_Log.Calls.push_back(std::string("set ") + name);
+  const bool fail = static_cast<int>(g_Log.Sets.size()) == g_Log.FailSetAt;
+  g_Log.Sets.push_back({key, name, type});
+  if (fail) return ERROR_ACCESS_DENIED;
   return RegSetValueExA(key, name, reserved, type, data, size);
 }
 
 LONG WINAPI LoggedCloseKey(HKEY key) {
+  g_Log.Calls.push_back("close");
   g_Log.Closes.push_back(key);
   return RegCloseKey(key);
+}
+
+LONG WINAPI LoggedDeleteKey(HKEY root, LPCSTR subKey) {
+  g_Log.Calls.push_back(std::string("delete key ") + subKey);
+  return RegDeleteKeyA(root, subKey);
+}
+
+LONG WINAPI LoggedDeleteValue(HKEY key, LPCSTR name) {
+  g_Log.Calls.push_back(std::string("delete value ") + name);
+  return RegDeleteValueA(key, name);
 }
 
 class UninstallRegistrationTest : public testing::Test {
  protected:
   void SetUp() override {
     g_Installer.AbortRequested = 0;
+    g_Installer.InstalledBytes = 1843201;
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, kKeyPath);
     real_ = g_UninstallRegistryCalls;
     g_Log = {};
@@ -125,28 +171,74 @@ class UninstallRegistrationTest : public testing::Test {
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, kKeyPath);
   }
   void UseLoggedCalls() {
-    g_UninstallRegistryCalls = {LoggedCreateKey, LoggedSetValue, LoggedCloseKey};
+    g_UninstallRegistryCalls = {LoggedCreateKey, LoggedSetValue, LoggedCloseKey, LoggedDeleteKey,
+                                LoggedDeleteValue};
+  }
+  // RegisterUninstall for the test's key; the texts of the boxes it showed.
+  std::vector<std::string> Register(const char* keyName = kKeyName,
+                                    const char* destination = kDestination,
+                                    const char* displayName = kUninstallDisplayName) {
+    MessageBoxAnswerer boxes;
+    RegisterUninstall(nullptr, keyName, displayName, destination);
+    std::vector<std::string> texts;
+    for (const pagix_test::SeenBox& box : boxes.Seen()) {
+      EXPECT_EQ("error", box.Icon) << box.Text;
+      texts.push_back(box.Text);
+    }
+    return texts;
   }
   UninstallRegistryCalls real_ = {};
 };
 
-TEST_F(UninstallRegistrationTest, WritesDisplayNameAndQuotedCommand) {
-  RegisterUninstall(kKeyName, kUninstallDisplayName, kCommand);
-  StringValue name = ReadValue(kKeyPath, "DisplayName");
-  ASSERT_TRUE(name.Present);
-  EXPECT_EQ(static_cast<DWORD>(REG_SZ), name.Type);
-  EXPECT_EQ(WithNul("Pagix 0.9d"), name.Data);
-  EXPECT_EQ(11u, name.Data.size());
-  StringValue command = ReadValue(kKeyPath, "UninstallString");
-  ASSERT_TRUE(command.Present);
-  EXPECT_EQ(static_cast<DWORD>(REG_SZ), command.Type);
-  EXPECT_EQ(WithNul(kQuotedCommand), command.Data);
-  EXPECT_EQ(48u, command.Data.size());
+// Name, type and bytes of each value, in the order they are written.
+struct ExpectedValue {
+  const char* Name;
+  DWORD Type;
+  std::string Data;
+};
+const ExpectedValue kEntry[] = {
+    {"DisplayName", REG_SZ, WithNul("Pagix 0.9d")},
+    {"UninstallString", REG_SZ, WithNul("\"C:/Program Files/Marrowby/Pagix/uninstall.exe\"")},
+    {"DisplayVersion", REG_SZ, WithNul("0.9d")},
+    {"Publisher", REG_SZ, WithNul("Marrowby")},
+    {"InstallLocation", REG_SZ, WithNul("C:\\Program Files\\Marrowby\\Pagix")},
+    {"DisplayIcon", REG_SZ, WithNul("C:\\Program Files\\Marrowby\\Pagix\\Pagix.exe")},
+    // 1843201 bytes are 1800 KiB and one byte.
+    {"EstimatedSize", REG_DWORD, Dword(1801)},
+    {"NoModify", REG_DWORD, Dword(1)},
+    {"NoRepair", REG_DWORD, Dword(1)},
+};
+
+TEST_F(UninstallRegistrationTest, WritesTheWholeEntry) {
+  EXPECT_EQ(std::vector<std::string>(), Register());
+  EXPECT_EQ(0, g_Installer.AbortRequested);
+  for (const ExpectedValue& expected : kEntry) {
+    SCOPED_TRACE(expected.Name);
+    Value value = ReadValue(kKeyPath, expected.Name);
+    ASSERT_TRUE(value.Present);
+    EXPECT_EQ(expected.Type, value.Type);
+    EXPECT_EQ(expected.Data, value.Data);
+  }
+  EXPECT_EQ(sizeof kEntry / sizeof kEntry[0], ValueNames(kKeyPath).size());
+
+  // A 32-bit installer on 64-bit Windows writes into the registry's 32-bit view, which the
+  // 64-bit view shows below Wow6432Node; the 64-bit view of the plain path has no entry.
+  BOOL wow64 = FALSE;
+  IsWow64Process(GetCurrentProcess(), &wow64);
+  if (wow64) {
+    EXPECT_TRUE(KeyExists(kKeyPath, KEY_WOW64_32KEY));
+    EXPECT_FALSE(KeyExists(kKeyPath, KEY_WOW64_64KEY));
+    EXPECT_EQ(kEntry[0].Data,
+              ReadValue("Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
+                        "PagixShellTest",
+                        "DisplayName", KEY_WOW64_64KEY)
+                  .Data);
+  }
 }
 
 TEST_F(UninstallRegistrationTest, CallsThePlatformWithTheExpectedArguments) {
   UseLoggedCalls();
-  RegisterUninstall(kKeyName, kUninstallDisplayName, kCommand);
+  Register();
   ASSERT_EQ(1, g_Log.Creates);
   EXPECT_EQ(HKEY_LOCAL_MACHINE, g_Log.Root);
   EXPECT_EQ(kKeyPath, g_Log.SubKey);
@@ -155,85 +247,150 @@ TEST_F(UninstallRegistrationTest, CallsThePlatformWithTheExpectedArguments) {
   EXPECT_EQ(static_cast<DWORD>(REG_OPTION_NON_VOLATILE), g_Log.Options);
   EXPECT_EQ(static_cast<REGSAM>(KEY_WRITE), g_Log.Access);
   EXPECT_EQ(nullptr, g_Log.Security);
-  ASSERT_EQ(2u, g_Log.Sets.size());
-  EXPECT_EQ("DisplayName", g_Log.Sets[0].Name);
-  EXPECT_EQ("UninstallString", g_Log.Sets[1].Name);
-  for (const RegistryLog::Set& set : g_Log.Sets) {
-    EXPECT_EQ(g_Log.Returned, set.Key);
-    EXPECT_EQ(static_cast<DWORD>(REG_SZ), set.Type);
+  ASSERT_EQ(sizeof kEntry / sizeof kEntry[0], g_Log.Sets.size());
+  for (size_t i = 0; i < g_Log.Sets.size(); ++i) {
+    EXPECT_EQ(kEntry[i].Name, g_Log.Sets[i].Name);
+    EXPECT_EQ(kEntry[i].Type, g_Log.Sets[i].Type);
+    EXPECT_EQ(g_Log.Returned, g_Log.Sets[i].Key);
   }
   EXPECT_EQ(std::vector<HKEY>{g_Log.Returned}, g_Log.Closes);
+  EXPECT_EQ("close", g_Log.Calls.back());
 }
 
-TEST_F(UninstallRegistrationTest, SecondCallReplacesBothValuesAndKeepsOthers) {
+TEST_F(UninstallRegistrationTest, SecondCallReplacesTheValuesAndKeepsOthers) {
   WriteValue(kKeyPath, "DisplayName", "an older name");
-  WriteValue(kKeyPath, "Publisher", "kept");
-  RegisterUninstall(kKeyName, "first", "C:/first/uninstall.exe");
-  RegisterUninstall(kKeyName, kUninstallDisplayName, kCommand);
-  EXPECT_EQ(WithNul("Pagix 0.9d"), ReadValue(kKeyPath, "DisplayName").Data);
-  EXPECT_EQ(WithNul(kQuotedCommand), ReadValue(kKeyPath, "UninstallString").Data);
-  EXPECT_EQ(WithNul("kept"), ReadValue(kKeyPath, "Publisher").Data);
+  WriteValue(kKeyPath, "Comments", "kept");
+  Register(kKeyName, "C:/first/", "first");
+  EXPECT_EQ(std::vector<std::string>(), Register());
+  for (const ExpectedValue& expected : kEntry) {
+    EXPECT_EQ(expected.Data, ReadValue(kKeyPath, expected.Name).Data) << expected.Name;
+  }
+  EXPECT_EQ(WithNul("kept"), ReadValue(kKeyPath, "Comments").Data);
+  EXPECT_EQ(sizeof kEntry / sizeof kEntry[0] + 1, ValueNames(kKeyPath).size());
   // Still one key: nothing was created below it.
   HKEY key = nullptr;
   ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKeyPath, 0, KEY_READ, &key));
   DWORD subKeys = 99;
-  DWORD values = 0;
-  RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values, nullptr,
+  RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, nullptr, nullptr,
                    nullptr, nullptr, nullptr);
   RegCloseKey(key);
   EXPECT_EQ(0u, subKeys);
-  EXPECT_EQ(3u, values);
 }
 
 TEST_F(UninstallRegistrationTest, AbortRequestedLeavesTheRegistryUntouched) {
   g_Installer.AbortRequested = 1;
-  RegisterUninstall(kKeyName, kUninstallDisplayName, kCommand);
+  EXPECT_EQ(std::vector<std::string>(), Register());
   EXPECT_FALSE(KeyExists(kKeyPath));
 
   WriteValue(kKeyPath, "DisplayName", "an older name");
-  RegisterUninstall(kKeyName, kUninstallDisplayName, kCommand);
+  EXPECT_EQ(std::vector<std::string>(), Register());
+  EXPECT_EQ(std::vector<std::string>{"DisplayName"}, ValueNames(kKeyPath));
   EXPECT_EQ(WithNul("an older name"), ReadValue(kKeyPath, "DisplayName").Data);
-  EXPECT_FALSE(ReadValue(kKeyPath, "UninstallString").Present);
   EXPECT_EQ(1, g_Installer.AbortRequested);
 }
 
-TEST_F(UninstallRegistrationTest, RefusedKeyCreationWritesAndClosesNothing) {
-  UseLoggedCalls();
-  g_Log.FailCreate = true;
-  RegisterUninstall(kKeyName, kUninstallDisplayName, kCommand);
-  EXPECT_EQ(1, g_Log.Creates);
-  EXPECT_TRUE(g_Log.Sets.empty());
-  EXPECT_TRUE(g_Log.Closes.empty());
-  EXPECT_EQ(0, g_Installer.AbortRequested);
-}
-
-TEST_F(UninstallRegistrationTest, TextsThatDoNotFitAreNotWrittenCut) {
+// A refused key or value: one box, the abort flag, and no half entry left behind.
+TEST_F(UninstallRegistrationTest, RefusedWritesAreReportedAndLeaveNoHalfEntry) {
   struct Case {
     const char* Name;
-    std::string KeyName;
-    std::string Command;
+    bool KeyExisted;  // with an older "DisplayName" and a "Comments" of someone else
+    bool FailCreate;
+    int FailSetAt;
+    std::vector<std::string> LeftValues;  // empty with no key left
+    std::vector<std::string> Cleanup;     // the calls after the last write
   };
+  const std::string deleteKey = std::string("delete key ") + kKeyPath;
   const Case cases[] = {
-      {"key name of 208 characters", std::string(208, 'k'), kCommand},
-      {"command of 260 characters", kKeyName, std::string(260, 'c')},
+      {"refused key", false, true, -1, {}, {}},
+      {"first value of a new key", false, false, 0, {}, {"close", deleteKey}},
+      {"sixth value of a new key", false, false, 5, {}, {"close", deleteKey}},
+      {"last value of a new key", false, false, 8, {}, {"close", deleteKey}},
+      // The values written go again; the other values of the key are not this call's to remove.
+      {"first value of an old key", true, false, 0, {"Comments", "DisplayName"}, {"close"}},
+      {"third value of an old key",
+       true,
+       false,
+       2,
+       {"Comments"},
+       {"delete value DisplayName", "delete value UninstallString", "close"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kKeyPath);
+    if (c.KeyExisted) {
+      WriteValue(kKeyPath, "DisplayName", "an older name");
+      WriteValue(kKeyPath, "Comments", "kept");
+    }
+    g_Installer.AbortRequested = 0;
     UseLoggedCalls();
     g_Log = {};
-    RegisterUninstall(c.KeyName.c_str(), kUninstallDisplayName, c.Command.c_str());
-    EXPECT_EQ(0, g_Log.Creates);
-    EXPECT_TRUE(g_Log.Sets.empty());
-    EXPECT_EQ(0, g_Installer.AbortRequested);
+    g_Log.FailCreate = c.FailCreate;
+    g_Log.FailSetAt = c.FailSetAt;
+    EXPECT_EQ(std::vector<std::string>{kCannotWrite + std::string(kKeyPath)}, Register());
+    EXPECT_EQ(1, g_Installer.AbortRequested);
+    EXPECT_EQ(!c.LeftValues.empty(), KeyExists(kKeyPath));
+    EXPECT_EQ(c.LeftValues, ValueNames(kKeyPath));
+    if (c.KeyExisted) {
+      EXPECT_EQ(WithNul("kept"), ReadValue(kKeyPath, "Comments").Data);
+    }
+    // Nothing is written after the refused write.
+    const size_t attempted = c.FailCreate ? 0 : static_cast<size_t>(c.FailSetAt) + 1;
+    EXPECT_EQ(attempted, g_Log.Sets.size());
+    ASSERT_GE(g_Log.Calls.size(), 1 + attempted);
+    EXPECT_EQ(c.Cleanup, std::vector<std::string>(
+                             g_Log.Calls.begin() + 1 + static_cast<std::ptrdiff_t>(attempted),
+                             g_Log.Calls.end()));
   }
-  // The longest key name and the longest command that fit are written whole.
+}
+
+// For real: a volatile key refuses a lasting sub-key, as a key of another program may.
+TEST_F(UninstallRegistrationTest, KeyThePlatformRefusesIsReported) {
+  const char volatilePath[] =
+      "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\PagixVolatileTest";
+  HKEY parent = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS,
+            RegCreateKeyExA(HKEY_LOCAL_MACHINE, volatilePath, 0, nullptr, REG_OPTION_VOLATILE,
+                            KEY_WRITE, nullptr, &parent, nullptr));
+  RegCloseKey(parent);
+  EXPECT_EQ(std::vector<std::string>{kCannotWrite + std::string(volatilePath) + "\\Pagix"},
+            Register("PagixVolatileTest\\Pagix"));
+  EXPECT_EQ(1, g_Installer.AbortRequested);
+  EXPECT_FALSE(KeyExists((std::string(volatilePath) + "\\Pagix").c_str()));
+  RegDeleteKeyA(HKEY_LOCAL_MACHINE, volatilePath);
+}
+
+TEST_F(UninstallRegistrationTest, TextsThatDoNotFitAreReportedNotWrittenCut) {
+  struct Case {
+    const char* Name;
+    std::string KeyName;
+    std::string Destination;
+    std::string Detail;
+  };
+  // "uninstall.exe" after a destination of 247 characters makes 260.
+  const std::string longDestination = "C:/" + std::string(243, 'd') + "/";
+  const Case cases[] = {
+      {"key name of 208 characters", std::string(208, 'k'), kDestination, std::string(208, 'k')},
+      {"destination of 247 characters", kKeyName, longDestination, kKeyPath},
+  };
+  UseLoggedCalls();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    g_Log = {};
+    g_Installer.AbortRequested = 0;
+    EXPECT_EQ(std::vector<std::string>{kCannotWrite + c.Detail},
+              Register(c.KeyName.c_str(), c.Destination.c_str()));
+    EXPECT_EQ(0, g_Log.Creates);
+    EXPECT_EQ(1, g_Installer.AbortRequested);
+  }
+  // The longest key name and the longest destination that fit are written whole.
+  g_Installer.AbortRequested = 0;
   const std::string longestName(207, 'k');
-  const std::string longestCommand(259, 'c');
+  const std::string longestDestination = "C:/" + std::string(242, 'd') + "/";
   const std::string longestPath =
       std::string("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\") + longestName;
   g_UninstallRegistryCalls = real_;
-  RegisterUninstall(longestName.c_str(), kUninstallDisplayName, longestCommand.c_str());
-  EXPECT_EQ("\"" + longestCommand + "\"" + '\0',
+  EXPECT_EQ(std::vector<std::string>(), Register(longestName.c_str(), longestDestination.c_str()));
+  EXPECT_EQ(WithNul("\"" + longestDestination + "uninstall.exe\""),
             ReadValue(longestPath.c_str(), "UninstallString").Data);
   RegDeleteKeyA(HKEY_LOCAL_MACHINE, longestPath.c_str());
 }

@@ -1,0 +1,38 @@
+#include "paths/volume_space.h"
+
+#include <string.h>
+
+#include "app/manifest.h"
+#include "app/text_format.h"
+
+int FormatVolumeRoot(char* out, size_t size, const char* destinationDirectory) {
+  const char* at = destinationDirectory;
+  size_t length = 0;
+  if (at[0] != '\0' && at[0] != '/' && at[1] == ':' && at[2] == '/') {
+    length = 3;
+  } else if (at[0] == '/' && at[1] == '/') {
+    // A share is named by its server and share together: "//server/share/".
+    const char* server = strchr(at + 2, '/');
+    const char* share = server && server[1] != '/' ? strchr(server + 1, '/') : nullptr;
+    if (server && server != at + 2 && share) length = static_cast<size_t>(share - at) + 1;
+  }
+  if (length == 0 || length >= size) {
+    if (size > 0) out[0] = '\0';
+    return 0;
+  }
+  for (size_t i = 0; i < length; ++i) out[i] = at[i] == '/' ? '\\' : at[i];
+  out[length] = '\0';
+  return 1;
+}
+
+int DescribeSpaceShortage(char* out, size_t size, const char* volumeRoot, uint64_t freeBytes,
+                          uint64_t neededBytes) {
+  if (size > 0) out[0] = '\0';
+  if (freeBytes >= neededBytes) return 0;
+  uint64_t freeKibibytes = freeBytes / 1024;
+  if (freeKibibytes > 0xFFFFFFFFu) freeKibibytes = 0xFFFFFFFFu;
+  FormatText(out, size, "%s has %lu KiB free, %lu KiB needed", volumeRoot,
+             static_cast<unsigned long>(freeKibibytes),
+             static_cast<unsigned long>(KibibytesRoundedUp(neededBytes)));
+  return 1;
+}
