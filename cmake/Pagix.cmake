@@ -84,17 +84,31 @@ function(pagix_host_test name)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
 endfunction()
 
-# pagix_wine_test(NAME SOURCES... LIBS libs... [RESOURCES rc files] [ARGS args])
-# A Win32 GoogleTest program that ctest runs under Wine in the build's private prefix.
+# pagix_wine_run(TEST SESSION COMMAND...)
+# A ctest test that runs a Win32 program under Wine in one of the build's private sessions:
+# "wine" stands for 32-bit Windows, "wine64" for 64-bit Windows, where the 32-bit programs run
+# under WoW64 (a 32-bit registry view, a system folder of their own, a 64-bit shell).
+function(pagix_wine_run test session)
+  add_test(NAME ${test} COMMAND ${ARGN})
+  set_tests_properties(${test} PROPERTIES FIXTURES_REQUIRED ${session}_session TIMEOUT 300
+    SKIP_RETURN_CODE 77 ENVIRONMENT "PAGIX_WINE_STATE=${CMAKE_BINARY_DIR}/${session}")
+endfunction()
+
+# pagix_wine_test(NAME SOURCES... LIBS libs... [ARGS args] [WOW64_FILTER filter])
+# A Win32 GoogleTest program that ctest runs under Wine in the build's private 32-bit prefix.
+# With WOW64_FILTER, the tests it names (a gtest filter, "*" for all) run a second time as
+# NAME_wow64 in the 64-bit prefix.
 function(pagix_wine_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;ARGS" ${ARGN})
+  cmake_parse_arguments(ARG "" "WOW64_FILTER" "SOURCES;LIBS;ARGS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_include_directories(${name} PRIVATE "${PAGIX_ROOT}")
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} pagix_wine_test_support gtest gmock)
-  add_test(NAME ${name} COMMAND ${name} ${ARG_ARGS})
-  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine_session TIMEOUT 300
-    SKIP_RETURN_CODE 77 ENVIRONMENT "PAGIX_WINE_STATE=${PAGIX_WINE_STATE}")
+  pagix_wine_run(${name} wine ${name} ${ARG_ARGS})
+  if(ARG_WOW64_FILTER)
+    pagix_wine_run(${name}_wow64 wine64 ${name} ${ARG_ARGS} "--gtest_filter=${ARG_WOW64_FILTER}")
+  endif()
 endfunction()
 
-# The private Wine session of this build tree.
+# The private Wine sessions of this build tree: 32-bit and 64-bit Windows.
 set(PAGIX_WINE_STATE "${CMAKE_BINARY_DIR}/wine")
+set(PAGIX_WINE64_STATE "${CMAKE_BINARY_DIR}/wine64")

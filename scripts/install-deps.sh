@@ -10,7 +10,7 @@ packages=(
   cmake ninja-build make g++ clang libclang-rt-dev clang-format
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686
-  wine wine32:i386 xvfb x11-utils imagemagick
+  wine wine32:i386 wine64 xvfb x11-utils imagemagick
   python3 python3-pefile gzip osslsigncode openssl valgrind locales
 )
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs one Windows program under Wine in the build's private session (see wine-session.sh),
 # which must be running. Used by ctest as the cross-compiling emulator. The session folder is
-# PAGIX_WINE_STATE, or build/win32/wine beside this script's project.
+# PAGIX_WINE_STATE, or build/win32/wine beside this script's project; its prefix is a 32-bit or
+# a 64-bit one as the session recorded.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 state=${PAGIX_WINE_STATE:-$here/../build/win32/wine}
@@ -17,7 +18,8 @@ if [ ! -s "$state/display-name" ]; then
   echo "wine-run: no Wine session in $state; start one with: scripts/wine-session.sh start $state" >&2
   exit 2
 fi
-export WINEPREFIX="$state/prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
+arch=$(cat "$state/arch" 2>/dev/null || echo win32)
+export WINEPREFIX="$state/prefix" WINEARCH=$arch WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
 export DISPLAY
 DISPLAY=$(cat "$state/display-name")
 exec wine "$@"

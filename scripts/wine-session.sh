@@ -1,16 +1,39 @@
 #!/usr/bin/env bash
-# Starts or stops a private Wine session for the tests: a virtual X display (Xvfb), a 32-bit Wine
-# prefix and its server, all kept under one state folder of the build. Never touches ~/.wine.
-#   wine-session.sh start STATE_DIR
+# Starts or stops a private Wine session for the tests: a virtual X display (Xvfb), a Wine prefix
+# and its server, all kept under one state folder of the build. Never touches ~/.wine.
+#   wine-session.sh start STATE_DIR [win32|win64]
 #   wine-session.sh stop  STATE_DIR
+# The prefix stands for 32-bit Windows (win32, the default) or 64-bit Windows (win64, where the
+# 32-bit programs run under WoW64, as on every Windows 11). The state folder keeps the choice in
+# its file "arch", which wine-run.sh reads, so that every program of the session uses the same.
 set -euo pipefail
 
-action=${1:?usage: wine-session.sh start|stop STATE_DIR}
-state=${2:?usage: wine-session.sh start|stop STATE_DIR}
+usage="usage: wine-session.sh start STATE_DIR [win32|win64] | stop STATE_DIR"
+action=${1:?$usage}
+state=${2:?$usage}
 mkdir -p "$state"
 state=$(cd "$state" && pwd)
 
-export WINEPREFIX="$state/prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
+# A prefix keeps the architecture it was made with; its registry names it.
+recorded=$(sed -n 's/^#arch=//p' "$state/prefix/system.reg" 2>/dev/null | head -n 1 || true)
+arch=${3:-${recorded:-win32}}
+case "$arch" in
+  win32 | win64) ;;
+  *) echo "wine-session: unknown architecture $arch; $usage" >&2; exit 2 ;;
+esac
+if [ "$action" = start ] && [ -n "$recorded" ] && [ "$recorded" != "$arch" ]; then
+  echo "wine-session: $state/prefix is a $recorded prefix; remove it to make a $arch one" >&2
+  exit 1
+fi
+
+export WINEPREFIX="$state/prefix" WINEARCH=$arch WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
+
+# The session's own programs (cmd, reg, the desktop) are 64-bit ones in a 64-bit prefix: the
+# 64-bit loader starts them without a 32-bit process, which matters where those are emulated.
+wine=wine
+if [ "$arch" = win64 ] && [ -x /usr/lib/wine/wine64 ]; then
+  wine=/usr/lib/wine/wine64
+fi
 
 # True while this prefix's desktop process (explorer.exe /desktop) runs.
 desktop_running() {
@@ -50,6 +73,7 @@ start() {
     return 0
   fi
   rm -f "$state/unavailable"
+  echo "$arch" >"$state/arch"
   if ! pid_alive "$state/xvfb.pid"; then
     rm -f "$state/display"
     # -displayfd picks a free display number and writes it to fd 3 once the server is ready.
@@ -68,14 +92,14 @@ start() {
   # The server refuses to start for a prefix folder that does not exist yet.
   mkdir -p "$WINEPREFIX"
   wineserver -p >/dev/null 2>&1 || true  # fails when this prefix's server already runs
-  wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+  "$wine" cmd /c exit >/dev/null 2>&1 </dev/null || true
   # Xvfb has no window manager: unmanaged windows close at once instead of Wine waiting for a
   # manager's answer for each closed dialog.
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null || true
+  "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null || true
   # The desktop process would otherwise be started by the first test that opens a window and
   # inherit that test's output pipe, so ctest would wait for it until the session ends.
   if ! desktop_running; then
-    wine explorer.exe /desktop </dev/null >/dev/null 2>&1 &
+    "$wine" explorer.exe /desktop </dev/null >/dev/null 2>&1 &
     for _ in $(seq 100); do
       desktop_running && break
       sleep 0.1
