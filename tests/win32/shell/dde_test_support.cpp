@@ -2,6 +2,12 @@
 
 #include <dde.h>
 
+#include <cctype>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
 #include "app/installer_state.h"
 #include "shell/progman_dde.h"
 
@@ -16,15 +22,20 @@ LRESULT CALLBACK ClientProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_DDE_ACK: {
       const bool execute = g_Installer.ProgmanState == kProgmanExecutePending;
       HGLOBAL block = nullptr;
+      HGLOBAL pair = reinterpret_cast<HGLOBAL>(lParam);
       if (execute) {
         ++g_Client.ExecuteAcks;
         UnpackDDElParam(WM_DDE_ACK, lParam, &g_Client.LastAckStatus, &g_Client.LastAckHandle);
         block = reinterpret_cast<HGLOBAL>(g_Client.LastAckHandle);
         g_Client.LastAckBlockSize = GlobalSize(block);
+        g_Client.LastAckPairSize = GlobalSize(pair);
       }
       ProgmanOnAck(window, reinterpret_cast<HWND>(wParam), lParam);
-      // Asked at once, before any later allocation could take the handle over.
-      if (execute) g_Client.LastAckBlockFreed = GlobalSize(block) == 0;
+      // Asked at once, before any later allocation could take the handles over.
+      if (execute) {
+        g_Client.LastAckBlockFreed = GlobalSize(block) == 0;
+        g_Client.LastAckPairFreed = GlobalSize(pair) == 0;
+      }
       return 0;
     }
     case WM_DDE_TERMINATE:
@@ -35,7 +46,106 @@ LRESULT CALLBACK ClientProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   }
 }
 
+// The counts of the live AtomCounter, by lower-case name, and the functions its counting ones
+// stand in for.
+std::map<std::string, int> g_AtomBalance;
+bool g_CountingAtoms = false;
+using AddAtomFunction = ATOM(WINAPI*)(LPCSTR);
+using DeleteAtomFunction = ATOM(WINAPI*)(ATOM);
+AddAtomFunction g_RealAddAtom = nullptr;
+DeleteAtomFunction g_RealDeleteAtom = nullptr;
+
+std::string LowerName(const char* name) {
+  std::string lower = name;
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return lower;
+}
+
+ATOM WINAPI CountedAddAtom(LPCSTR name) {
+  const ATOM atom = g_RealAddAtom(name);
+  if (atom && g_CountingAtoms && !IS_INTRESOURCE(name)) ++g_AtomBalance[LowerName(name)];
+  return atom;
+}
+
+ATOM WINAPI CountedDeleteAtom(ATOM atom) {
+  // The name is read first: the deletion may remove the atom.
+  char name[256] = {};
+  const bool named = GlobalGetAtomNameA(atom, name, sizeof name) > 0;
+  const ATOM result = g_RealDeleteAtom(atom);
+  // GlobalDeleteAtom returns 0 when it succeeded.
+  if (result == 0 && named && g_CountingAtoms) --g_AtomBalance[LowerName(name)];
+  return result;
+}
+
+// Every import-table slot of this program that holds kernel32's function (the program may
+// import from kernel32 under more than one descriptor).
+std::vector<void**> ImportSlots(const char* function) {
+  std::vector<void**> slots;
+  auto* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
+  const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+  const IMAGE_DATA_DIRECTORY& imports =
+      nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+  if (!imports.VirtualAddress) return slots;
+  for (auto* dll = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
+       dll->Name; ++dll) {
+    if (lstrcmpiA(reinterpret_cast<const char*>(base + dll->Name), "kernel32.dll") != 0 ||
+        !dll->OriginalFirstThunk) {
+      continue;
+    }
+    auto* name = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->OriginalFirstThunk);
+    auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->FirstThunk);
+    for (; name->u1.AddressOfData; ++name, ++slot) {
+      if (IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal)) continue;
+      const auto* byName =
+          reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData);
+      if (std::strcmp(reinterpret_cast<const char*>(byName->Name), function) == 0) {
+        slots.push_back(reinterpret_cast<void**>(&slot->u1.Function));
+      }
+    }
+  }
+  return slots;
+}
+
+bool WriteSlots(const std::vector<void**>& slots, void* value) {
+  bool all = !slots.empty();
+  for (void** slot : slots) {
+    DWORD protection = 0;
+    if (!VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection)) {
+      all = false;
+      continue;
+    }
+    *slot = value;
+    VirtualProtect(slot, sizeof *slot, protection, &protection);
+  }
+  return all;
+}
+
 }  // namespace
+
+AtomCounter::AtomCounter() {
+  const std::vector<void**> adds = ImportSlots("GlobalAddAtomA");
+  const std::vector<void**> deletes = ImportSlots("GlobalDeleteAtom");
+  if (adds.empty() || deletes.empty()) return;
+  g_RealAddAtom = reinterpret_cast<AddAtomFunction>(*adds[0]);
+  g_RealDeleteAtom = reinterpret_cast<DeleteAtomFunction>(*deletes[0]);
+  g_AtomBalance.clear();
+  g_CountingAtoms = true;
+  counting_ = WriteSlots(adds, reinterpret_cast<void*>(CountedAddAtom)) &&
+              WriteSlots(deletes, reinterpret_cast<void*>(CountedDeleteAtom));
+}
+
+AtomCounter::~AtomCounter() {
+  g_CountingAtoms = false;
+  if (!g_RealAddAtom) return;
+  WriteSlots(ImportSlots("GlobalAddAtomA"), reinterpret_cast<void*>(g_RealAddAtom));
+  WriteSlots(ImportSlots("GlobalDeleteAtom"), reinterpret_cast<void*>(g_RealDeleteAtom));
+}
+
+int AtomCounter::Balance(const char* name) const {
+  auto found = g_AtomBalance.find(LowerName(name));
+  return found == g_AtomBalance.end() ? 0 : found->second;
+}
 
 HWND CreateTestWindow(const char* className, WNDPROC proc, const char* title, DWORD style,
                       const RECT& place, void* param) {

@@ -10,8 +10,8 @@ namespace shell_test {
 
 // A visible top-level window whose procedure hands WM_DDE_ACK and WM_DDE_TERMINATE to the
 // client's handlers. Before ProgmanOnAck handles an execute acknowledgement, its lParam is
-// unpacked into LastAckStatus and LastAckHandle and the size of that block is taken; right after,
-// whether the block is gone.
+// unpacked into LastAckStatus and LastAckHandle, and the sizes of that block and of the packed
+// pair (a global block of its own) are taken; right after, whether each is gone.
 HWND CreateClientWindow(const char* title);
 
 // A top-level window of the class className with the procedure proc (the class is registered on
@@ -25,8 +25,30 @@ struct ClientLog {
   UINT_PTR LastAckHandle = 0;
   SIZE_T LastAckBlockSize = 0;
   bool LastAckBlockFreed = false;
+  SIZE_T LastAckPairSize = 0;
+  bool LastAckPairFreed = false;
 };
 extern ClientLog g_Client;
+
+// Counts, name by name, the global atom references that this program adds and deletes while it
+// lives. The global atom table is shared by every program of the Wine session, and others use
+// "PROGMAN" too; so the tests count only their own calls. The DDE client is linked into the test
+// program and calls through the program's import table, where the two functions are replaced by
+// counting ones for the counter's lifetime.
+class AtomCounter {
+ public:
+  AtomCounter();
+  ~AtomCounter();
+  AtomCounter(const AtomCounter&) = delete;
+  AtomCounter& operator=(const AtomCounter&) = delete;
+  // False when the import table could not be patched.
+  bool Counting() const { return counting_; }
+  // References added minus references deleted, for the name in any case.
+  int Balance(const char* name) const;
+
+ private:
+  bool counting_ = false;
+};
 
 // Dispatches messages until done() holds or the bound (in milliseconds) has passed; returns
 // done().

@@ -16,6 +16,7 @@
 namespace {
 
 using pagix_test::MessageBoxAnswerer;
+using shell_test::AtomCounter;
 using shell_test::DrainQueue;
 using shell_test::g_Client;
 using shell_test::PumpUntil;
@@ -27,26 +28,6 @@ const std::string kDefaultCommands =
     "[AddItem(\"C:/Program Files/Marrowby/Pagix//uninstall.exe\",\"uninstall Pagix\")]";
 
 int g_AnswerSequence = 0;
-
-// How many references the global atom table holds on name (0 when it holds none). The table is
-// shared by the whole Wine session, so the shell's own server may hold "PROGMAN" as well; the
-// tests therefore compare counts rather than expect the atom to be gone.
-int AtomReferences(const char* name) {
-  ATOM atom = GlobalFindAtomA(name);
-  if (!atom) return 0;
-  using QueryAtom = LONG(NTAPI*)(ATOM, int, void*, ULONG, ULONG*);
-  static auto query = reinterpret_cast<QueryAtom>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationAtom")));
-  struct {
-    USHORT ReferenceCount;
-    USHORT Pinned;
-    USHORT NameLength;
-    WCHAR Name[256];
-  } info = {};
-  const int kAtomBasicInformation = 0;
-  if (!query || query(atom, kAtomBasicInformation, &info, sizeof info, nullptr) != 0) return -1;
-  return info.ReferenceCount;
-}
 
 std::string AtomName(ATOM atom) {
   char name[256] = {};
@@ -189,13 +170,15 @@ class ProgmanDdeTest : public testing::Test {
 
 TEST_F(ProgmanDdeTest, NoServerAnswersOneBoxAndLaterGroupStepFails) {
   AddServer().AnswerInitiate = false;
-  const int references = AtomReferences("PROGMAN");
+  AtomCounter atoms;
+  ASSERT_TRUE(atoms.Counting());
   MessageBoxAnswerer boxes;
   ProgmanConnect(client_);
   ExpectOneError(boxes, "Cannot establish DDE link : Program Manager.");
   EXPECT_EQ(nullptr, g_Installer.ProgmanServer);
   EXPECT_EQ(0, g_Installer.ProgmanState);
-  EXPECT_EQ(references, AtomReferences("PROGMAN"));
+  // The client's own references to "PROGMAN" were all given back.
+  EXPECT_EQ(0, atoms.Balance("PROGMAN"));
 
   // The dialog clears the flag after connecting; the group step then finds no conversation.
   g_Installer.AbortRequested = 0;
@@ -209,7 +192,8 @@ TEST_F(ProgmanDdeTest, FirstAnsweringServerKeepsTheConversationOthersAreDismisse
   TestServer& a = AddServer();
   TestServer& b = AddServer();
   a.AnswerTerminate = b.AnswerTerminate = true;
-  const int references = AtomReferences("PROGMAN");
+  AtomCounter atoms;
+  ASSERT_TRUE(atoms.Counting());
   Connect();
   EXPECT_EQ(0, g_Installer.ProgmanState);
   ASSERT_EQ(3, a.AnsweredAs + b.AnsweredAs);
@@ -223,7 +207,7 @@ TEST_F(ProgmanDdeTest, FirstAnsweringServerKeepsTheConversationOthersAreDismisse
   EXPECT_TRUE(first.Terminates.empty());
   EXPECT_EQ(first.Window, g_Installer.ProgmanServer);
   // Both answers' atoms and the client's own were deleted.
-  EXPECT_EQ(references, AtomReferences("PROGMAN"));
+  EXPECT_EQ(0, atoms.Balance("PROGMAN"));
 }
 
 TEST_F(ProgmanDdeTest, ExecuteBlockHoldsExactlyTheDefaultCommands) {
@@ -261,9 +245,11 @@ TEST_F(ProgmanDdeTest, AnyAcknowledgementCompletesTheRequestWithoutABox) {
     DrainQueue();
     EXPECT_EQ(c.Status, g_Client.LastAckStatus);
     // The answer carried the client's own command block back (the window manager hands the
-    // server a copy and maps it back), and the client released it.
+    // server a copy and maps it back), and the client released it, and then the packed pair.
     EXPECT_EQ(166u, g_Client.LastAckBlockSize);
     EXPECT_TRUE(g_Client.LastAckBlockFreed);
+    EXPECT_NE(0u, g_Client.LastAckPairSize);
+    EXPECT_TRUE(g_Client.LastAckPairFreed);
     EXPECT_TRUE(boxes.Seen().empty());
     EXPECT_EQ(0, g_Installer.AbortRequested);
     EXPECT_EQ(client_, GetFocus());
@@ -358,9 +344,11 @@ TEST_F(ProgmanDdeTest, AbortRequestedPostsNothingAndShowsNothing) {
 TEST_F(ProgmanDdeTest, AcknowledgementWhileIdleChangesNothing) {
   TestServer& server = AddServer();
   Connect();
+  AtomCounter atoms;
+  ASSERT_TRUE(atoms.Counting());
   ATOM atom = GlobalAddAtomA("PagixIdleAck");
   ProgmanOnAck(client_, server.Window, MAKELPARAM(atom, atom));
-  EXPECT_EQ(1, AtomReferences("PagixIdleAck"));
+  EXPECT_EQ(1, atoms.Balance("PagixIdleAck"));
   EXPECT_EQ(server.Window, g_Installer.ProgmanServer);
   EXPECT_EQ(0, g_Installer.ProgmanState);
   GlobalDeleteAtom(atom);
