@@ -19,11 +19,11 @@ struct BoundCase {
 const BoundCase kBoundCases[] = {
     {6, "hello", 1, "hello"},  // exact fit: five characters and the terminator
     {5, "hello", 0, "hell"},   // one over: cut, the last byte is the terminator
-    {2, "hello", 0, "h"},
-    {1, "hello", 0, ""},  // room for the terminator only
-    {1, "", 1, ""},
-    {0, "hello", 0, nullptr},
-    {0, "", 0, nullptr},
+    {2, "hello", 0, "h"},      // far over
+    {1, "hello", 0, ""},       // room for the terminator only
+    {1, "", 1, ""},            // the empty text fits there
+    {0, "hello", 0, nullptr},  // no room at all: nothing is written
+    {0, "", 0, nullptr},       // not even for the empty text
 };
 
 // Both functions write into a buffer whose bytes beyond the given size must stay untouched.
@@ -31,8 +31,8 @@ TEST(TextFormatTest, FormatAndCopyAtTheirBounds) {
   const char kGuard = '#';
   for (const BoundCase& c : kBoundCases) {
     for (int copy = 0; copy < 2; ++copy) {
-      SCOPED_TRACE(std::string(copy ? "CopyText" : "FormatText") + " of \"" + c.Text +
-                   "\" into " + std::to_string(c.Size) + " bytes");
+      SCOPED_TRACE(std::string(copy ? "CopyText" : "FormatText") + " of \"" + c.Text + "\" into " +
+                   std::to_string(c.Size) + " bytes");
       char buffer[16];
       std::memset(buffer, kGuard, sizeof buffer);
       const int fits =
