@@ -306,6 +306,26 @@ HWND InstallerProcess::WaitForChooser(std::string* error) {
   return nullptr;
 }
 
+bool InstallerProcess::PostWhileHeld(const std::function<void()>& post, std::string* error) {
+  if (SuspendThread(info_.hThread) == static_cast<DWORD>(-1)) {
+    if (error)
+      *error = "cannot hold the installer's thread (error " + std::to_string(GetLastError()) + ")";
+    return false;
+  }
+  // A suspension takes effect asynchronously; reading the context waits until it has, so that
+  // the thread cannot take a message that is posted afterwards.
+  CONTEXT context = {};
+  context.ContextFlags = CONTEXT_CONTROL;
+  const bool held = GetThreadContext(info_.hThread, &context) != 0;
+  if (held) {
+    post();
+  } else if (error) {
+    *error = "the installer's thread did not stop (error " + std::to_string(GetLastError()) + ")";
+  }
+  ResumeThread(info_.hThread);
+  return held;
+}
+
 bool InstallerProcess::WaitForExit(DWORD* exitCode, std::string* error, DWORD timeoutMs) {
   if (!info_.hProcess || WaitForSingleObject(info_.hProcess, timeoutMs) != WAIT_OBJECT_0) {
     if (error) {

@@ -95,6 +95,11 @@ class InstallerProcess {
   HWND FindChooser() const;
   HWND WaitForChooser(std::string* error);
 
+  // Calls post() while the installer's thread stands still, so that every message it posts is
+  // waiting in the installer's queue, in the order posted, before the installer takes the first.
+  // False (with the reason) when the thread could not be held.
+  bool PostWhileHeld(const std::function<void()>& post, std::string* error);
+
   // Waits for the process to end and reads its exit code.
   bool WaitForExit(DWORD* exitCode, std::string* error, DWORD timeoutMs = kWaitMs);
 

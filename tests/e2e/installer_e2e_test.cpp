@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -65,6 +66,14 @@ TEST_F(InstallerE2eTest, DefaultInstallationAnsweredNo) {
 
   ASSERT_NO_FATAL_FAILURE(InstallThrough(true, ""));
   Screenshot(dialog_, "dialog-at-100");
+  // The advances of the run add up to 100: the icon has reached the frame's right end, and the
+  // bar ends at the icon.
+  RECT frame, icon, bar;
+  GetWindowRect(GetDlgItem(dialog_, IDC_PROGRESS_FRAME), &frame);
+  GetWindowRect(GetDlgItem(dialog_, IDC_PROGRESS_ICON), &icon);
+  GetWindowRect(GetDlgItem(dialog_, IDC_PROGRESS_BAR), &bar);
+  EXPECT_EQ(icon.right, frame.right);
+  EXPECT_EQ(bar.right, icon.left);
   // Everything is in place before the question is asked.
   ExpectInstalled(kDefaultDestination);
   FinishWith(IDNO);
@@ -138,6 +147,41 @@ TEST_F(InstallerE2eTest, QuitWhileAskingCreateDestinationStopsAfterTheFolder) {
   // Quit while idle now ends the dialog.
   Press(dialog_, IDCANCEL);
   ExpectEndsWithZero(installer_);
+}
+
+// Quit between two payload items. A run takes one waiting message at each advance of the
+// progress indicator: at its start, after the destination folder and after each item. Install,
+// as many harmless messages as there are advances before the end of item kLastWritten, and Quit
+// are all queued before the installer takes the first of them, so Quit is taken right after
+// that item is written, however fast or slow the run. After an abort nothing is pumped until the
+// run returns; then a second Quit ends the dialog.
+TEST_F(InstallerE2eTest, QuitBetweenTwoItemsWritesNoFurtherItem) {
+  RootFolder root("pgx-e2e-quit");
+  // The folder exists, so nothing is asked and no box takes the waiting messages.
+  const std::string destination = root.Join("Pagix");
+  ASSERT_TRUE(CreateDirectoryA(destination.c_str(), nullptr));
+  ASSERT_NE(dialog_ = StartInstaller(installer_), nullptr);
+  ASSERT_TRUE(SetFieldText(dialog_, destination));
+  const size_t kLastWritten = 3;  // LANG/English.zip; Pagix.psk follows
+  std::string error;
+  ASSERT_TRUE(installer_.PostWhileHeld(
+      [&] {
+        Press(dialog_, IDOK);
+        for (size_t i = 0; i < kLastWritten + 2; ++i) PostMessageA(dialog_, WM_NULL, 0, 0);
+        Press(dialog_, IDCANCEL);
+        Press(dialog_, IDCANCEL);
+      },
+      &error))
+      << error;
+  ExpectEndsWithZero(installer_);
+
+  std::vector<std::string> notWritten;
+  for (size_t i = kLastWritten + 1; i < std::size(kInstalledFiles); ++i) {
+    notWritten.push_back(std::string(kInstalledFiles[i]) + ": not installed");
+  }
+  EXPECT_EQ(CompareInstalledFiles(destination, Settings().ProductDir), notWritten);
+  EXPECT_FALSE(ReadUninstallEntry().Exists);
+  EXPECT_FALSE(DirectoryExists(GroupFolder()));
 }
 
 // The three ways to leave the idle dialog.
@@ -274,7 +318,8 @@ TEST_F(InstallerE2eTest, LongestDestinationThatFitsInstallsEveryFile) {
 // stays usable for the next.
 struct RefusedCase {
   std::wstring Field;
-  std::string Box;  // the box's text
+  std::string Box;    // the box's text
+  int Button = IDOK;  // Install, or Browse
 };
 
 std::wstring Widened(const std::string& text) { return std::wstring(text.begin(), text.end()); }
@@ -292,9 +337,22 @@ std::vector<RefusedCase> RefusedCases() {
   std::string truncated = "C:\\trunc\\";
   for (int i = 0; i < 50; ++i) truncated += "z\\..\\";
   truncated += "final";
+  // Ends in ".", a name Windows would not keep.
+  std::string unsoundAndTooLong = DestinationOfLength(240);
+  unsoundAndTooLong.back() = '.';
+  // 259 characters: the field's limit, but one more with the "/" that normalisation appends.
+  std::string normalisesTooLong = DestinationOfLength(259);
+  normalisesTooLong.back() = '.';
+  // Browse needs room for its "\\*.*" after the field's text.
+  const std::string noRoomForTheChooser = DestinationOfLength(256);
   return {
       TooLong(224),
       TooLong(240),
+      // Unsound is told before too long; a text that cannot even be normalised is too long.
+      NotValid(unsoundAndTooLong),
+      {Widened(normalisesTooLong), "Destination path is too long : " + normalisesTooLong},
+      {Widened(noRoomForTheChooser), "Destination path is too long : " + noRoomForTheChooser,
+       IDC_BROWSE},
       NotValid(truncated),  // longer than 259 characters: never cut
       NotValid("C:\\..\\..\\..\\climb"),
       NotValid("C:\\trail."),
@@ -330,7 +388,7 @@ TEST_F(InstallerE2eTest, RefusedDestinationsCreateNothing) {
     ASSERT_TRUE(SendMessageTimeoutW(GetDlgItem(dialog_, IDC_DESTINATION), WM_SETTEXT, 0,
                                     reinterpret_cast<LPARAM>(c.Field.c_str()), SMTO_NORMAL, kWaitMs,
                                     &done));
-    Press(dialog_, IDOK);
+    Press(dialog_, c.Button);
     HWND refusal = ExpectBox(installer_, dialog_, {c.Box, "error", kOkOnly});
     ASSERT_NE(refusal, nullptr);
     if (c.Field.size() == 240) Screenshot(refusal, "destination-too-long");

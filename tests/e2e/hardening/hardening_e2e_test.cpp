@@ -115,9 +115,11 @@ TEST_P(DamagedInstallerTest, DamagedItemIsReportedBeforeTheDialog) {
   EXPECT_FALSE(pagix_test::DirectoryExists(GroupFolder()));
 }
 
+// A stored item, a compressed one, and the manifest's last item (the check covers every row).
 INSTANTIATE_TEST_SUITE_P(StoredAndCompressed, DamagedInstallerTest,
                          testing::Values(std::make_pair(uint16_t{115}, "LANG/English.zip"),
-                                         std::make_pair(uint16_t{113}, "Pagix.def")));
+                                         std::make_pair(uint16_t{113}, "Pagix.def"),
+                                         std::make_pair(uint16_t{129}, "SKINS/Space.psk")));
 
 // Per-program Wine settings that load comdlg32.dll from beside the program before the built-in
 // one, removed again on destruction.
