@@ -1,9 +1,9 @@
 #include "app/install_sequence.h"
 
-#include "app/installer_state.h"
-#include "app/manifest.h"
 #include "app/progress.h"
-#include "app/text_format.h"
+#include "base/installer_state.h"
+#include "base/manifest.h"
+#include "base/text_format.h"
 #include "paths/create_destination_folder.h"
 #include "payload/extract_payload_item.h"
 #include "shell/progman_dde.h"

@@ -4,9 +4,9 @@
 #include <string.h>
 
 #include "app/install_sequence.h"
-#include "app/installer_state.h"
 #include "app/progress.h"
-#include "app/text_format.h"
+#include "base/installer_state.h"
+#include "base/text_format.h"
 #include "paths/destination_room.h"
 #include "paths/directory_chooser.h"
 #include "paths/path_text.h"

@@ -1,10 +1,10 @@
 #include <windows.h>
 
-#include "app/code_page_win.h"
 #include "app/installer_dialog.h"
-#include "app/installer_state.h"
-#include "app/manifest.h"
-#include "app/system_library.h"
+#include "base/code_page_win.h"
+#include "base/installer_state.h"
+#include "base/manifest.h"
+#include "base/system_library.h"
 #include "payload/extract_payload_item.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {

@@ -1,7 +1,7 @@
 #include "app/progress.h"
 
-#include "app/installer_state.h"
 #include "app/progress_geometry.h"
+#include "base/installer_state.h"
 #include "resources/resource.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <string.h>
 
-#include "app/code_page.h"
+#include "base/code_page.h"
 #include "paths/path_text.h"
 
 int ComputeInitialFolder(char* out, const char* in) {

@@ -2,8 +2,8 @@
 
 #include <string.h>
 
-#include "app/installer_state.h"
-#include "app/text_format.h"
+#include "base/installer_state.h"
+#include "base/text_format.h"
 #include "paths/path_text.h"
 
 DestinationFolderCalls g_DestinationFolderCalls;

@@ -3,8 +3,8 @@
 #include <stddef.h>
 #include <string.h>
 
-#include "app/code_page.h"
-#include "app/manifest.h"
+#include "base/code_page.h"
+#include "base/manifest.h"
 #include "paths/path_text.h"
 
 int DestinationLeavesRoom(const char* destinationDirectory) {

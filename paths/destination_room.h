@@ -14,7 +14,7 @@ int DestinationLeavesRoom(const char* destinationDirectory);
 // (CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9, in any case, also with blanks or an extension
 // after it), and no character that Windows does not allow in a file name (control characters,
 // < > " | ? * and a ":" anywhere but after the drive letter). Device namespaces ("//?/", "//./")
-// fail on their "?" and "." segment. Read by characters (app/code_page.h).
+// fail on their "?" and "." segment. Read by characters (base/code_page.h).
 int DestinationIsSound(const char* destinationDirectory);
 
 // Nonzero when no segment of fieldText (the destination as typed, "\" or "/" between segments)

@@ -3,8 +3,8 @@
 #include <commdlg.h>
 #include <dlgs.h>
 
-#include "app/system_library.h"
-#include "app/text_format.h"
+#include "base/system_library.h"
+#include "base/text_format.h"
 #include "paths/chooser_text.h"
 #include "paths/path_text.h"
 #include "resources/resource.h"

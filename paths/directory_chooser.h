@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "app/text_format.h"
+#include "base/text_format.h"
 
 // The chooser's current-directory text, copied by the hook when the chooser window is destroyed.
 extern char ChosenDirectoryText[kPathBufferSize];

@@ -1,5 +1,5 @@
 // Text operations on paths: "/" and "\" are both separators; nothing touches the file system.
-// Text is read character by character (app/code_page.h): the second byte of a double-byte
+// Text is read character by character (base/code_page.h): the second byte of a double-byte
 // character is never a separator and no output ends inside a character. Lengths are in bytes.
 //
 // Bounds. Paths live in caller-owned buffers of kPathBufferSize (260) bytes, at most 259
@@ -8,7 +8,7 @@
 // kPathBufferSize and the sizes given with each operation below.
 #pragma once
 
-#include "app/text_format.h"
+#include "base/text_format.h"
 
 enum {
   // Longest path text: 259 characters.

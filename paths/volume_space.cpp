@@ -2,8 +2,8 @@
 
 #include <string.h>
 
-#include "app/manifest.h"
-#include "app/text_format.h"
+#include "base/manifest.h"
+#include "base/text_format.h"
 
 int FormatVolumeRoot(char* out, size_t size, const char* destinationDirectory) {
   const char* at = destinationDirectory;

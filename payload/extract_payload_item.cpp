@@ -3,9 +3,9 @@
 #include <stdio.h>
 #include <sys/stat.h>
 
-#include "app/installer_state.h"
-#include "app/manifest.h"
-#include "app/text_format.h"
+#include "base/installer_state.h"
+#include "base/manifest.h"
+#include "base/text_format.h"
 #include "payload/crc32.h"
 #include "payload/lzhuf_decoder.h"
 #include "payload/memory_byte_source.h"

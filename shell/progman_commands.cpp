@@ -2,7 +2,7 @@
 
 #include <string.h>
 
-#include "app/text_format.h"
+#include "base/text_format.h"
 
 namespace {
 

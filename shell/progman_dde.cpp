@@ -2,7 +2,7 @@
 
 #include <dde.h>
 
-#include "app/installer_state.h"
+#include "base/installer_state.h"
 #include "shell/progman_commands.h"
 
 namespace {

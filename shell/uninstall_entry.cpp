@@ -2,7 +2,7 @@
 
 #include <string.h>
 
-#include "app/text_format.h"
+#include "base/text_format.h"
 
 int FormatUninstallKeyPath(char* out, size_t size, const char* keyName) {
   if (FormatText(out, size, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\%s",

@@ -5,7 +5,7 @@
 
 #include <stddef.h>
 
-#include "app/text_format.h"
+#include "base/text_format.h"
 
 // Size of the quoted command buffer: any path of at most 259 characters, its two quotation marks
 // and the terminator.

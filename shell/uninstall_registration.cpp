@@ -2,9 +2,9 @@
 
 #include <string.h>
 
-#include "app/installer_state.h"
-#include "app/manifest.h"
-#include "app/text_format.h"
+#include "base/installer_state.h"
+#include "base/manifest.h"
+#include "base/text_format.h"
 #include "shell/uninstall_entry.h"
 
 UninstallRegistryCalls g_UninstallRegistryCalls = {RegCreateKeyExA, RegSetValueExA, RegCloseKey,

@@ -2,9 +2,9 @@
 // installed (from PGN/Pagix_books.def below its own folder), with a Close button.
 #include <windows.h>
 
-#include "app/code_page_win.h"
-#include "app/manifest.h"
-#include "app/text_format.h"
+#include "base/code_page_win.h"
+#include "base/manifest.h"
+#include "base/text_format.h"
 #include "product/pagix/book_list.h"
 
 namespace {

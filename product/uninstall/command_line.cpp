@@ -2,8 +2,8 @@
 
 #include <string.h>
 
-#include "app/code_page.h"
-#include "app/text_format.h"
+#include "base/code_page.h"
+#include "base/text_format.h"
 
 namespace {
 

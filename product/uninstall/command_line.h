@@ -6,7 +6,7 @@
 
 #include <stddef.h>
 
-#include "app/text_format.h"
+#include "base/text_format.h"
 
 enum UninstallMode {
   kUninstallStartedByUser,  // the original in the install folder
@@ -40,7 +40,7 @@ int UninstallCommandFolder(const char* command, char* out, size_t size);
 // The folder part of path[0..length) (ending at a terminator, a quote or a blank, or at its
 // end): everything before its last "\" or "/", without separators at its end; 0 when there is no
 // separator. nameStart, when given, receives where the name after that separator starts. The
-// text is read by characters (app/code_page.h), as every text here is.
+// text is read by characters (base/code_page.h), as every text here is.
 size_t FolderPartLength(const char* path, size_t length, size_t* nameStart);
 
 // The temporary copy's path: tempFolder (ending in a separator, as GetTempPath gives it)

@@ -23,9 +23,9 @@
 #include <string.h>
 #include <windows.h>
 
-#include "app/code_page_win.h"
-#include "app/manifest.h"
-#include "app/text_format.h"
+#include "base/code_page_win.h"
+#include "base/manifest.h"
+#include "base/text_format.h"
 #include "payload/crc32.h"
 #include "payload/resource_bytes_win.h"
 #include "product/uninstall/command_line.h"

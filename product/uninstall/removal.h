@@ -6,7 +6,7 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#include "app/text_format.h"
+#include "base/text_format.h"
 
 // What one removal came to.
 enum RemovalOutcome {

@@ -2,7 +2,7 @@
 // system gives them, and a scope that uses one and goes back to a single-byte code page after.
 #pragma once
 
-#include "app/code_page.h"
+#include "base/code_page.h"
 
 namespace pagix_test {
 

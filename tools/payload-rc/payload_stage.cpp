@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/manifest.h"
+#include "base/manifest.h"
 #include "payload/crc32.h"
 
 extern char** environ;

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/code_page.h"
+#include "base/code_page.h"
 #include "paths/chooser_text.h"
 #include "paths/path_text.h"
 

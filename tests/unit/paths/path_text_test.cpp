@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/manifest.h"
+#include "base/manifest.h"
 #include "paths/destination_room.h"
 #include "tests/support/code_page_scope.h"
 

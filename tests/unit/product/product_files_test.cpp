@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "app/manifest.h"
+#include "base/manifest.h"
 
 namespace fs = std::filesystem;
 

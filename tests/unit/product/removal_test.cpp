@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/manifest.h"
+#include "base/manifest.h"
 #include "payload/crc32.h"
 #include "product/uninstall/removal.h"
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "app/install_sequence.h"
-#include "app/installer_state.h"
+#include "base/installer_state.h"
 #include "tests/support/wine_test_support.h"
 
 using pagix_test::FileExists;

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "app/installer_state.h"
 #include "app/progress.h"
+#include "base/installer_state.h"
 #include "resources/resource.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/installer_state.h"
+#include "base/installer_state.h"
 #include "tests/support/wine_test_support.h"
 
 namespace {

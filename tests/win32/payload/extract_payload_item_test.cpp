@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/installer_state.h"
+#include "base/installer_state.h"
 #include "payload/extract_payload_item.h"
 #include "tests/support/wine_test_support.h"
 

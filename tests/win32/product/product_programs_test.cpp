@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/manifest.h"
+#include "base/manifest.h"
 #include "product/uninstall/progman_execute.h"
 #include "tests/support/wine_test_support.h"
 

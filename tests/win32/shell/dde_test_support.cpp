@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/installer_state.h"
+#include "base/installer_state.h"
 #include "shell/progman_dde.h"
 
 namespace shell_test {

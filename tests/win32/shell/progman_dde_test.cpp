@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/installer_state.h"
-#include "app/manifest.h"
+#include "base/installer_state.h"
+#include "base/manifest.h"
 #include "shell/progman_dde.h"
 #include "tests/support/wine_test_support.h"
 #include "tests/win32/shell/dde_test_support.h"

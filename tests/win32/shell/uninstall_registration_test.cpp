@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/installer_state.h"
-#include "app/manifest.h"
+#include "base/installer_state.h"
+#include "base/manifest.h"
 #include "tests/support/wine_test_support.h"
 
 namespace {

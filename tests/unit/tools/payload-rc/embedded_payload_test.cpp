@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/manifest.h"
+#include "base/manifest.h"
 #include "payload/crc32.h"
 #include "payload/lzhuf_decoder.h"
 #include "payload/memory_byte_source.h"

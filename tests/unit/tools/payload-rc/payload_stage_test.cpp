@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/manifest.h"
+#include "base/manifest.h"
 #include "payload/crc32.h"
 #include "tools/payload-rc/payload_stage.h"
 

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "app/code_page.h"
+#include "base/code_page.h"
 
 inline void UseAnsiCodePageLeadBytes() {
   CPINFO info;

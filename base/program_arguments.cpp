@@ -1,4 +1,4 @@
-#include "product/program_arguments.h"
+#include "base/program_arguments.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "app/installer_state.h"
+#include "base/installer_state.h"
 
-#include "app/text_format.h"
+#include "base/text_format.h"
 
 InstallerState g_Installer;
 

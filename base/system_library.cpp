@@ -1,6 +1,6 @@
-#include "app/system_library.h"
+#include "base/system_library.h"
 
-#include "app/text_format.h"
+#include "base/text_format.h"
 
 namespace {
 

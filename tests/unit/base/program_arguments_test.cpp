@@ -1,7 +1,7 @@
 // The arguments that the product programs' entry hands to WinMain.
 #include <gtest/gtest.h>
 
-#include "product/program_arguments.h"
+#include "base/program_arguments.h"
 
 namespace {
 

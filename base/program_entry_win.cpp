@@ -7,8 +7,8 @@
 // from a copy in the temporary folder, where anyone running as the user could plant a DLL.
 #include <windows.h>
 
-#include "app/system_library.h"
-#include "product/program_arguments.h"
+#include "base/program_arguments.h"
+#include "base/system_library.h"
 
 extern "C" void WinMainCRTStartup() {
   RestrictDllSearch();

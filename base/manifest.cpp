@@ -1,4 +1,4 @@
-#include "app/manifest.h"
+#include "base/manifest.h"
 
 #include <string.h>
 

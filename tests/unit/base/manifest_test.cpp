@@ -1,11 +1,9 @@
 // The install manifest: its progress weights (the sequence advances 10 after the destination
 // folder and 10 after each of its three later steps, so the items take the bar from 10 to exactly
 // 70) and the installed size as the Add/Remove Programs entry shows it.
-#include "app/manifest.h"
+#include "base/manifest.h"
 
 #include <gtest/gtest.h>
-
-#include "app/progress_geometry.h"
 
 namespace {
 
@@ -13,7 +11,7 @@ TEST(InstallManifestTest, ItemsTakeTheProgressFromTenToSeventy) {
   int total = 10;
   for (const PayloadManifestRow& row : kInstallManifest) {
     EXPECT_GT(row.Weight, 0) << row.RelativePath;
-    total = AddProgressPercent(total, row.Weight);
+    total += row.Weight;
   }
   EXPECT_EQ(total, 70);
 }

@@ -1,10 +1,10 @@
-#include "app/text_format.h"
+#include "base/text_format.h"
 
 #include <stdarg.h>
 #include <stdio.h>
 #include <string.h>
 
-#include "app/code_page.h"
+#include "base/code_page.h"
 
 int FormatText(char* out, size_t size, const char* format, ...) {
   if (size == 0) return 0;

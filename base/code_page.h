@@ -1,7 +1,7 @@
 // The lead bytes of the ANSI code page, so that text is scanned by characters: in the double-byte
 // code pages (932, 936, 949, 950) a lead byte and the byte after it form one character, and that
 // second byte may be 0x5C ("\"), 0x7C ("|") or a letter. Platform-free: the Win32 programs fill
-// the table once at their start (app/code_page_win.h); all zero, the default, is a single-byte
+// the table once at their start (base/code_page_win.h); all zero, the default, is a single-byte
 // code page.
 #pragma once
 

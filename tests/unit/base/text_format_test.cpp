@@ -1,7 +1,7 @@
 // Bounded formatting at its edges. The same source is compiled into the native tests and into a
 // Windows test program: there FormatText sits on msvcrt's formatter, which leaves a cut text
 // unterminated and reports no length for it.
-#include "app/text_format.h"
+#include "base/text_format.h"
 
 #include <gtest/gtest.h>
 
