@@ -6,21 +6,15 @@
 #include "base/manifest.h"
 #include "base/text_format.h"
 #include "product/pagix/book_list.h"
+#include "product/pagix/pagix_resource.h"
 
 namespace {
 
 enum {
   kBooksFileLimit = 8192,  // the list file is read up to this many bytes
-  kMaxBooks = 64,
-  kFolderLabelId = 100,
-  kFolderTextId = 101,
-  kBooksLabelId = 102,
-  kBookListId = 103,
-  kWindowWidth = 460,
-  kWindowHeight = 320
+  kMaxBooks = 64
 };
 
-const char kWindowClass[] = "PagixMainWindow";
 const char kBooksRelativePath[] = "PGN\\Pagix_books.def";
 
 char g_Folder[kPathBufferSize];  // the program's own folder, with a trailing backslash
@@ -86,83 +80,34 @@ void FillBookList(HWND list) {
   }
 }
 
-HWND AddControl(HWND parent, const char* className, const char* text, DWORD style, int x, int y,
-                int width, int height, int id) {
-  HWND control = CreateWindowExA(className[0] == 'L' ? WS_EX_CLIENTEDGE : 0, className, text,
-                                 WS_CHILD | WS_VISIBLE | style, x, y, width, height, parent,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                 GetModuleHandleA(nullptr), nullptr);
-  SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), 0);
-  return control;
-}
-
-void CreateControls(HWND window) {
-  RECT client;
-  GetClientRect(window, &client);
-  const int width = client.right - 24;
-  AddControl(window, "STATIC", "Installed in:", SS_LEFT, 12, 12, width, 16, kFolderLabelId);
-  AddControl(window, "STATIC", g_Folder, SS_LEFT | SS_NOPREFIX | SS_PATHELLIPSIS, 12, 30, width, 16,
-             kFolderTextId);
-  AddControl(window, "STATIC", "Installed books:", SS_LEFT, 12, 56, width, 16, kBooksLabelId);
-  HWND list =
-      AddControl(window, "LISTBOX", "", WS_VSCROLL | WS_TABSTOP | LBS_NOINTEGRALHEIGHT | LBS_NOSEL,
-                 12, 74, width, client.bottom - 74 - 48, kBookListId);
-  HWND close = AddControl(window, "BUTTON", "Close", BS_DEFPUSHBUTTON | WS_TABSTOP,
-                          client.right - 12 - 88, client.bottom - 12 - 26, 88, 26, IDCANCEL);
-  FillBookList(list);
-  SetFocus(close);
-}
-
-LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR CALLBACK PagixDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
   switch (message) {
-    case WM_CREATE:
-      CreateControls(window);
-      return 0;
+    case WM_INITDIALOG:
+      // The title is the product's name and version, the same text as its Add/Remove Programs
+      // entry.
+      SetWindowTextA(dialog, kUninstallDisplayName);
+      SendMessageA(dialog, WM_SETICON, ICON_BIG,
+                   reinterpret_cast<LPARAM>(LoadIconA(nullptr, IDI_APPLICATION)));
+      SetDlgItemTextA(dialog, IDC_PAGIX_FOLDER, g_Folder);
+      FillBookList(GetDlgItem(dialog, IDC_PAGIX_BOOKS));
+      SetFocus(GetDlgItem(dialog, IDCANCEL));
+      return FALSE;  // the focus is set
     case WM_COMMAND:
-      if (LOWORD(wParam) == IDCANCEL || LOWORD(wParam) == IDOK) DestroyWindow(window);
-      return 0;
-    case WM_CTLCOLORSTATIC:
-      // Labels on the window's own background colour.
-      SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
-      return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
-    case WM_DESTROY:
-      PostQuitMessage(0);
-      return 0;
+      // Close, Enter and Escape (and the window's close box) arrive as IDCANCEL or IDOK.
+      if (LOWORD(wParam) == IDCANCEL || LOWORD(wParam) == IDOK) EndDialog(dialog, 0);
+      return TRUE;
     default:
-      return DefWindowProcA(window, message, wParam, lParam);
+      return FALSE;
   }
 }
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   UseAnsiCodePageLeadBytes();
   FindOwnFolder(g_Folder, sizeof g_Folder);
-
-  WNDCLASSA windowClass = {};
-  windowClass.lpfnWndProc = MainWindowProc;
-  windowClass.hInstance = instance;
-  windowClass.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
-  windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-  windowClass.lpszClassName = kWindowClass;
-  if (!RegisterClassA(&windowClass)) return 1;
-
-  // The title is the product's name and version, the same text as its Add/Remove Programs entry.
-  HWND window = CreateWindowExA(0, kWindowClass, kUninstallDisplayName,
-                                WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
-                                CW_USEDEFAULT, CW_USEDEFAULT, kWindowWidth, kWindowHeight, nullptr,
-                                nullptr, instance, nullptr);
-  if (!window) return 1;
-  ShowWindow(window, showCommand);
-  UpdateWindow(window);
-
-  MSG message;
-  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-    // Tab moves between the controls; Escape and Enter reach the window as IDCANCEL and IDOK.
-    if (IsDialogMessageA(window, &message)) continue;
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  }
-  return static_cast<int>(message.wParam);
+  // The dialog is shown once it is complete, with its list filled.
+  return DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_PAGIX), nullptr, PagixDialogProc, 0) == 0
+             ? 0
+             : 1;
 }

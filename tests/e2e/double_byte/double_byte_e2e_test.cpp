@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "product/pagix/pagix_resource.h"
 #include "tests/e2e/e2e_scenario.h"
 #include "tests/support/wine_test_support.h"
 
@@ -75,7 +76,7 @@ class DoubleByteTest : public testing::Test {
         << "Pagix did not start";
     if (pagix) {
       wchar_t shown[MAX_PATH] = {};
-      SendMessageTimeoutW(GetDlgItem(pagix, 101), WM_GETTEXT, MAX_PATH,
+      SendMessageTimeoutW(GetDlgItem(pagix, IDC_PAGIX_FOLDER), WM_GETTEXT, MAX_PATH,
                           reinterpret_cast<LPARAM>(shown), SMTO_NORMAL, kWaitMs, nullptr);
       EXPECT_EQ(Ansi(shown), destination + "\\") << "the folder Pagix shows";
     }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/manifest.h"
+#include "product/pagix/pagix_resource.h"
 #include "product/uninstall/progman_execute.h"
 #include "tests/support/wine_test_support.h"
 
@@ -461,13 +462,13 @@ class PagixProgram : public InstalledPagix {
     process_ = process.Handle;
     // The window is shown once it is complete: found earlier, it may still be filling its list.
     return WaitForWindow([]() -> HWND {
-      HWND window = FindWindowA("PagixMainWindow", "Pagix 0.9d");
+      HWND window = FindWindowA(WC_DIALOG, kUninstallDisplayName);
       return window && IsWindowVisible(window) ? window : nullptr;
     });
   }
   std::vector<std::string> ListedBooks(HWND window) {
     std::vector<std::string> lines;
-    HWND list = FindWindowExA(window, nullptr, "ListBox", nullptr);
+    HWND list = GetDlgItem(window, IDC_PAGIX_BOOKS);
     EXPECT_TRUE(list);
     const LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
@@ -493,7 +494,7 @@ TEST_F(PagixProgram, ShowsItsFolderAndTheInstalledBooksAndClosesOnRequest) {
   HWND window = StartPagix();
   ASSERT_TRUE(window) << "no window titled \"Pagix 0.9d\"";
   char folder[MAX_PATH] = {};
-  GetWindowTextA(GetDlgItem(window, 101), folder, sizeof folder);
+  GetWindowTextA(GetDlgItem(window, IDC_PAGIX_FOLDER), folder, sizeof folder);
   EXPECT_EQ(std::string(folder), destination_ + "\\");
   const std::vector<std::string> books = ListedBooks(window);
   ASSERT_EQ(books.size(), 5u);
@@ -512,6 +513,23 @@ TEST_F(PagixProgram, SaysSoWhenTheBookListIsMissing) {
   // The Close button ends it too.
   PressDialogButton(window, IDCANCEL);
   EXPECT_EQ(WaitForExit(process_), 0);
+}
+
+// Close has the focus and is the default button, so both Enter and Escape close the window.
+TEST_F(PagixProgram, EnterAndEscapeCloseIt) {
+  for (const int key : {VK_RETURN, VK_ESCAPE}) {
+    HWND window = StartPagix();
+    ASSERT_TRUE(window) << key;
+    HWND close = GetDlgItem(window, IDCANCEL);
+    GUITHREADINFO thread = {};
+    thread.cbSize = sizeof thread;
+    ASSERT_TRUE(GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &thread));
+    EXPECT_EQ(thread.hwndFocus, close) << key;
+    EXPECT_EQ(GetWindowLongA(close, GWL_STYLE) & BS_TYPEMASK, static_cast<LONG>(BS_DEFPUSHBUTTON))
+        << key;
+    PostMessageA(close, WM_KEYDOWN, static_cast<WPARAM>(key), 0);
+    EXPECT_EQ(WaitForExit(process_), 0) << key;
+  }
 }
 
 // The pictures of the product tree open with the system's own decoders.
