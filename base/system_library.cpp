@@ -7,8 +7,6 @@ namespace {
 typedef BOOL(WINAPI* SetDefaultDllDirectoriesFunction)(DWORD);
 typedef BOOL(WINAPI* SetDllDirectoryFunction)(LPCSTR);
 
-const DWORD kSearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
-
 // Converts a looked-up address to a function type; the detour through void(*)() is the generic
 // function pointer type that converts to any other without a warning.
 template <typename Function>
@@ -23,7 +21,7 @@ void RestrictDllSearch() {
   if (!kernel) return;
   SetDefaultDllDirectoriesFunction setDefault = AsFunction<SetDefaultDllDirectoriesFunction>(
       GetProcAddress(kernel, "SetDefaultDllDirectories"));
-  if (setDefault) setDefault(kSearchSystem32);
+  if (setDefault) setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
   SetDllDirectoryFunction setDirectory =
       AsFunction<SetDllDirectoryFunction>(GetProcAddress(kernel, "SetDllDirectoryA"));
   if (setDirectory) setDirectory("");

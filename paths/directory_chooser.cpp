@@ -20,8 +20,6 @@ const char kChooserTitle[] = "Directory Selection";
 // One pair "All Files" / "*.*" and the terminating empty string.
 const char kChooserFilter[] = "All Files\0*.*\0";
 const char kAllFiles[] = "*.*";
-// The record's size without the fields added in Windows 2000: the old-style dialog.
-const DWORD kOpenFileNameSize = 76;
 
 typedef BOOL(WINAPI* GetOpenFileNameFunction)(OPENFILENAMEA*);
 
@@ -53,7 +51,8 @@ int ChooseDirectory(HWND owner, char* path) {
   g_ChosenDirectoryCut = 0;
 
   OPENFILENAMEA description = {};
-  description.lStructSize = kOpenFileNameSize;
+  // The record's size without the fields added in Windows 2000: the old-style dialog.
+  description.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
   description.hwndOwner = owner;
   description.lpstrFilter = kChooserFilter;
   description.nFilterIndex = 1;
