@@ -25,6 +25,11 @@ struct UninstallArguments {
 // leaves parts of the path here, and the original never takes a folder from its arguments.
 void ParseUninstallArguments(const char* arguments, UninstallArguments* out);
 
+// Size of a buffer that holds the copy's command line (below) for any two paths of at most 259
+// characters: the paths, four quotation marks, " /copy ", a handle of up to ten digits, a blank
+// and the terminator.
+enum { kCopyCommandLineSize = 2 * kPathBufferSize + 32 };
+
 // The copy's full command line: the quoted copy path, "/copy", the handle and the quoted folder
 // (trailing separators left off, so that no backslash stands before the closing quote). Returns
 // 1 when it fitted into out[0..size), 0 otherwise.

@@ -43,6 +43,17 @@ enum {
   kExitNoInstallation = 4
 };
 
+enum {
+  kCaptionSize = 64,  // "Pagix 0.9d Uninstall", the caption of its message boxes
+  // An UninstallString as read back. Ours is at most kUninstallCommandSize - 1 characters; one
+  // that another program wrote with arguments may be longer and is still read whole.
+  kRegisteredCommandSize = 1024,
+  kChecksumPieceSize = 65536,   // an installed file is read for its checksum in pieces this big
+  kTemporaryCopyAttempts = 100  // names tried in the temporary folder before giving up
+};
+static_assert(static_cast<int>(kRegisteredCommandSize) >= static_cast<int>(kUninstallCommandSize),
+              "our own command must fit");
+
 const DWORD kOriginalExitWaitMs = 15000;  // how long the copy waits for the original to end
 const DWORD kProgmanWaitMs = 10000;       // for Program Manager's acknowledgement
 
@@ -102,7 +113,7 @@ int FileChecksumWin32(void*, const char* path, uint32_t* crc, unsigned long* err
     *error = GetLastError();
     return OutcomeForError(*error);
   }
-  static uint8_t piece[65536];
+  static uint8_t piece[kChecksumPieceSize];
   *crc = 0;
   DWORD count = 0;
   BOOL read;
@@ -140,7 +151,7 @@ int RegistrationIsOurs(const char* keyPath, const char* folder) {
   HKEY key;
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
     return 1;
-  char command[1024];
+  char command[kRegisteredCommandSize];
   DWORD size = sizeof command - 1;
   DWORD type = 0;
   const LONG result = RegQueryValueExA(key, "UninstallString", nullptr, &type,
@@ -215,15 +226,16 @@ void RemoveRegistration(const char* keyPath, RemovalReport* report) {
   RemoveGroupItems(report);
   const LONG result = RegDeleteKeyA(HKEY_LOCAL_MACHINE, keyPath);
   if (result != ERROR_SUCCESS && result != ERROR_FILE_NOT_FOUND) {
-    char what[kPathBufferSize + 32];
-    FormatText(what, sizeof what, "HKEY_LOCAL_MACHINE\\%s", keyPath);
+    static const char kRoot[] = "HKEY_LOCAL_MACHINE\\";
+    char what[sizeof kRoot + kPathBufferSize];
+    FormatText(what, sizeof what, "%s%s", kRoot, keyPath);
     AddRemovalFailure(report, what, OutcomeForError(static_cast<DWORD>(result)),
                       static_cast<unsigned long>(result));
   }
 }
 
 int Uninstall(const char* folder, const char* selfPath, int inPlace) {
-  char caption[64], text[1024];
+  char caption[kCaptionSize], text[kMessageTextSize];
   FormatText(caption, sizeof caption, "%s Uninstall", kUninstallDisplayName);
   FormatText(text, sizeof text, "Remove %s and all of its components?", kUninstallDisplayName);
   const int answer = MessageBoxA(nullptr, text, caption,
@@ -277,7 +289,7 @@ int StartCopyProcess(const char* copy, const char* folder, const char* temp) {
   if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &original,
                        SYNCHRONIZE, TRUE, 0))
     return 0;
-  char commandLine[3 * kPathBufferSize + 32];
+  char commandLine[kCopyCommandLineSize];
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
@@ -300,7 +312,7 @@ int StartCopyProcess(const char* copy, const char* folder, const char* temp) {
 int StartTemporaryCopy(const char* selfPath, const char* folder, const char* temp) {
   char copy[kPathBufferSize];
   int copied = 0;
-  for (int attempt = 0; attempt < 100 && !copied; ++attempt) {
+  for (int attempt = 0; attempt < kTemporaryCopyAttempts && !copied; ++attempt) {
     if (!FormatTemporaryCopyPath(copy, sizeof copy, temp,
                                  static_cast<unsigned long>(GetCurrentProcessId()), attempt))
       return 0;
@@ -330,7 +342,7 @@ int FindTemporaryFolder(char* temp, DWORD size) {
 }
 
 void SayNoInstallation(const char* folder) {
-  char caption[64], text[kPathBufferSize + 64];
+  char caption[kCaptionSize], text[kMessageTextSize];
   FormatText(caption, sizeof caption, "%s Uninstall", kUninstallDisplayName);
   FormatText(text, sizeof text, "No Pagix installation in %s", folder);
   MessageBoxA(nullptr, text, caption, MB_OK | MB_ICONERROR | MB_SETFOREGROUND);

@@ -123,6 +123,19 @@ TEST(UninstallCopyCommandLine, ReportsWhenItDoesNotFit) {
   EXPECT_LT(strlen(line), sizeof line);
 }
 
+// The uninstaller's buffer holds the line for the longest paths and handle there are.
+TEST(UninstallCopyCommandLine, TheLongestFitsItsBuffer) {
+  const std::string copy = "C:\\" + std::string(kPathBufferSize - 4, 'c');
+  const std::string folder = "D:\\" + std::string(kPathBufferSize - 4, 'f');
+  char line[kCopyCommandLineSize];
+  ASSERT_EQ(FormatCopyCommandLine(line, sizeof line, copy.c_str(), 0xFFFFFFFFul, folder.c_str()),
+            1);
+  UninstallArguments parsed;
+  ParseUninstallArguments(line + copy.size() + 2, &parsed);
+  EXPECT_EQ(parsed.OriginalProcess, 0xFFFFFFFFul);
+  EXPECT_EQ(parsed.Folder, folder);
+}
+
 struct FolderCase {
   const char* Command;
   const char* Folder;  // empty: none
