@@ -51,6 +51,7 @@ enum {
   kChecksumPieceSize = 65536,   // an installed file is read for its checksum in pieces this big
   kTemporaryCopyAttempts = 100  // names tried in the temporary folder before giving up
 };
+// An entry too long for the buffer is therefore never ours (RegistrationIsOurs).
 static_assert(static_cast<int>(kRegisteredCommandSize) >= static_cast<int>(kUninstallCommandSize),
               "our own command must fit");
 
@@ -146,7 +147,7 @@ int SameFolder(const char* a, const char* b) {
 // Whether the Add/Remove Programs entry (and with it the Program Manager items, which always
 // point at the latest installation) belongs to the installation in folder. Asked before anything
 // is removed, while both folders still exist. A missing entry counts as ours; an entry that
-// names another folder belongs to another installation.
+// names another folder, or a command longer than ours can be, belongs to another installation.
 int RegistrationIsOurs(const char* keyPath, const char* folder) {
   HKEY key;
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
@@ -157,6 +158,7 @@ int RegistrationIsOurs(const char* keyPath, const char* folder) {
   const LONG result = RegQueryValueExA(key, "UninstallString", nullptr, &type,
                                        reinterpret_cast<BYTE*>(command), &size);
   RegCloseKey(key);
+  if (result == ERROR_MORE_DATA) return 0;
   if (result != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return 1;
   command[size < sizeof command ? size : sizeof command - 1] = '\0';
   char registered[kPathBufferSize];

@@ -167,6 +167,10 @@ class InstalledPagix : public ::testing::Test {
   void SetUp() override {
     ASSERT_FALSE(g_tree.empty()) << "the product tree is given with --tree=";
     destination_ = scratch_.Join("Pagix 0.9d");
+    LayOut();
+  }
+  // The installed files, as the installer lays them out.
+  void LayOut() {
     ASSERT_TRUE(CreateDirectoryA(destination_.c_str(), nullptr));
     for (const char* folder : kSubFolderNames)
       ASSERT_TRUE(CreateDirectoryA(Path(folder).c_str(), nullptr)) << folder;
@@ -398,16 +402,24 @@ TEST_F(InstalledPagix, AFileInUseIsNamedInOneMessageAndTheRestIsRemoved) {
 }
 
 TEST_F(InstalledPagix, AnEntryOfAnotherInstallationIsLeftAlone) {
-  Register();
-  // A later installation elsewhere has taken over the entry (and the group's items).
-  WriteUninstallKey("C:/Program Files/Marrowby/Elsewhere/uninstall.exe");
-  HWND box = StartUninstaller();
-  ASSERT_TRUE(box);
-  PressDialogButton(box, IDYES);
-  EXPECT_EQ(WaitForExit(copy_), 0);
-  ExpectFilesGone();
-  EXPECT_TRUE(UninstallKeyExists());
-  EXPECT_TRUE(DirectoryExists(ProgramsGroupFolder()));
+  // A later installation elsewhere has taken over the entry (and the group's items); an entry
+  // longer than the uninstaller reads is not one an installer of ours wrote either.
+  const std::string elsewhere = "C:/Program Files/Marrowby/Elsewhere/uninstall.exe";
+  for (const std::string& command :
+       {elsewhere, "\"" + elsewhere + "\" /log=" + std::string(2000, 'x')}) {
+    if (!DirectoryExists(destination_)) {
+      ASSERT_NO_FATAL_FAILURE(LayOut());
+    }
+    Register();
+    WriteUninstallKey(command);
+    HWND box = StartUninstaller();
+    ASSERT_TRUE(box);
+    PressDialogButton(box, IDYES);
+    EXPECT_EQ(WaitForExit(copy_), 0);
+    ExpectFilesGone();
+    EXPECT_TRUE(UninstallKeyExists()) << command.size();
+    EXPECT_TRUE(DirectoryExists(ProgramsGroupFolder())) << command.size();
+  }
 }
 
 // This environment with the temporary folder pointing nowhere, so no copy can be made there.
