@@ -29,7 +29,8 @@ void RunInstallSequence(HWND owner, const char* destination) {
   for (int i = 0; i < 6; ++i) AdvanceProgress(0);
   AdvanceProgress(10);
 
-  ProgmanCreateGroup(owner, kProgmanGroupName, destination, kGroupItemFiles, kGroupItemTitles, 2);
+  ProgmanCreateGroup(owner, kProgmanGroupName, destination, kGroupItemFiles, kGroupItemTitles,
+                     kGroupItemCount);
   AdvanceProgress(10);
 
   RegisterUninstall(owner, kUninstallKeyName, kUninstallDisplayName, destination);

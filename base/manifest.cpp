@@ -1,8 +1,29 @@
 #include "base/manifest.h"
 
+#include <stddef.h>
 #include <string.h>
 
-const PayloadManifestRow kInstallManifest[kPayloadItemCount] = {
+namespace {
+
+// The lists are sized by the counts in the header, so a list left short would end in empty
+// entries; these checks refuse that at compile time.
+template <size_t N>
+constexpr bool EveryRowNamed(const PayloadManifestRow (&rows)[N]) {
+  for (const PayloadManifestRow& row : rows)
+    if (!row.RelativePath) return false;
+  return true;
+}
+
+template <size_t N>
+constexpr bool EveryNameGiven(const char* const (&names)[N]) {
+  for (const char* name : names)
+    if (!name) return false;
+  return true;
+}
+
+}  // namespace
+
+constexpr PayloadManifestRow kInstallManifest[kPayloadItemCount] = {
     {111, "Pagix.exe", 1, 10},          {112, "uninstall.exe", 1, 5},
     {113, "Pagix.def", 1, 3},           {115, "LANG/English.zip", 0, 6},
     {116, "Pagix.psk", 1, 2},           {117, "Pagix_dicon.gif", 1, 3},
@@ -14,7 +35,11 @@ const PayloadManifestRow kInstallManifest[kPayloadItemCount] = {
     {128, "SKINS/Space.bmp", 1, 2},     {129, "SKINS/Space.psk", 1, 2},
 };
 
-const char* const kSubFolderNames[kSubFolderCount] = {"DICTIONARY", "PF1", "PGN", "SKINS", "LANG"};
+static_assert(EveryRowNamed(kInstallManifest), "a row of the install manifest is missing");
+
+constexpr const char* kSubFolderNames[kSubFolderCount] = {"DICTIONARY", "PF1", "PGN", "SKINS",
+                                                          "LANG"};
+static_assert(EveryNameGiven(kSubFolderNames), "a sub-folder name is missing");
 
 const char kProgramFileName[] = "Pagix.exe";
 const char kUninstallerFileName[] = "uninstall.exe";
@@ -27,8 +52,11 @@ const char kProductVersion[] = "0.9d";
 const char kPublisherName[] = "Marrowby";
 const char kLaunchQuestion[] = "Run Pagix now?";
 
-const char* const kGroupItemFiles[2] = {kProgramFileName, kUninstallerFileName};
-const char* const kGroupItemTitles[2] = {kProgramItemTitle, kUninstallerItemTitle};
+constexpr const char* kGroupItemFiles[kGroupItemCount] = {kProgramFileName, kUninstallerFileName};
+constexpr const char* kGroupItemTitles[kGroupItemCount] = {kProgramItemTitle,
+                                                           kUninstallerItemTitle};
+static_assert(EveryNameGiven(kGroupItemFiles) && EveryNameGiven(kGroupItemTitles),
+              "a group item needs a file and a title");
 
 int LongestInstalledRelativeName() {
   size_t longest = 0;

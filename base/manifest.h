@@ -12,7 +12,11 @@ struct PayloadManifestRow {
   int Weight;      // percent the progress indicator advances after the item
 };
 
-enum { kPayloadItemCount = 18, kSubFolderCount = 5 };
+enum {
+  kPayloadItemCount = 18,
+  kSubFolderCount = 5,
+  kGroupItemCount = 2  // Pagix and its uninstaller
+};
 
 extern const PayloadManifestRow kInstallManifest[kPayloadItemCount];
 extern const char* const kSubFolderNames[kSubFolderCount];
@@ -29,8 +33,8 @@ extern const char kPublisherName[];         // "Marrowby"
 extern const char kLaunchQuestion[];        // "Run Pagix now?"
 
 // The Program Manager group's items: file name i with title i.
-extern const char* const kGroupItemFiles[2];
-extern const char* const kGroupItemTitles[2];
+extern const char* const kGroupItemFiles[kGroupItemCount];
+extern const char* const kGroupItemTitles[kGroupItemCount];
 
 // The longest relative name that the installer appends to the destination directory.
 int LongestInstalledRelativeName();

@@ -194,7 +194,7 @@ class InstalledPagix : public ::testing::Test {
                       kUninstallerFileName + "\"");
     pagix_test::RemoveTree(ProgramsGroupFolder());
     std::string command = std::string("[CreateGroup(\"") + kProgmanGroupName + "\")]";
-    for (int i = 0; i < 2; ++i) {
+    for (int i = 0; i < kGroupItemCount; ++i) {
       command += "[AddItem(\"" + Path(kGroupItemFiles[i]) + "\",\"" + kGroupItemTitles[i] + "\")]";
     }
     ASSERT_EQ(ProgmanExecute(command.c_str(), 10000), kProgmanAccepted);
