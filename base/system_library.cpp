@@ -2,6 +2,9 @@
 
 #include "base/text_format.h"
 
+// The path buffers hold any path the ANSI functions give or take.
+static_assert(kPathBufferSize == MAX_PATH, "a path buffer is MAX_PATH bytes");
+
 namespace {
 
 typedef BOOL(WINAPI* SetDefaultDllDirectoriesFunction)(DWORD);

@@ -31,9 +31,9 @@ uint32_t ReadLittleEndian(const uint8_t* bytes) {
 
 int FindRecordedChecksum(const uint8_t* record, size_t size, int itemId, uint32_t* crc) {
   if (!record) return 0;
-  for (size_t at = 0; at + 8 <= size; at += 8) {
+  for (size_t at = 0; at + kChecksumEntrySize <= size; at += kChecksumEntrySize) {
     if (ReadLittleEndian(record + at) == static_cast<uint32_t>(itemId)) {
-      *crc = ReadLittleEndian(record + at + 4);
+      *crc = ReadLittleEndian(record + at + sizeof(uint32_t));
       return 1;
     }
   }

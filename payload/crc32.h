@@ -7,7 +7,11 @@
 // Continues crc (0 for a fresh start) over data[0..size).
 uint32_t Crc32Update(uint32_t crc, const uint8_t* data, size_t size);
 
-// Looks itemId up in a checksum record: pairs of little-endian 32-bit numbers (resource id,
-// CRC-32 of the item's installed bytes), as the build writes it. Returns 1 and sets *crc when
-// the record has an entry for itemId, 0 otherwise (also for a null record).
+// A checksum record is a row of entries, each a pair of little-endian 32-bit numbers: the
+// resource id and the CRC-32 of the item's installed bytes.
+enum { kChecksumEntrySize = 8 };
+static_assert(kChecksumEntrySize == 2 * sizeof(uint32_t), "an entry is two 32-bit numbers");
+
+// Looks itemId up in a checksum record as the build writes it. Returns 1 and sets *crc when the
+// record has an entry for itemId, 0 otherwise (also for a null record).
 int FindRecordedChecksum(const uint8_t* record, size_t size, int itemId, uint32_t* crc);

@@ -17,6 +17,11 @@ enum {
   kLzhufInitialWritePos = kLzhufRingSize - kLzhufMaxMatch,  // 4036
 };
 
+// Ring positions wrap with a mask of kLzhufRingSize - 1, in the decoder and the packer alike.
+static_assert((kLzhufRingSize & (kLzhufRingSize - 1)) == 0, "the ring size is a power of two");
+static_assert(kLzhufSymbolCount == 256 + kLzhufMaxMatch - kLzhufMinMatch + 1,
+              "one symbol for each literal and each match length");
+
 // Match lengths kLzhufMinMatch..kLzhufMaxMatch follow the 256 literal symbols.
 inline int LzhufMatchSymbol(int length) { return length + (256 - kLzhufMinMatch); }
 inline int LzhufMatchLength(int symbol) { return symbol - (256 - kLzhufMinMatch); }

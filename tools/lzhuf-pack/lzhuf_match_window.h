@@ -24,6 +24,8 @@ struct Token {
   uint16_t Length;
   uint16_t Distance;
 };
+static_assert(kLzhufRingSize <= UINT16_MAX && kLzhufMaxMatch <= UINT16_MAX,
+              "a token's fields hold the longest distance and length");
 
 // The symbol that codes the token at input position pos.
 inline int SymbolOf(const uint8_t* window, size_t pos, Token token) {

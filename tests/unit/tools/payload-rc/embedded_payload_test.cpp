@@ -66,7 +66,7 @@ TEST(EmbeddedPayload, EveryItemRestoresItsFileAndIsInTheChecksumRecord) {
   ASSERT_TRUE(StagePayload(options, &error)) << error;
 
   const std::vector<uint8_t> record = ReadAll(base / "items" / "checksums.bin");
-  ASSERT_EQ(record.size(), 8u * kPayloadItemCount);
+  ASSERT_EQ(record.size(), kChecksumEntrySize * kPayloadItemCount);
   size_t total = 0;
   for (int i = 0; i < kPayloadItemCount; ++i) {
     const PayloadManifestRow& row = kInstallManifest[i];
@@ -76,10 +76,14 @@ TEST(EmbeddedPayload, EveryItemRestoresItsFileAndIsInTheChecksumRecord) {
     ASSERT_FALSE(original.empty()) << row.RelativePath;
     EXPECT_EQ(row.Compressed ? Decode(item) : item, original) << row.RelativePath;
     total += item.size();
-    EXPECT_EQ(Le32(record, 8u * static_cast<size_t>(i)), static_cast<uint32_t>(row.ResourceId));
-    EXPECT_EQ(Le32(record, 8u * static_cast<size_t>(i) + 4),
-              Crc32Update(0, original.data(), original.size()))
-        << row.RelativePath;
+    const size_t entry = kChecksumEntrySize * static_cast<size_t>(i);
+    const uint32_t crc = Crc32Update(0, original.data(), original.size());
+    EXPECT_EQ(Le32(record, entry), static_cast<uint32_t>(row.ResourceId));
+    EXPECT_EQ(Le32(record, entry + 4), crc) << row.RelativePath;
+    // The installer's look-up finds it there too.
+    uint32_t found = 0;
+    EXPECT_TRUE(FindRecordedChecksum(record.data(), record.size(), row.ResourceId, &found));
+    EXPECT_EQ(found, crc) << row.RelativePath;
   }
   EXPECT_LT(total, 1024u * 1024u) << "the whole payload stays well under 1 MB";
   fs::remove_all(base);
