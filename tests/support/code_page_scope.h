@@ -2,12 +2,22 @@
 // system gives them, and a scope that uses one and goes back to a single-byte code page after.
 #pragma once
 
+#include <iterator>
+#include <vector>
+
 #include "base/code_page.h"
 
 namespace pagix_test {
 
 // 0 is any single-byte code page; 932 Japanese, 936 Simplified and 950 Traditional Chinese.
 constexpr int kCodePages[] = {0, 932, 936, 950};
+
+// The code pages a table row is read under: its own, or every one for a row of single-byte text,
+// whose results must not depend on the code page.
+inline std::vector<int> CodePagesOf(int codePage) {
+  if (codePage != 0) return {codePage};
+  return std::vector<int>(std::begin(kCodePages), std::end(kCodePages));
+}
 
 class CodePageScope {
  public:
