@@ -144,19 +144,12 @@ void InstallIntoNewFolder(const std::string& destination, int launchAnswer) {
   ExpectInstalled(destination);
 }
 
-bool RunCommand(std::string command, const std::string* environment, DWORD waitMs) {
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process = {};
-  std::string block = environment ? *environment + '\0' : std::string();
-  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0,
-                      environment ? &block[0] : nullptr, "C:\\", &startup, &process)) {
-    return false;
-  }
-  const bool ended = waitMs == 0 || WaitForSingleObject(process.hProcess, waitMs) == WAIT_OBJECT_0;
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return ended;
+bool RunCommand(const std::string& command, const std::string* environment, DWORD waitMs) {
+  const pagix_test::Process process = pagix_test::StartProcess(command, "C:\\", environment);
+  if (!process.Handle) return false;
+  if (waitMs != 0) return pagix_test::WaitForExit(process.Handle, waitMs) != -1;
+  CloseHandle(process.Handle);
+  return true;
 }
 
 HWND WaitForUninstallerBox(HWND other) {

@@ -93,7 +93,8 @@ std::string ExpectedUninstallString(const std::string& destination);
 // Runs a command line as the shell runs an uninstall command, in working folder C:\; environment,
 // when given, is a block of "NAME=value\0" strings. Waits up to waitMs for it to end (0: not at
 // all); returns whether it started (and ended).
-bool RunCommand(std::string command, const std::string* environment = nullptr, DWORD waitMs = 0);
+bool RunCommand(const std::string& command, const std::string* environment = nullptr,
+                DWORD waitMs = 0);
 // The uninstaller's next visible box other than other; null when none appears in time.
 HWND WaitForUninstallerBox(HWND other = nullptr);
 // Runs the command of the Add/Remove Programs entry, answers its question Yes and checks that

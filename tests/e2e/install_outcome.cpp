@@ -152,23 +152,6 @@ UninstallEntry ReadUninstallEntry() {
   return entry;
 }
 
-int CloseWindowsCaptioned(const std::string& caption, bool waitForProcess) {
-  int closed = 0;
-  while (HWND window = FindTopLevel(caption)) {
-    HANDLE process = nullptr;
-    if (waitForProcess) process = OpenProcess(SYNCHRONIZE, FALSE, ProcessOf(window));
-    PostMessageA(window, WM_CLOSE, 0, 0);
-    WaitUntil([&] { return !IsWindow(window) || !IsWindowVisible(window); });
-    if (process) {
-      WaitForSingleObject(process, kWaitMs);
-      CloseHandle(process);
-    }
-    ++closed;
-    if (closed > 20) break;  // a window that refuses to close; give up rather than spin
-  }
-  return closed;
-}
-
 bool CloseGroupWindowWhenShown() {
   if (!WaitUntil([] { return FindTopLevel(kGroupName) != nullptr; })) return false;
   CloseWindowsCaptioned(kGroupName, false);

@@ -62,11 +62,6 @@ bool RunsUnderWow64();
 bool RegistryKeyExists(const char* keyPath, REGSAM view);
 UninstallEntry ReadUninstallEntry();
 
-// Closes (WM_CLOSE) every visible top-level window with this caption, of any process, and waits
-// until they are gone, and with waitForProcess until their processes have ended. Returns how
-// many there were.
-int CloseWindowsCaptioned(const std::string& caption, bool waitForProcess);
-
 // Waits (bounded) until the shell shows the group's folder window, then closes it. False when
 // the window did not appear.
 bool CloseGroupWindowWhenShown();

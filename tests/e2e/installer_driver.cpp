@@ -12,11 +12,6 @@ namespace {
 constexpr int kMessageTextId = 0xFFFF;
 constexpr char kDialogClass[] = "#32770";
 
-BOOL CALLBACK CollectWindow(HWND window, LPARAM context) {
-  reinterpret_cast<std::vector<HWND>*>(context)->push_back(window);
-  return TRUE;
-}
-
 bool IsDialogOf(HWND window, DWORD processId) {
   return ProcessOf(window) == processId && ClassOf(window) == kDialogClass;
 }
@@ -108,15 +103,6 @@ std::string ToWinePath(const std::string& path) {
   return converted;
 }
 
-bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    if (done()) return true;
-    if (GetTickCount() - start >= timeoutMs) return done();
-    Sleep(20);
-  }
-}
-
 std::string TextOf(HWND window) {
   char text[2048] = {};
   DWORD_PTR copied = 0;
@@ -125,41 +111,6 @@ std::string TextOf(HWND window) {
     return std::string();
   }
   return std::string(text, std::min<size_t>(copied, sizeof text - 1));
-}
-
-std::string ClassOf(HWND window) {
-  char name[256] = {};
-  GetClassNameA(window, name, sizeof name);
-  return name;
-}
-
-DWORD ProcessOf(HWND window) {
-  DWORD processId = 0;
-  GetWindowThreadProcessId(window, &processId);
-  return processId;
-}
-
-std::vector<HWND> TopLevelWindows(DWORD processId) {
-  std::vector<HWND> all;
-  EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&all));
-  if (processId == 0) return all;
-  std::vector<HWND> mine;
-  for (HWND window : all) {
-    if (ProcessOf(window) == processId) mine.push_back(window);
-  }
-  return mine;
-}
-
-HWND FindTopLevel(const std::string& caption, DWORD processId, const char* className) {
-  for (HWND window : TopLevelWindows(processId)) {
-    if (!IsWindowVisible(window)) continue;
-    if (className && ClassOf(window) != className) continue;
-    char text[512] = {};
-    // The caption of a top-level window is kept by the window manager; no message is needed.
-    GetWindowTextA(window, text, sizeof text);
-    if (caption == text) return window;
-  }
-  return nullptr;
 }
 
 BoxView ViewMessageBox(HWND box) {

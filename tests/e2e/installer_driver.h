@@ -9,8 +9,19 @@
 #include <vector>
 
 #include "resources/resource.h"
+#include "tests/support/wine_test_support.h"
 
 namespace pagix_e2e {
+
+// The shared waits and window helpers, by their short names.
+using pagix_test::ClassOf;
+using pagix_test::CloseWindowsCaptioned;
+using pagix_test::FindTopLevel;
+using pagix_test::kWaitMs;
+using pagix_test::ProcessOf;
+using pagix_test::TopLevelWindows;
+using pagix_test::WaitForWindow;
+using pagix_test::WaitUntil;
 
 constexpr char kInstallerTitle[] = "Pagix 0.9d Install";
 constexpr char kDefaultDestination[] = "C:\\Program Files\\Marrowby\\Pagix";
@@ -18,9 +29,6 @@ constexpr char kChooserTitle[] = "Directory Selection";
 constexpr char kProductWindowTitle[] = "Pagix 0.9d";
 constexpr char kGroupName[] = "Marrowby";
 constexpr char kUninstallCaption[] = "Pagix 0.9d Uninstall";
-
-// How long any one expected event may take before a wait gives up.
-constexpr DWORD kWaitMs = 20000;
 
 // Controls of the folder chooser (the old-style open dialog's own ids).
 enum ChooserControl {
@@ -33,20 +41,8 @@ enum ChooserControl {
 // A Unix path as Wine's drive Z: shows it ("/a/b" becomes "Z:\a\b"); other paths unchanged.
 std::string ToWinePath(const std::string& path);
 
-// Calls done() every 20 ms until it returns true or timeoutMs have passed; returns its last
-// result.
-bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = kWaitMs);
-
-// A window's text through WM_GETTEXT (which crosses processes), class name and process id.
+// A window's text through WM_GETTEXT, which crosses processes.
 std::string TextOf(HWND window);
-std::string ClassOf(HWND window);
-DWORD ProcessOf(HWND window);
-
-// Top-level windows of the calling thread's desktop, optionally only one process's.
-std::vector<HWND> TopLevelWindows(DWORD processId = 0);
-// The first visible top-level window with this caption (and class, when given), of any process
-// when processId is 0.
-HWND FindTopLevel(const std::string& caption, DWORD processId = 0, const char* className = nullptr);
 
 // A message box as it is open now.
 struct BoxView {

@@ -103,9 +103,8 @@ TEST_F(InstallerE2eTest, ExistingDestinationIsNotAskedAboutAndItsFilesAreReplace
   FinishWith(IDYES);
 
   // Yes starts the installed program.
-  HWND product = nullptr;
-  EXPECT_TRUE(WaitUntil([&] { return (product = FindTopLevel(kProductWindowTitle)) != nullptr; }))
-      << "no \"" << kProductWindowTitle << "\" window after Yes";
+  HWND product = WaitForWindow([] { return FindTopLevel(kProductWindowTitle); });
+  EXPECT_TRUE(product) << "no \"" << kProductWindowTitle << "\" window after Yes";
   if (product) {
     EXPECT_NE(ProcessOf(product), installer_.Id());
   }

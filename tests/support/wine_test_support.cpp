@@ -16,6 +16,11 @@ constexpr int kMessageBoxIconIds[] = {20, 0x0440};
 
 MessageBoxAnswerer* g_active_answerer = nullptr;
 
+BOOL CALLBACK CollectWindow(HWND window, LPARAM context) {
+  reinterpret_cast<std::vector<HWND>*>(context)->push_back(window);
+  return TRUE;
+}
+
 std::string WindowText(HWND window) {
   char text[2048] = {};
   GetWindowTextA(window, text, sizeof text);
@@ -110,6 +115,96 @@ const StandardIcon kStandardIcons[4] = {{IDI_ERROR, "error"},
 std::string Lower(std::string text) {
   for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return text;
+}
+
+bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    if (done()) return true;
+    if (GetTickCount() - start >= timeoutMs) return done();
+    Sleep(20);
+  }
+}
+
+HWND WaitForWindow(const std::function<HWND()>& find, DWORD timeoutMs) {
+  HWND window = nullptr;
+  WaitUntil([&] { return (window = find()) != nullptr; }, timeoutMs);
+  return window;
+}
+
+std::string ClassOf(HWND window) {
+  char name[256] = {};
+  GetClassNameA(window, name, sizeof name);
+  return name;
+}
+
+DWORD ProcessOf(HWND window) {
+  DWORD processId = 0;
+  GetWindowThreadProcessId(window, &processId);
+  return processId;
+}
+
+std::vector<HWND> TopLevelWindows(DWORD processId) {
+  std::vector<HWND> all;
+  EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&all));
+  if (processId == 0) return all;
+  std::vector<HWND> mine;
+  for (HWND window : all) {
+    if (ProcessOf(window) == processId) mine.push_back(window);
+  }
+  return mine;
+}
+
+HWND FindTopLevel(const std::string& caption, DWORD processId, const char* className) {
+  for (HWND window : TopLevelWindows(processId)) {
+    if (!IsWindowVisible(window)) continue;
+    if (className && ClassOf(window) != className) continue;
+    // The caption of a top-level window is kept by the window manager; no message is needed.
+    if (caption == WindowText(window)) return window;
+  }
+  return nullptr;
+}
+
+int CloseWindowsCaptioned(const std::string& caption, bool waitForProcess) {
+  int closed = 0;
+  while (HWND window = FindTopLevel(caption)) {
+    HANDLE process = nullptr;
+    if (waitForProcess) process = OpenProcess(SYNCHRONIZE, FALSE, ProcessOf(window));
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    WaitUntil([&] { return !IsWindow(window) || !IsWindowVisible(window); });
+    if (process) {
+      WaitForSingleObject(process, kWaitMs);
+      CloseHandle(process);
+    }
+    ++closed;
+    if (closed > 20) break;  // a window that refuses to close; give up rather than spin
+  }
+  return closed;
+}
+
+Process StartProcess(const std::string& commandLine, const std::string& directory,
+                     const std::string* environment) {
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info = {};
+  std::string line = commandLine;
+  std::string block = environment ? *environment + '\0' : std::string();
+  Process process;
+  if (CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0,
+                     environment ? &block[0] : nullptr, directory.c_str(), &startup, &info)) {
+    CloseHandle(info.hThread);
+    process.Handle = info.hProcess;
+    process.Id = info.dwProcessId;
+  }
+  return process;
+}
+
+long WaitForExit(HANDLE process, DWORD timeoutMs) {
+  DWORD code = 0;
+  const bool ended = WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0 &&
+                     GetExitCodeProcess(process, &code);
+  CloseHandle(process);
+  return ended ? static_cast<long>(code) : -1;
 }
 
 int RunTestsOnPrivateDesktop(const char* name, int argc, char** argv) {

@@ -1,9 +1,10 @@
-// Helpers for the Win32 test programs that run under Wine: answering message boxes, private
-// desktops, scratch folders.
+// Helpers for the Win32 test programs and the end-to-end scenarios that run under Wine: answering
+// message boxes, private desktops, bounded waits for windows and processes, scratch folders.
 #pragma once
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -77,6 +78,41 @@ extern const StandardIcon kStandardIcons[4];
 
 // The text with its letters in lower case.
 std::string Lower(std::string text);
+
+// How long any one expected event may take before a wait gives up.
+constexpr DWORD kWaitMs = 20000;
+
+// Calls done() every 20 ms until it returns true or timeoutMs have passed; returns its last
+// result.
+bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = kWaitMs);
+// Calls find() the same way until it gives a window; null when none came in time.
+HWND WaitForWindow(const std::function<HWND()>& find, DWORD timeoutMs = kWaitMs);
+
+// A window's class name and process id.
+std::string ClassOf(HWND window);
+DWORD ProcessOf(HWND window);
+// Top-level windows of the calling thread's desktop, optionally only one process's.
+std::vector<HWND> TopLevelWindows(DWORD processId = 0);
+// The first visible top-level window with this caption (and class, when given), of any process
+// when processId is 0.
+HWND FindTopLevel(const std::string& caption, DWORD processId = 0, const char* className = nullptr);
+// Closes (WM_CLOSE) every visible top-level window with this caption, of any process, and waits
+// until they are gone, and with waitForProcess until their processes have ended. Returns how
+// many there were.
+int CloseWindowsCaptioned(const std::string& caption, bool waitForProcess);
+
+// A program started by a test. The handle is the caller's to close (WaitForExit does).
+struct Process {
+  HANDLE Handle = nullptr;  // null when the program could not be started
+  DWORD Id = 0;
+};
+// Starts a command line in the working folder directory; environment, when given, is a block of
+// "NAME=value\0" strings.
+Process StartProcess(const std::string& commandLine, const std::string& directory,
+                     const std::string* environment = nullptr);
+// Waits (bounded) for the process to end and closes the handle; its exit code, or -1 when it did
+// not end in time.
+long WaitForExit(HANDLE process, DWORD timeoutMs = kWaitMs);
 
 // A fresh, empty folder below the Windows temporary folder, removed with its contents on
 // destruction. Path() uses backslashes and has no trailing separator.

@@ -71,9 +71,8 @@ class DoubleByteTest : public testing::Test {
   // start there.
   void InstallAndRun(const std::string& destination) {
     ASSERT_NO_FATAL_FAILURE(InstallIntoNewFolder(destination, IDYES));
-    HWND pagix = nullptr;
-    EXPECT_TRUE(WaitUntil([&] { return (pagix = FindTopLevel(kProductWindowTitle)) != nullptr; }))
-        << "Pagix did not start";
+    HWND pagix = WaitForWindow([] { return FindTopLevel(kProductWindowTitle); });
+    EXPECT_TRUE(pagix) << "Pagix did not start";
     if (pagix) {
       wchar_t shown[MAX_PATH] = {};
       SendMessageTimeoutW(GetDlgItem(pagix, IDC_PAGIX_FOLDER), WM_GETTEXT, MAX_PATH,

@@ -167,15 +167,10 @@ TEST(PlantedDllTest, DllBesideTheInstallerIsNotLoaded) {
   PreferDllsBesideProgram prefer({"PagixSetup.exe", "plant_probe.exe"});
 
   // The planted DLL is really picked up by a program that searches for it by name.
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION probe = {};
-  std::string probeCommand = "\"" + folder.Join("plant_probe.exe") + "\"";
-  ASSERT_TRUE(CreateProcessA(nullptr, &probeCommand[0], nullptr, nullptr, FALSE, 0, nullptr,
-                             folder.Path().c_str(), &startup, &probe));
-  ASSERT_EQ(WaitForSingleObject(probe.hProcess, kWaitMs), WAIT_OBJECT_0);
-  CloseHandle(probe.hThread);
-  CloseHandle(probe.hProcess);
+  const pagix_test::Process probe =
+      pagix_test::StartProcess("\"" + folder.Join("plant_probe.exe") + "\"", folder.Path());
+  ASSERT_TRUE(probe.Handle);
+  ASSERT_NE(pagix_test::WaitForExit(probe.Handle), -1) << "the probe did not end";
   ASSERT_TRUE(FileExists(marker)) << "the planted DLL was not loaded even by a plain search";
   DeleteFileA(marker.c_str());
 

@@ -59,8 +59,7 @@ TEST_F(RoundTripTest, InstallRunAndUninstallLeaveNothing) {
   ASSERT_NO_FATAL_FAILURE(InstallIntoNewFolder(kDestination, IDYES));
 
   // Pagix itself runs from the new folder.
-  HWND pagix = nullptr;
-  EXPECT_TRUE(WaitUntil([&] { return (pagix = FindTopLevel(kProductWindowTitle)) != nullptr; }));
+  EXPECT_TRUE(WaitForWindow([] { return FindTopLevel(kProductWindowTitle); }));
   EXPECT_EQ(CloseWindowsCaptioned(kProductWindowTitle, true), 1);
 
   ASSERT_NO_FATAL_FAILURE(UninstallThroughEntry(kDestination));

@@ -75,8 +75,7 @@ class LaunchProductTest : public testing::Test {
   }
   // Waits (bounded) for the probe's marker; false when it did not appear in time.
   bool WaitForLaunch() {
-    for (int i = 0; i < 500 && !FileExists(marker_); ++i) Sleep(20);
-    return FileExists(marker_);
+    return pagix_test::WaitUntil([this] { return FileExists(marker_); }, 10000);
   }
   const std::string folder_ = "C:\\pgx launch";
   const std::string marker_ = folder_ + "\\launched-Pagix.exe";
@@ -119,15 +118,9 @@ TEST_F(LaunchProductTest, NoOrAbortStartsNothing) {
   }
   // Anything started would have written its marker long before a later start finishes: start
   // the probe once more directly and wait for that one to prove the others never ran.
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process = {};
-  std::string command = "\"C:\\pgx.exe\"";
-  ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, "C:\\",
-                             &startup, &process));
-  WaitForSingleObject(process.hProcess, 10000);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  const pagix_test::Process probe = pagix_test::StartProcess("\"C:\\pgx.exe\"", "C:\\");
+  ASSERT_TRUE(probe.Handle);
+  pagix_test::WaitForExit(probe.Handle, 10000);
   EXPECT_TRUE(FileExists("C:\\launched-pgx.exe"));
   EXPECT_FALSE(FileExists(marker_));
 }

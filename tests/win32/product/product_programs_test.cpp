@@ -20,13 +20,17 @@ using pagix_test::DescribeMessageBox;
 using pagix_test::DirectoryExists;
 using pagix_test::FileExists;
 using pagix_test::PressDialogButton;
+using pagix_test::Process;
 using pagix_test::ReadWholeFile;
 using pagix_test::ScratchFolder;
 using pagix_test::SeenBox;
+using pagix_test::StartProcess;
+using pagix_test::WaitForExit;
+using pagix_test::WaitForWindow;
+using pagix_test::WaitUntil;
 
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pagix";
 const char kUninstallCaption[] = "Pagix 0.9d Uninstall";
-const DWORD kWaitMs = 60000;  // upper bound of every wait; the steps take well under a second
 
 std::string g_tree;  // the build's product tree, as a Windows path
 
@@ -34,17 +38,6 @@ std::string Windows(std::string path) {
   for (char& c : path)
     if (c == '/') c = '\\';
   return path;
-}
-
-// Polls (bounded) until found() gives a window.
-template <typename Find>
-HWND WaitForWindow(Find found, DWORD timeoutMs = kWaitMs) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    if (HWND window = found()) return window;
-    if (GetTickCount() - start > timeoutMs) return nullptr;
-    Sleep(20);
-  }
 }
 
 HWND WaitForBox(HWND other = nullptr) {
@@ -65,7 +58,7 @@ void CloseGroupWindow() {
   HWND window = WaitForWindow([] { return FindWindowA(nullptr, kProgmanGroupName); }, 10000);
   if (!window) return;
   PostMessageA(window, WM_CLOSE, 0, 0);
-  WaitForWindow([window]() -> HWND { return IsWindow(window) ? nullptr : window; }, 10000);
+  WaitUntil([window] { return !IsWindow(window); }, 10000);
 }
 
 bool UninstallKeyExists() {
@@ -123,43 +116,6 @@ std::string PendingRenames() {
   return text;
 }
 
-struct Process {
-  HANDLE Handle = nullptr;
-  DWORD Id = 0;
-};
-
-// Starts a program; environment, when given, is a block of "NAME=value\0" strings.
-Process Start(const std::string& commandLine, const std::string& directory,
-              const std::string* environment = nullptr) {
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info = {};
-  std::vector<char> line(commandLine.begin(), commandLine.end());
-  line.push_back('\0');
-  std::vector<char> block;
-  if (environment) {
-    block.assign(environment->begin(), environment->end());
-    block.push_back('\0');
-  }
-  Process process;
-  if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0,
-                     environment ? block.data() : nullptr, directory.c_str(), &startup, &info)) {
-    CloseHandle(info.hThread);
-    process.Handle = info.hProcess;
-    process.Id = info.dwProcessId;
-  }
-  return process;
-}
-
-// Waits (bounded) for the process to end; returns its exit code, or -1 when it did not end.
-long WaitForExit(HANDLE process) {
-  if (WaitForSingleObject(process, kWaitMs) != WAIT_OBJECT_0) return -1;
-  DWORD code = 0;
-  GetExitCodeProcess(process, &code);
-  CloseHandle(process);
-  return static_cast<long>(code);
-}
-
 // An installed Pagix below a scratch folder: the destination has a space in its name, like the
 // default destination.
 class InstalledPagix : public ::testing::Test {
@@ -206,7 +162,7 @@ class InstalledPagix : public ::testing::Test {
   // Starts uninstall.exe as Add/Remove Programs does and waits for its question, which the copy
   // in the temporary folder asks.
   HWND StartUninstaller() {
-    Process original = Start("\"" + Path(kUninstallerFileName) + "\"", destination_);
+    Process original = StartProcess("\"" + Path(kUninstallerFileName) + "\"", destination_);
     EXPECT_TRUE(original.Handle);
     if (!original.Handle) return nullptr;
     original_id_ = original.Id;
@@ -328,14 +284,14 @@ TEST_F(InstalledPagix, ALeftoverCopyStartedByHandRemovesNothing) {
   // Without arguments, and with the temporary folder handed over as if by an original.
   const std::string folder = temp.substr(0, temp.size() - 1);
   for (const std::string& arguments : {std::string(), " /copy 1 \"" + folder + "\""}) {
-    Process copy = Start("\"" + leftover + "\"" + arguments, temp);
+    Process copy = StartProcess("\"" + leftover + "\"" + arguments, temp);
     ASSERT_TRUE(copy.Handle);
     HWND box = WaitForBox();
     ASSERT_TRUE(box) << arguments;
     EXPECT_EQ(DescribeMessageBox(box).Text, "No Pagix installation in " + folder);
     PressDialogButton(box, IDOK);
     EXPECT_EQ(WaitForExit(copy.Handle), 4);
-    ASSERT_TRUE(WaitForWindow([box]() -> HWND { return IsWindow(box) ? nullptr : box; }));
+    ASSERT_TRUE(WaitUntil([box] { return !IsWindow(box); }));
   }
   for (const std::string& decoy : decoys) {
     EXPECT_TRUE(FileExists(temp + decoy)) << decoy;
@@ -438,7 +394,8 @@ TEST_F(InstalledPagix, WithoutATemporaryCopyItRemovesInPlaceAndNamesWhatItLeaves
   Register();
   const std::string environment =
       EnvironmentWithoutTemporaryFolder(scratch_.Join("no such folder"));
-  Process original = Start("\"" + Path(kUninstallerFileName) + "\"", scratch_.Path(), &environment);
+  Process original =
+      StartProcess("\"" + Path(kUninstallerFileName) + "\"", scratch_.Path(), &environment);
   ASSERT_TRUE(original.Handle);
   HWND box = WaitForBox();
   ASSERT_TRUE(box);
@@ -469,7 +426,7 @@ TEST_F(InstalledPagix, WithoutATemporaryCopyItRemovesInPlaceAndNamesWhatItLeaves
 class PagixProgram : public InstalledPagix {
  protected:
   HWND StartPagix() {
-    Process process = Start("\"" + Path(kProgramFileName) + "\"", destination_);
+    Process process = StartProcess("\"" + Path(kProgramFileName) + "\"", destination_);
     EXPECT_TRUE(process.Handle);
     process_ = process.Handle;
     // The window is shown once it is complete: found earlier, it may still be filling its list.
