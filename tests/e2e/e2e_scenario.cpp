@@ -117,16 +117,6 @@ void Screenshot(HWND window, const std::string& name) {
       << name << ": " << error;
 }
 
-RootFolder::RootFolder(const std::string& name) : path_("C:\\" + name) {
-  pagix_test::RemoveTree(path_);
-  CreateDirectoryA(path_.c_str(), nullptr);
-}
-
-RootFolder::~RootFolder() {
-  SetCurrentDirectoryA("C:\\");
-  pagix_test::RemoveTree(path_);
-}
-
 void InstallIntoNewFolder(const std::string& destination, int launchAnswer) {
   InstallerProcess installer;
   HWND dialog = StartInstaller(installer);

@@ -58,20 +58,6 @@ void ExpectEndsWithZero(InstallerProcess& installer);
 // Writes a screenshot NAME.ppm of the window when screenshots are wanted.
 void Screenshot(HWND window, const std::string& name);
 
-// A fresh folder in the Windows tree of the prefix (C:\NAME), removed again on destruction.
-class RootFolder {
- public:
-  explicit RootFolder(const std::string& name);
-  ~RootFolder();
-  RootFolder(const RootFolder&) = delete;
-  RootFolder& operator=(const RootFolder&) = delete;
-  const std::string& Path() const { return path_; }
-  std::string Join(const std::string& relative) const { return path_ + "\\" + relative; }
-
- private:
-  std::string path_;
-};
-
 // A complete installation of the product to destination (no trailing separator): every file
 // byte-identical to the product's copy, the five sub-folders, nothing else at the top level
 // beyond what was there before (listed in extraEntries), the uninstall entry and the group.

@@ -23,11 +23,6 @@ const char* const kInstalledFiles[18] = {
 
 const char* const kInstalledFolders[5] = {"DICTIONARY", "PF1", "PGN", "SKINS", "LANG"};
 
-std::string Backslashed(std::string path) {
-  std::replace(path.begin(), path.end(), '/', '\\');
-  return path;
-}
-
 std::vector<std::string> CompareInstalledFiles(const std::string& destination,
                                                const std::string& productDir) {
   std::vector<std::string> problems;
@@ -61,20 +56,6 @@ uint64_t ProductFileBytes(const std::string& productDir) {
     bytes += pagix_test::ReadWholeFile(productDir + "\\" + Backslashed(relative)).size();
   }
   return bytes;
-}
-
-std::vector<std::string> FolderEntries(const std::string& folder) {
-  std::vector<std::string> entries;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return entries;
-  do {
-    std::string name = found.cFileName;
-    if (name != "." && name != "..") entries.push_back(name);
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
-  std::sort(entries.begin(), entries.end());
-  return entries;
 }
 
 namespace {

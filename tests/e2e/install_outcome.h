@@ -15,17 +15,12 @@ namespace pagix_e2e {
 extern const char* const kInstalledFiles[18];
 extern const char* const kInstalledFolders[5];
 
-// "a\b" for "a/b".
-std::string Backslashed(std::string path);
-
 // Differences between the installed files below destination (a folder, no trailing separator)
 // and the product's own copies below productDir; empty when every file is byte-identical.
 std::vector<std::string> CompareInstalledFiles(const std::string& destination,
                                                const std::string& productDir);
 // The installed files' total in bytes, from the product's own copies below productDir.
 uint64_t ProductFileBytes(const std::string& productDir);
-// The entries (files and folders) directly inside a folder, sorted.
-std::vector<std::string> FolderEntries(const std::string& folder);
 
 // The Programs folders of the Start Menu. Wine's Program Manager server makes its groups in the
 // user's one (CSIDL_PROGRAMS), so that is where the installer's group appears.

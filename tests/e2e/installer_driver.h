@@ -13,12 +13,15 @@
 
 namespace pagix_e2e {
 
-// The shared waits and window helpers, by their short names.
+// The shared waits, window and folder helpers, by their short names.
+using pagix_test::Backslashed;
 using pagix_test::ClassOf;
 using pagix_test::CloseWindowsCaptioned;
 using pagix_test::FindTopLevel;
+using pagix_test::FolderEntries;
 using pagix_test::kWaitMs;
 using pagix_test::ProcessOf;
+using pagix_test::RootFolder;
 using pagix_test::TopLevelWindows;
 using pagix_test::WaitForWindow;
 using pagix_test::WaitUntil;

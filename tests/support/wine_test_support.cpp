@@ -259,6 +259,35 @@ std::string ScratchFolder::AsDestination() const {
   return dest + "/";
 }
 
+RootFolder::RootFolder(const std::string& name) : path_("C:\\" + name) {
+  RemoveTree(path_);
+  CreateDirectoryA(path_.c_str(), nullptr);
+}
+
+RootFolder::~RootFolder() {
+  SetCurrentDirectoryA("C:\\");
+  RemoveTree(path_);
+}
+
+std::string Backslashed(std::string path) {
+  std::replace(path.begin(), path.end(), '/', '\\');
+  return path;
+}
+
+std::vector<std::string> FolderEntries(const std::string& folder) {
+  std::vector<std::string> entries;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return entries;
+  do {
+    std::string name = found.cFileName;
+    if (name != "." && name != "..") entries.push_back(name);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  std::sort(entries.begin(), entries.end());
+  return entries;
+}
+
 void RemoveTree(const std::string& path) {
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);

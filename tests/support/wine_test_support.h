@@ -132,6 +132,24 @@ class ScratchFolder {
   std::string path_;
 };
 
+// A fresh folder in the Windows tree of the prefix (C:\NAME), removed again on destruction.
+class RootFolder {
+ public:
+  explicit RootFolder(const std::string& name);
+  ~RootFolder();
+  RootFolder(const RootFolder&) = delete;
+  RootFolder& operator=(const RootFolder&) = delete;
+  const std::string& Path() const { return path_; }
+  std::string Join(const std::string& relative) const { return path_ + "\\" + relative; }
+
+ private:
+  std::string path_;
+};
+
+// "a\b" for "a/b".
+std::string Backslashed(std::string path);
+// The entries (files and folders) directly inside a folder, sorted.
+std::vector<std::string> FolderEntries(const std::string& folder);
 void RemoveTree(const std::string& path);
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);

@@ -12,7 +12,6 @@
 using pagix_test::FileExists;
 using pagix_test::MessageBoxAnswerer;
 using pagix_test::ReadWholeFile;
-using pagix_test::RemoveTree;
 
 namespace {
 
@@ -59,14 +58,11 @@ TEST(ProductConstantsTest, TitleAndDefaultDestination) {
 class LaunchProductTest : public testing::Test {
  protected:
   void SetUp() override {
-    RemoveTree(folder_);
-    CreateDirectoryA(folder_.c_str(), nullptr);
-    ASSERT_TRUE(CopyFileA(g_probe.c_str(), (folder_ + "\\Pagix.exe").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA(g_probe.c_str(), folder_.Join("Pagix.exe").c_str(), FALSE));
     ASSERT_TRUE(CopyFileA(g_probe.c_str(), "C:\\pgx.exe", FALSE));
     g_Installer = InstallerState();
   }
   void TearDown() override {
-    RemoveTree(folder_);
     DeleteFileA("C:\\pgx.exe");
     DeleteFileA("C:\\launched-pgx.exe");
   }
@@ -77,8 +73,8 @@ class LaunchProductTest : public testing::Test {
   bool WaitForLaunch() {
     return pagix_test::WaitUntil([this] { return FileExists(marker_); }, 10000);
   }
-  const std::string folder_ = "C:\\pgx launch";
-  const std::string marker_ = folder_ + "\\launched-Pagix.exe";
+  const pagix_test::RootFolder folder_{"pgx launch"};
+  const std::string marker_ = folder_.Join("launched-Pagix.exe");
 };
 
 TEST_F(LaunchProductTest, YesStartsTheProgramInTheDestination) {

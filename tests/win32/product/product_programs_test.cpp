@@ -16,9 +16,11 @@
 
 namespace {
 
+using pagix_test::Backslashed;
 using pagix_test::DescribeMessageBox;
 using pagix_test::DirectoryExists;
 using pagix_test::FileExists;
+using pagix_test::FolderEntries;
 using pagix_test::PressDialogButton;
 using pagix_test::Process;
 using pagix_test::ReadWholeFile;
@@ -33,12 +35,6 @@ const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Unin
 const char kUninstallCaption[] = "Pagix 0.9d Uninstall";
 
 std::string g_tree;  // the build's product tree, as a Windows path
-
-std::string Windows(std::string path) {
-  for (char& c : path)
-    if (c == '/') c = '\\';
-  return path;
-}
 
 HWND WaitForBox(HWND other = nullptr) {
   return WaitForWindow([other]() -> HWND {
@@ -131,7 +127,7 @@ class InstalledPagix : public ::testing::Test {
     for (const char* folder : kSubFolderNames)
       ASSERT_TRUE(CreateDirectoryA(Path(folder).c_str(), nullptr)) << folder;
     for (const PayloadManifestRow& row : kInstallManifest) {
-      const std::string from = g_tree + "\\" + Windows(row.RelativePath);
+      const std::string from = g_tree + "\\" + Backslashed(row.RelativePath);
       ASSERT_TRUE(CopyFileA(from.c_str(), Path(row.RelativePath).c_str(), FALSE)) << from;
     }
   }
@@ -141,7 +137,7 @@ class InstalledPagix : public ::testing::Test {
   }
 
   std::string Path(const std::string& relative) const {
-    return destination_ + "\\" + Windows(relative);
+    return destination_ + "\\" + Backslashed(relative);
   }
 
   // The entry names the folder as spelt here; the uninstaller compares folders, not texts.
@@ -253,15 +249,7 @@ TEST_F(InstalledPagix, ChangedFilesAndTheUsersShortcutStay) {
   EXPECT_EQ(ReadWholeFile(Path("SKINS/Back.jpg")), edited);
   EXPECT_FALSE(FileExists(Path(kProgramFileName)));
   // Only our two items left the group; the user's shortcut keeps it.
-  std::vector<std::string> left;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((ProgramsGroupFolder() + "\\*").c_str(), &found);
-  while (search != INVALID_HANDLE_VALUE) {
-    if (found.cFileName[0] != '.') left.push_back(found.cFileName);
-    if (!FindNextFileA(search, &found)) break;
-  }
-  if (search != INVALID_HANDLE_VALUE) FindClose(search);
-  EXPECT_EQ(left, std::vector<std::string>{"Notes.lnk"});
+  EXPECT_EQ(FolderEntries(ProgramsGroupFolder()), std::vector<std::string>{"Notes.lnk"});
   EXPECT_FALSE(UninstallKeyExists());
   // Removing the items one by one opens the group's window.
   CloseGroupWindow();
@@ -511,7 +499,8 @@ TEST(ProductPictures, OpenWithTheSystemsDecoders) {
                               {"SKINS/Back.jpg", 192, 128},    {"SKINS/Book.jpg", 128, 160},
                               {"SKINS/BookMenu.bmp", 128, 24}, {"SKINS/Space.bmp", 64, 64}};
   for (const Picture& picture : pictures) {
-    const std::vector<unsigned char> bytes = ReadWholeFile(g_tree + "\\" + Windows(picture.Path));
+    const std::vector<unsigned char> bytes =
+        ReadWholeFile(g_tree + "\\" + Backslashed(picture.Path));
     ASSERT_FALSE(bytes.empty()) << picture.Path;
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
     memcpy(GlobalLock(memory), bytes.data(), bytes.size());
@@ -543,7 +532,7 @@ int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
   for (int i = 1; i < argc; ++i) {
     const std::string argument = argv[i];
-    if (argument.rfind("--tree=", 0) == 0) g_tree = "Z:" + Windows(argument.substr(7));
+    if (argument.rfind("--tree=", 0) == 0) g_tree = "Z:" + Backslashed(argument.substr(7));
   }
   return RUN_ALL_TESTS();
 }
