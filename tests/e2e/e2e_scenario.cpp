@@ -178,8 +178,8 @@ std::string ExpectedUninstallString(const std::string& destination) {
 }
 
 void ExpectUninstallEntry(const std::string& destination) {
-  UninstallEntry entry = ReadUninstallEntry();
-  EXPECT_TRUE(entry.Exists) << "no uninstall entry HKLM\\" << kUninstallKey;
+  EXPECT_TRUE(RegistryKeyExists(kUninstallKey, KEY_WOW64_32KEY))
+      << "no uninstall entry HKLM\\" << kUninstallKey;
   // The installed files' total, in KiB rounded up.
   const uint64_t bytes = ProductFileBytes(Settings().ProductDir);
   const std::string folder = Backslashed(destination);
@@ -200,13 +200,14 @@ void ExpectUninstallEntry(const std::string& destination) {
       {"NoRepair", REG_DWORD, "", 1},
   };
   for (const auto& value : expected) {
-    const RegistryValue found = entry.Value(value.Name);
+    const RegistryValue found = ReadRegistryValue(kUninstallKey, value.Name, KEY_WOW64_32KEY);
     EXPECT_TRUE(found.Present) << value.Name;
     EXPECT_EQ(found.Type, value.Type) << value.Name;
-    EXPECT_EQ(found.Text, value.Text) << value.Name;
-    EXPECT_EQ(found.Number, value.Number) << value.Name;
+    EXPECT_EQ(found.Text(), value.Text) << value.Name;
+    EXPECT_EQ(found.Number(), value.Number) << value.Name;
   }
-  EXPECT_EQ(entry.Values.size(), sizeof expected / sizeof expected[0]);
+  EXPECT_EQ(RegistryValueNames(kUninstallKey, KEY_WOW64_32KEY).size(),
+            sizeof expected / sizeof expected[0]);
   // On 64-bit Windows the 32-bit installer's entry lies in the 32-bit view of the registry,
   // which the 64-bit view shows below Wow6432Node, and nowhere else.
   if (RunsUnderWow64()) {

@@ -73,63 +73,12 @@ std::string CommonProgramsFolder() { return SpecialFolder(CSIDL_COMMON_PROGRAMS)
 
 std::string GroupFolder() { return UserProgramsFolder() + "\\" + kGroupName; }
 
-RegistryValue UninstallEntry::Value(const std::string& name) const {
-  for (const auto& [valueName, value] : Values) {
-    if (valueName == name) return value;
-  }
-  return RegistryValue();
-}
-
-bool RunsUnderWow64() {
-  BOOL wow64 = FALSE;
-  return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
-}
-
-bool RegistryKeyExists(const char* keyPath, REGSAM view) {
-  HKEY key;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_READ | view, &key) != ERROR_SUCCESS) {
-    return false;
-  }
-  RegCloseKey(key);
-  return true;
-}
-
 UninstallEntry ReadUninstallEntry() {
   UninstallEntry entry;
-  HKEY key;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ | KEY_WOW64_32KEY, &key) !=
-      ERROR_SUCCESS) {
-    return entry;
-  }
-  entry.Exists = true;
-  char name[256];
-  unsigned char data[1024];
-  for (DWORD i = 0;; ++i) {
-    DWORD nameLength = sizeof name;
-    DWORD size = sizeof data - 1;
-    RegistryValue value;
-    if (RegEnumValueA(key, i, name, &nameLength, nullptr, &value.Type, data, &size) !=
-        ERROR_SUCCESS) {
-      break;
-    }
-    value.Present = true;
-    if (value.Type == REG_DWORD && size == 4) {
-      value.Number = static_cast<DWORD>(data[0] | data[1] << 8 | data[2] << 16) |
-                     static_cast<DWORD>(data[3]) << 24;
-    } else {
-      // The stored data of a string includes its terminating NUL.
-      value.Text = std::string(reinterpret_cast<char*>(data),
-                               size > 0 && data[size - 1] == '\0' ? size - 1 : size);
-    }
-    entry.Values.emplace_back(name, value);
-  }
-  RegCloseKey(key);
-  const RegistryValue displayName = entry.Value("DisplayName");
-  entry.DisplayName = displayName.Text;
-  entry.DisplayNameType = displayName.Type;
-  const RegistryValue uninstallString = entry.Value("UninstallString");
-  entry.UninstallString = uninstallString.Text;
-  entry.UninstallStringType = uninstallString.Type;
+  entry.Exists = RegistryKeyExists(kUninstallKey, KEY_WOW64_32KEY);
+  entry.DisplayName = ReadRegistryValue(kUninstallKey, "DisplayName", KEY_WOW64_32KEY).Text();
+  entry.UninstallString =
+      ReadRegistryValue(kUninstallKey, "UninstallString", KEY_WOW64_32KEY).Text();
   return entry;
 }
 

@@ -6,10 +6,17 @@
 
 #include <cstdint>
 #include <string>
-#include <utility>
 #include <vector>
 
+#include "tests/support/wine_test_support.h"
+
 namespace pagix_e2e {
+
+using pagix_test::ReadRegistryValue;
+using pagix_test::RegistryKeyExists;
+using pagix_test::RegistryValue;
+using pagix_test::RegistryValueNames;
+using pagix_test::RunsUnderWow64;
 
 // The installed tree below the destination folder, as the user finds it.
 extern const char* const kInstalledFiles[18];
@@ -34,27 +41,11 @@ constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\
 // The same key as the 64-bit view of 64-bit Windows shows it.
 constexpr char kUninstallKeyIn64BitView[] =
     "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pagix";
-struct RegistryValue {
-  bool Present = false;
-  DWORD Type = 0;
-  std::string Text;  // a string without its terminating NUL
-  DWORD Number = 0;  // a REG_DWORD
-};
 struct UninstallEntry {
   bool Exists = false;
   std::string DisplayName;
-  DWORD DisplayNameType = 0;
   std::string UninstallString;
-  DWORD UninstallStringType = 0;
-  // Every value of the key by name.
-  std::vector<std::pair<std::string, RegistryValue>> Values;
-  RegistryValue Value(const std::string& name) const;
 };
-// Whether this process is a 32-bit one on 64-bit Windows.
-bool RunsUnderWow64();
-// Whether HKEY_LOCAL_MACHINE\keyPath exists in the registry view given (KEY_WOW64_32KEY or
-// KEY_WOW64_64KEY).
-bool RegistryKeyExists(const char* keyPath, REGSAM view);
 UninstallEntry ReadUninstallEntry();
 
 // Waits (bounded) until the shell shows the group's folder window, then closes it. False when

@@ -223,6 +223,89 @@ bool EnterPrivateDesktop(const char* name) {
   return desktop && SetThreadDesktop(desktop);
 }
 
+bool RunsUnderWow64() {
+  BOOL wow64 = FALSE;
+  return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
+std::string RegistryValue::Text() const {
+  if (Type == REG_DWORD && Data.size() == 4) return std::string();
+  return !Data.empty() && Data.back() == '\0' ? Data.substr(0, Data.size() - 1) : Data;
+}
+
+DWORD RegistryValue::Number() const {
+  if (Type != REG_DWORD || Data.size() != 4) return 0;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(Data.data());
+  return static_cast<DWORD>(bytes[0] | bytes[1] << 8 | bytes[2] << 16) |
+         static_cast<DWORD>(bytes[3]) << 24;
+}
+
+bool RegistryKeyExists(const std::string& keyPath, REGSAM view) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_READ | view, &key) !=
+      ERROR_SUCCESS) {
+    return false;
+  }
+  RegCloseKey(key);
+  return true;
+}
+
+RegistryValue ReadRegistryValue(const std::string& keyPath, const std::string& name, REGSAM view) {
+  RegistryValue value;
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_READ | view, &key) !=
+      ERROR_SUCCESS) {
+    return value;
+  }
+  // Asked for its size first, so that a value of any length is read whole.
+  DWORD size = 0;
+  if (RegQueryValueExA(key, name.c_str(), nullptr, &value.Type, nullptr, &size) == ERROR_SUCCESS) {
+    std::vector<BYTE> data(size + 1);
+    if (RegQueryValueExA(key, name.c_str(), nullptr, &value.Type, data.data(), &size) ==
+        ERROR_SUCCESS) {
+      value.Present = true;
+      value.Data.assign(reinterpret_cast<const char*>(data.data()), size);
+    }
+  }
+  RegCloseKey(key);
+  return value;
+}
+
+std::vector<std::string> RegistryValueNames(const std::string& keyPath, REGSAM view) {
+  std::vector<std::string> names;
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_READ | view, &key) !=
+      ERROR_SUCCESS) {
+    return names;
+  }
+  std::vector<char> name(16384);  // the longest name a value can have, and its terminator
+  for (DWORD i = 0;; ++i) {
+    DWORD length = static_cast<DWORD>(name.size());
+    if (RegEnumValueA(key, i, name.data(), &length, nullptr, nullptr, nullptr, nullptr) !=
+        ERROR_SUCCESS) {
+      break;
+    }
+    names.emplace_back(name.data(), length);
+  }
+  RegCloseKey(key);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+bool WriteRegistryText(const std::string& keyPath, const std::string& name,
+                       const std::string& text) {
+  HKEY key = nullptr;
+  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                      nullptr) != ERROR_SUCCESS) {
+    return false;
+  }
+  const LONG status =
+      RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                     static_cast<DWORD>(text.size() + 1));
+  RegCloseKey(key);
+  return status == ERROR_SUCCESS;
+}
+
 ScratchFolder::ScratchFolder(const char* tag) {
   char temp[MAX_PATH] = {};
   GetTempPathA(sizeof temp, temp);

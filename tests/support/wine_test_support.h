@@ -114,6 +114,30 @@ Process StartProcess(const std::string& commandLine, const std::string& director
 // not end in time.
 long WaitForExit(HANDLE process, DWORD timeoutMs = kWaitMs);
 
+// Whether this process is a 32-bit one on 64-bit Windows.
+bool RunsUnderWow64();
+
+// A value below HKEY_LOCAL_MACHINE as the registry holds it.
+struct RegistryValue {
+  bool Present = false;
+  DWORD Type = 0;
+  std::string Data;  // every byte of the value, a string's terminating NUL included
+  // A string without its terminating NUL; empty for a REG_DWORD.
+  std::string Text() const;
+  // A REG_DWORD's number; 0 for any other value.
+  DWORD Number() const;
+};
+// Keys below HKEY_LOCAL_MACHINE, in the registry view given: 0 for the calling process's own,
+// KEY_WOW64_32KEY or KEY_WOW64_64KEY.
+bool RegistryKeyExists(const std::string& keyPath, REGSAM view = 0);
+RegistryValue ReadRegistryValue(const std::string& keyPath, const std::string& name,
+                                REGSAM view = 0);
+// The names of the key's values, sorted; empty when the key is missing.
+std::vector<std::string> RegistryValueNames(const std::string& keyPath, REGSAM view = 0);
+// Writes a REG_SZ value, making the key when it is missing; false when the registry refused.
+bool WriteRegistryText(const std::string& keyPath, const std::string& name,
+                       const std::string& text);
+
 // A fresh, empty folder below the Windows temporary folder, removed with its contents on
 // destruction. Path() uses backslashes and has no trailing separator.
 class ScratchFolder {

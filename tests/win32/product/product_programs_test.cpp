@@ -57,26 +57,11 @@ void CloseGroupWindow() {
   WaitUntil([window] { return !IsWindow(window); }, 10000);
 }
 
-bool UninstallKeyExists() {
-  HKEY key;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
-    return false;
-  RegCloseKey(key);
-  return true;
-}
+bool UninstallKeyExists() { return pagix_test::RegistryKeyExists(kUninstallKey); }
 
 void WriteUninstallKey(const std::string& uninstallCommand) {
-  HKEY key;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, 0, KEY_WRITE, nullptr,
-                            &key, nullptr),
-            ERROR_SUCCESS);
-  RegSetValueExA(key, "DisplayName", 0, REG_SZ,
-                 reinterpret_cast<const BYTE*>(kUninstallDisplayName),
-                 static_cast<DWORD>(strlen(kUninstallDisplayName) + 1));
-  RegSetValueExA(key, "UninstallString", 0, REG_SZ,
-                 reinterpret_cast<const BYTE*>(uninstallCommand.c_str()),
-                 static_cast<DWORD>(uninstallCommand.size() + 1));
-  RegCloseKey(key);
+  ASSERT_TRUE(pagix_test::WriteRegistryText(kUninstallKey, "DisplayName", kUninstallDisplayName));
+  ASSERT_TRUE(pagix_test::WriteRegistryText(kUninstallKey, "UninstallString", uninstallCommand));
 }
 
 // The uninstaller's temporary copies in the temporary folder.

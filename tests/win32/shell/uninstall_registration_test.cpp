@@ -16,67 +16,16 @@
 namespace {
 
 using pagix_test::MessageBoxAnswerer;
+using pagix_test::ReadRegistryValue;
+using pagix_test::RegistryKeyExists;
+using pagix_test::RegistryValue;
+using pagix_test::RegistryValueNames;
+using pagix_test::WriteRegistryText;
 
 const char kKeyName[] = "PagixShellTest";
 const char kKeyPath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\PagixShellTest";
 const char kDestination[] = "C:/Program Files/Marrowby/Pagix/";
 const char kCannotWrite[] = "Cannot Write Registry : ";
-
-struct Value {
-  bool Present = false;
-  DWORD Type = 0;
-  std::string Data;  // every byte of the value, a string's terminating NUL included
-};
-
-Value ReadValue(const char* keyPath, const char* name, REGSAM view = 0) {
-  Value value;
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_READ | view, &key) != ERROR_SUCCESS)
-    return value;
-  char data[1024] = {};
-  DWORD size = sizeof data;
-  if (RegQueryValueExA(key, name, nullptr, &value.Type, reinterpret_cast<BYTE*>(data), &size) ==
-      ERROR_SUCCESS) {
-    value.Present = true;
-    value.Data.assign(data, size);
-  }
-  RegCloseKey(key);
-  return value;
-}
-
-bool KeyExists(const char* keyPath, REGSAM view = 0) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_READ | view, &key) != ERROR_SUCCESS)
-    return false;
-  RegCloseKey(key);
-  return true;
-}
-
-// The names of the key's values, sorted.
-std::vector<std::string> ValueNames(const char* keyPath) {
-  std::vector<std::string> names;
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return names;
-  char name[256];
-  DWORD length = sizeof name;
-  for (DWORD i = 0;
-       RegEnumValueA(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-       ++i, length = sizeof name) {
-    names.push_back(name);
-  }
-  RegCloseKey(key);
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-void WriteValue(const char* keyPath, const char* name, const std::string& text) {
-  HKEY key = nullptr;
-  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, nullptr, 0, KEY_WRITE,
-                                           nullptr, &key, nullptr));
-  RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                 static_cast<DWORD>(text.size() + 1));
-  RegCloseKey(key);
-}
 
 std::string WithNul(const std::string& text) { return text + '\0'; }
 std::string Dword(DWORD number) { return std::string(reinterpret_cast<const char*>(&number), 4); }
@@ -214,25 +163,24 @@ TEST_F(UninstallRegistrationTest, WritesTheWholeEntry) {
   EXPECT_EQ(0, g_Installer.AbortRequested);
   for (const ExpectedValue& expected : kEntry) {
     SCOPED_TRACE(expected.Name);
-    Value value = ReadValue(kKeyPath, expected.Name);
+    RegistryValue value = ReadRegistryValue(kKeyPath, expected.Name);
     ASSERT_TRUE(value.Present);
     EXPECT_EQ(expected.Type, value.Type);
     EXPECT_EQ(expected.Data, value.Data);
   }
-  EXPECT_EQ(sizeof kEntry / sizeof kEntry[0], ValueNames(kKeyPath).size());
+  EXPECT_EQ(sizeof kEntry / sizeof kEntry[0], RegistryValueNames(kKeyPath).size());
 
   // A 32-bit installer on 64-bit Windows writes into the registry's 32-bit view, which the
   // 64-bit view shows below Wow6432Node; the 64-bit view of the plain path has no entry.
-  BOOL wow64 = FALSE;
-  IsWow64Process(GetCurrentProcess(), &wow64);
-  if (wow64) {
-    EXPECT_TRUE(KeyExists(kKeyPath, KEY_WOW64_32KEY));
-    EXPECT_FALSE(KeyExists(kKeyPath, KEY_WOW64_64KEY));
-    EXPECT_EQ(kEntry[0].Data,
-              ReadValue("Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
-                        "PagixShellTest",
-                        "DisplayName", KEY_WOW64_64KEY)
-                  .Data);
+  if (pagix_test::RunsUnderWow64()) {
+    EXPECT_TRUE(RegistryKeyExists(kKeyPath, KEY_WOW64_32KEY));
+    EXPECT_FALSE(RegistryKeyExists(kKeyPath, KEY_WOW64_64KEY));
+    EXPECT_EQ(
+        kEntry[0].Data,
+        ReadRegistryValue("Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
+                          "PagixShellTest",
+                          "DisplayName", KEY_WOW64_64KEY)
+            .Data);
   }
 }
 
@@ -258,15 +206,15 @@ TEST_F(UninstallRegistrationTest, CallsThePlatformWithTheExpectedArguments) {
 }
 
 TEST_F(UninstallRegistrationTest, SecondCallReplacesTheValuesAndKeepsOthers) {
-  WriteValue(kKeyPath, "DisplayName", "an older name");
-  WriteValue(kKeyPath, "Comments", "kept");
+  ASSERT_TRUE(WriteRegistryText(kKeyPath, "DisplayName", "an older name"));
+  ASSERT_TRUE(WriteRegistryText(kKeyPath, "Comments", "kept"));
   Register(kKeyName, "C:/first/", "first");
   EXPECT_EQ(std::vector<std::string>(), Register());
   for (const ExpectedValue& expected : kEntry) {
-    EXPECT_EQ(expected.Data, ReadValue(kKeyPath, expected.Name).Data) << expected.Name;
+    EXPECT_EQ(expected.Data, ReadRegistryValue(kKeyPath, expected.Name).Data) << expected.Name;
   }
-  EXPECT_EQ(WithNul("kept"), ReadValue(kKeyPath, "Comments").Data);
-  EXPECT_EQ(sizeof kEntry / sizeof kEntry[0] + 1, ValueNames(kKeyPath).size());
+  EXPECT_EQ(WithNul("kept"), ReadRegistryValue(kKeyPath, "Comments").Data);
+  EXPECT_EQ(sizeof kEntry / sizeof kEntry[0] + 1, RegistryValueNames(kKeyPath).size());
   // Still one key: nothing was created below it.
   HKEY key = nullptr;
   ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKeyPath, 0, KEY_READ, &key));
@@ -280,12 +228,12 @@ TEST_F(UninstallRegistrationTest, SecondCallReplacesTheValuesAndKeepsOthers) {
 TEST_F(UninstallRegistrationTest, AbortRequestedLeavesTheRegistryUntouched) {
   g_Installer.AbortRequested = 1;
   EXPECT_EQ(std::vector<std::string>(), Register());
-  EXPECT_FALSE(KeyExists(kKeyPath));
+  EXPECT_FALSE(RegistryKeyExists(kKeyPath));
 
-  WriteValue(kKeyPath, "DisplayName", "an older name");
+  ASSERT_TRUE(WriteRegistryText(kKeyPath, "DisplayName", "an older name"));
   EXPECT_EQ(std::vector<std::string>(), Register());
-  EXPECT_EQ(std::vector<std::string>{"DisplayName"}, ValueNames(kKeyPath));
-  EXPECT_EQ(WithNul("an older name"), ReadValue(kKeyPath, "DisplayName").Data);
+  EXPECT_EQ(std::vector<std::string>{"DisplayName"}, RegistryValueNames(kKeyPath));
+  EXPECT_EQ(WithNul("an older name"), ReadRegistryValue(kKeyPath, "DisplayName").Data);
   EXPECT_EQ(1, g_Installer.AbortRequested);
 }
 
@@ -318,8 +266,8 @@ TEST_F(UninstallRegistrationTest, RefusedWritesAreReportedAndLeaveNoHalfEntry) {
     SCOPED_TRACE(c.Name);
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, kKeyPath);
     if (c.KeyExisted) {
-      WriteValue(kKeyPath, "DisplayName", "an older name");
-      WriteValue(kKeyPath, "Comments", "kept");
+      ASSERT_TRUE(WriteRegistryText(kKeyPath, "DisplayName", "an older name"));
+      ASSERT_TRUE(WriteRegistryText(kKeyPath, "Comments", "kept"));
     }
     g_Installer.AbortRequested = 0;
     UseLoggedCalls();
@@ -328,10 +276,10 @@ TEST_F(UninstallRegistrationTest, RefusedWritesAreReportedAndLeaveNoHalfEntry) {
     g_Log.FailSetAt = c.FailSetAt;
     EXPECT_EQ(std::vector<std::string>{kCannotWrite + std::string(kKeyPath)}, Register());
     EXPECT_EQ(1, g_Installer.AbortRequested);
-    EXPECT_EQ(!c.LeftValues.empty(), KeyExists(kKeyPath));
-    EXPECT_EQ(c.LeftValues, ValueNames(kKeyPath));
+    EXPECT_EQ(!c.LeftValues.empty(), RegistryKeyExists(kKeyPath));
+    EXPECT_EQ(c.LeftValues, RegistryValueNames(kKeyPath));
     if (c.KeyExisted) {
-      EXPECT_EQ(WithNul("kept"), ReadValue(kKeyPath, "Comments").Data);
+      EXPECT_EQ(WithNul("kept"), ReadRegistryValue(kKeyPath, "Comments").Data);
     }
     // Nothing is written after the refused write.
     const size_t attempted = c.FailCreate ? 0 : static_cast<size_t>(c.FailSetAt) + 1;
@@ -355,7 +303,7 @@ TEST_F(UninstallRegistrationTest, KeyThePlatformRefusesIsReported) {
   EXPECT_EQ(std::vector<std::string>{kCannotWrite + std::string(volatilePath) + "\\Pagix"},
             Register("PagixVolatileTest\\Pagix"));
   EXPECT_EQ(1, g_Installer.AbortRequested);
-  EXPECT_FALSE(KeyExists((std::string(volatilePath) + "\\Pagix").c_str()));
+  EXPECT_FALSE(RegistryKeyExists((std::string(volatilePath) + "\\Pagix").c_str()));
   RegDeleteKeyA(HKEY_LOCAL_MACHINE, volatilePath);
 }
 
@@ -391,7 +339,7 @@ TEST_F(UninstallRegistrationTest, TextsThatDoNotFitAreReportedNotWrittenCut) {
   g_UninstallRegistryCalls = real_;
   EXPECT_EQ(std::vector<std::string>(), Register(longestName.c_str(), longestDestination.c_str()));
   EXPECT_EQ(WithNul("\"" + longestDestination + "uninstall.exe\""),
-            ReadValue(longestPath.c_str(), "UninstallString").Data);
+            ReadRegistryValue(longestPath.c_str(), "UninstallString").Data);
   RegDeleteKeyA(HKEY_LOCAL_MACHINE, longestPath.c_str());
 }
 
