@@ -170,7 +170,7 @@ TEST_F(BrowseTest, ChosenFolderIsWhereInstallPutsTheFiles) {
   ExpectInstalled("c:\\pgx-e2e-browse\\start here\\alpha");
   AnswerBox(installer_, launch, IDNO);
   ExpectEndsWithZero(installer_);
-  EXPECT_TRUE(CloseGroupWindowWhenShown());
+  EXPECT_TRUE(CloseGroupWindow());
 }
 
 // Maps rectangles from dialog units to pixels for a dialog with the installer's font. The

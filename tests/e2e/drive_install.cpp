@@ -74,8 +74,8 @@ int main(int argc, char** argv) {
   std::printf("EXIT_CODE=%lu\n", static_cast<unsigned long>(exitCode));
 
   // The shell shows the new group in a window of its own; close it so that Wine can end.
-  if (!CloseGroupWindowWhenShown()) std::printf("NOTE=the shell showed no group window\n");
-  std::printf("GROUP=%s\n", GroupFolder().c_str());
+  if (!CloseGroupWindow()) std::printf("NOTE=the shell showed no group window\n");
+  std::printf("GROUP=%s\n", ProgramsGroupFolder().c_str());
   UninstallEntry entry = ReadUninstallEntry();
   std::printf("UNINSTALL_KEY=HKEY_LOCAL_MACHINE\\%s\n", kUninstallKey);
   std::printf("DISPLAY_NAME=%s\n", entry.DisplayName.c_str());

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "base/manifest.h"
 #include "tests/e2e/screenshot.h"
 #include "tests/support/wine_test_support.h"
 
@@ -130,7 +131,7 @@ void InstallIntoNewFolder(const std::string& destination, int launchAnswer) {
   ASSERT_NE(launch, nullptr);
   AnswerBox(installer, launch, launchAnswer);
   ExpectEndsWithZero(installer);
-  EXPECT_TRUE(CloseGroupWindowWhenShown());
+  EXPECT_TRUE(CloseGroupWindow());
   ExpectInstalled(destination);
 }
 
@@ -142,27 +143,18 @@ bool RunCommand(const std::string& command, const std::string* environment, DWOR
   return true;
 }
 
-HWND WaitForUninstallerBox(HWND other) {
-  HWND box = nullptr;
-  WaitUntil([&] {
-    box = FindWindowA("#32770", kUninstallCaption);
-    return box && box != other && IsWindowVisible(box);
-  });
-  return box && box != other && IsWindowVisible(box) ? box : nullptr;
-}
-
 void UninstallThroughEntry(const std::string& destination) {
   const UninstallEntry entry = ReadUninstallEntry();
   ASSERT_TRUE(RunCommand(entry.UninstallString)) << entry.UninstallString;
-  HWND question = WaitForUninstallerBox();
+  HWND question = pagix_test::WaitForUninstallerBox();
   ASSERT_TRUE(question) << "the uninstaller asked nothing";
   EXPECT_EQ(ViewMessageBox(question).Text, "Remove Pagix 0.9d and all of its components?");
   pagix_test::PressDialogButton(question, IDYES);
   EXPECT_TRUE(WaitUntil([&] { return !pagix_test::DirectoryExists(destination); }))
       << "left behind: " << testing::PrintToString(FolderEntries(destination));
   EXPECT_TRUE(WaitUntil([] { return !ReadUninstallEntry().Exists; }));
-  EXPECT_TRUE(WaitUntil([] { return !pagix_test::DirectoryExists(GroupFolder()); }));
-  EXPECT_TRUE(WaitUntil([] { return FindWindowA("#32770", kUninstallCaption) == nullptr; }))
+  EXPECT_TRUE(WaitUntil([] { return !pagix_test::DirectoryExists(ProgramsGroupFolder()); }));
+  EXPECT_TRUE(WaitUntil([] { return pagix_test::FindUninstallerBox() == nullptr; }))
       << "the uninstaller left a message open";
 }
 
@@ -236,16 +228,17 @@ void ExpectInstalled(const std::string& destination, const std::vector<std::stri
 
   // The shell makes the group in its own time, after the command block has reached it.
   const std::vector<std::string> links = {"Pagix.lnk", "uninstall Pagix.lnk"};
-  EXPECT_TRUE(WaitUntil([&] { return FolderEntries(GroupFolder()) == links; }))
-      << "group folder " << GroupFolder() << " holds "
-      << testing::PrintToString(FolderEntries(GroupFolder()));
-  EXPECT_FALSE(pagix_test::DirectoryExists(CommonProgramsFolder() + "\\" + kGroupName))
+  EXPECT_TRUE(WaitUntil([&] { return FolderEntries(ProgramsGroupFolder()) == links; }))
+      << "group folder " << ProgramsGroupFolder() << " holds "
+      << testing::PrintToString(FolderEntries(ProgramsGroupFolder()));
+  EXPECT_FALSE(pagix_test::DirectoryExists(CommonProgramsFolder() + "\\" + kProgmanGroupName))
       << "the group was made for all users";
   // Each item points at its file in the destination (the link keeps the target's path).
   const std::vector<std::pair<std::string, std::string>> targets = {
       {"Pagix.lnk", "Pagix.exe"}, {"uninstall Pagix.lnk", "uninstall.exe"}};
   for (const auto& [link, file] : targets) {
-    std::vector<unsigned char> bytes = pagix_test::ReadWholeFile(GroupFolder() + "\\" + link);
+    std::vector<unsigned char> bytes =
+        pagix_test::ReadWholeFile(ProgramsGroupFolder() + "\\" + link);
     std::string text = Lower(std::string(bytes.begin(), bytes.end()));
     std::string target = Lower(Backslashed(destination) + "\\" + file);
     EXPECT_NE(text.find(target), std::string::npos) << link << " does not point at " << target;

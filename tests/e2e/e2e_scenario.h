@@ -81,8 +81,6 @@ std::string ExpectedUninstallString(const std::string& destination);
 // all); returns whether it started (and ended).
 bool RunCommand(const std::string& command, const std::string* environment = nullptr,
                 DWORD waitMs = 0);
-// The uninstaller's next visible box other than other; null when none appears in time.
-HWND WaitForUninstallerBox(HWND other = nullptr);
 // Runs the command of the Add/Remove Programs entry, answers its question Yes and checks that
 // destination, the entry and the group go and that the uninstaller ends without a message.
 void UninstallThroughEntry(const std::string& destination);

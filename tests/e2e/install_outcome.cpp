@@ -1,9 +1,8 @@
 #include "tests/e2e/install_outcome.h"
 
-#include <shlobj.h>
-
 #include <algorithm>
 
+#include "base/manifest.h"
 #include "tests/e2e/installer_driver.h"
 #include "tests/support/wine_test_support.h"
 
@@ -58,21 +57,6 @@ uint64_t ProductFileBytes(const std::string& productDir) {
   return bytes;
 }
 
-namespace {
-
-std::string SpecialFolder(int csidl) {
-  char path[MAX_PATH] = {};
-  if (FAILED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path))) return "";
-  return path;
-}
-
-}  // namespace
-
-std::string UserProgramsFolder() { return SpecialFolder(CSIDL_PROGRAMS); }
-std::string CommonProgramsFolder() { return SpecialFolder(CSIDL_COMMON_PROGRAMS); }
-
-std::string GroupFolder() { return UserProgramsFolder() + "\\" + kGroupName; }
-
 UninstallEntry ReadUninstallEntry() {
   UninstallEntry entry;
   entry.Exists = RegistryKeyExists(kUninstallKey, KEY_WOW64_32KEY);
@@ -82,21 +66,15 @@ UninstallEntry ReadUninstallEntry() {
   return entry;
 }
 
-bool CloseGroupWindowWhenShown() {
-  if (!WaitUntil([] { return FindTopLevel(kGroupName) != nullptr; })) return false;
-  CloseWindowsCaptioned(kGroupName, false);
-  return true;
-}
-
 void RemoveInstallation(const std::string& destination, const std::string& emptyParent) {
   CloseWindowsCaptioned(kProductWindowTitle, true);
-  CloseWindowsCaptioned(kGroupName, false);
+  CloseWindowsCaptioned(kProgmanGroupName, false);
   if (!destination.empty()) pagix_test::RemoveTree(destination);
   if (!emptyParent.empty()) RemoveDirectoryA(emptyParent.c_str());
   // A 32-bit program's registry calls go to the 32-bit view, as the installer's do.
   RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
-  pagix_test::RemoveTree(UserProgramsFolder() + "\\" + kGroupName);
-  pagix_test::RemoveTree(CommonProgramsFolder() + "\\" + kGroupName);
+  pagix_test::RemoveTree(ProgramsGroupFolder());
+  pagix_test::RemoveTree(CommonProgramsFolder() + "\\" + kProgmanGroupName);
 }
 
 }  // namespace pagix_e2e

@@ -8,10 +8,16 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/installation_support.h"
 #include "tests/support/wine_test_support.h"
 
 namespace pagix_e2e {
 
+using pagix_test::CloseGroupWindow;
+using pagix_test::CommonProgramsFolder;
+using pagix_test::kUninstallKey;
+using pagix_test::kUninstallKeyIn64BitView;
+using pagix_test::ProgramsGroupFolder;
 using pagix_test::ReadRegistryValue;
 using pagix_test::RegistryKeyExists;
 using pagix_test::RegistryValue;
@@ -29,28 +35,13 @@ std::vector<std::string> CompareInstalledFiles(const std::string& destination,
 // The installed files' total in bytes, from the product's own copies below productDir.
 uint64_t ProductFileBytes(const std::string& productDir);
 
-// The Programs folders of the Start Menu. Wine's Program Manager server makes its groups in the
-// user's one (CSIDL_PROGRAMS), so that is where the installer's group appears.
-std::string UserProgramsFolder();
-std::string CommonProgramsFolder();
-std::string GroupFolder();
-
-// The uninstall entry under HKEY_LOCAL_MACHINE, in the registry's 32-bit view, where a 32-bit
-// installer writes it also on 64-bit Windows.
-constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pagix";
-// The same key as the 64-bit view of 64-bit Windows shows it.
-constexpr char kUninstallKeyIn64BitView[] =
-    "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pagix";
+// The uninstall entry that the installer wrote, from the registry's 32-bit view.
 struct UninstallEntry {
   bool Exists = false;
   std::string DisplayName;
   std::string UninstallString;
 };
 UninstallEntry ReadUninstallEntry();
-
-// Waits (bounded) until the shell shows the group's folder window, then closes it. False when
-// the window did not appear.
-bool CloseGroupWindowWhenShown();
 
 // Removes everything an installation may have left: the destination folder (and its parent
 // when given and empty), the uninstall entry, the group folders, the group window and a

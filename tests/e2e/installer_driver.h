@@ -30,8 +30,6 @@ constexpr char kInstallerTitle[] = "Pagix 0.9d Install";
 constexpr char kDefaultDestination[] = "C:\\Program Files\\Marrowby\\Pagix";
 constexpr char kChooserTitle[] = "Directory Selection";
 constexpr char kProductWindowTitle[] = "Pagix 0.9d";
-constexpr char kGroupName[] = "Marrowby";
-constexpr char kUninstallCaption[] = "Pagix 0.9d Uninstall";
 
 // Controls of the folder chooser (the old-style open dialog's own ids).
 enum ChooserControl {

@@ -50,7 +50,7 @@ class InstallerE2eTest : public testing::Test {
   void FinishWith(int launchAnswer) {
     AnswerBox(installer_, launchQuestion_, launchAnswer);
     ExpectEndsWithZero(installer_);
-    EXPECT_TRUE(CloseGroupWindowWhenShown()) << "the shell showed no \"Marrowby\" window";
+    EXPECT_TRUE(CloseGroupWindow()) << "the shell showed no \"Marrowby\" window";
   }
 
   InstallerProcess installer_;
@@ -120,7 +120,7 @@ TEST_F(InstallerE2eTest, CancelAtCreateDestinationCreatesNothingAndAllowsAnother
   ExpectIdleAgain(installer_, dialog_);
   EXPECT_FALSE(DirectoryExists(kDefaultParent));
   EXPECT_FALSE(ReadUninstallEntry().Exists);
-  EXPECT_FALSE(DirectoryExists(GroupFolder()));
+  EXPECT_FALSE(DirectoryExists(ProgramsGroupFolder()));
   EXPECT_EQ(FieldText(dialog_), kDefaultDestination);
 
   ASSERT_NO_FATAL_FAILURE(InstallThrough(true));
@@ -141,7 +141,7 @@ TEST_F(InstallerE2eTest, QuitWhileAskingCreateDestinationStopsAfterTheFolder) {
   EXPECT_TRUE(DirectoryExists(kDefaultDestination));
   EXPECT_EQ(FolderEntries(kDefaultDestination), std::vector<std::string>());
   EXPECT_FALSE(ReadUninstallEntry().Exists);
-  EXPECT_FALSE(DirectoryExists(GroupFolder()));
+  EXPECT_FALSE(DirectoryExists(ProgramsGroupFolder()));
 
   // Quit while idle now ends the dialog.
   Press(dialog_, IDCANCEL);
@@ -180,7 +180,7 @@ TEST_F(InstallerE2eTest, QuitBetweenTwoItemsWritesNoFurtherItem) {
   }
   EXPECT_EQ(CompareInstalledFiles(destination, Settings().ProductDir), notWritten);
   EXPECT_FALSE(ReadUninstallEntry().Exists);
-  EXPECT_FALSE(DirectoryExists(GroupFolder()));
+  EXPECT_FALSE(DirectoryExists(ProgramsGroupFolder()));
 }
 
 // The three ways to leave the idle dialog.
@@ -264,7 +264,7 @@ TEST_P(BlockedFolderTest, ReportsTheFolderThenInstallsElsewhere) {
     EXPECT_EQ(FolderEntries(destination), c.LeftEntries);
   }
   EXPECT_FALSE(ReadUninstallEntry().Exists);
-  EXPECT_FALSE(DirectoryExists(GroupFolder()));
+  EXPECT_FALSE(DirectoryExists(ProgramsGroupFolder()));
 
   // The user corrects the field and installs.
   const std::string corrected = root.Join("Corrected");
@@ -397,7 +397,7 @@ TEST_F(InstallerE2eTest, RefusedDestinationsCreateNothing) {
   EXPECT_EQ(FolderEntries("C:"), rootBefore);
   EXPECT_EQ(FolderEntries(root.Path()), std::vector<std::string>());
   EXPECT_FALSE(ReadUninstallEntry().Exists);
-  EXPECT_FALSE(DirectoryExists(GroupFolder()));
+  EXPECT_FALSE(DirectoryExists(ProgramsGroupFolder()));
   Press(dialog_, IDCANCEL);
   ExpectEndsWithZero(installer_);
 }
@@ -427,7 +427,7 @@ TEST_F(InstallerE2eTest, VolumeTooSmallIsRefusedBeforeAnythingIsMade) {
   ExpectIdleAgain(installer_, dialog_);
   EXPECT_EQ(FolderEntries("R:"), std::vector<std::string>());
   EXPECT_FALSE(ReadUninstallEntry().Exists);
-  EXPECT_FALSE(DirectoryExists(GroupFolder()));
+  EXPECT_FALSE(DirectoryExists(ProgramsGroupFolder()));
   Press(dialog_, IDCANCEL);
   ExpectEndsWithZero(installer_);
 }

@@ -57,7 +57,7 @@ TEST(NoProgramManagerTest, ReportsTheLinkThenWritesEveryFileAndStopsAtTheGroup) 
   // No uninstall entry and no launch question follow; the dialog stays open.
   ExpectIdleAgain(installer, dialog);
   EXPECT_FALSE(ReadUninstallEntry().Exists);
-  EXPECT_FALSE(pagix_test::DirectoryExists(GroupFolder()));
+  EXPECT_FALSE(pagix_test::DirectoryExists(ProgramsGroupFolder()));
 
   Press(dialog, IDCANCEL);
   ExpectEndsWithZero(installer);

@@ -112,7 +112,7 @@ TEST_P(DamagedInstallerTest, DamagedItemIsReportedBeforeTheDialog) {
   EXPECT_EQ(FolderEntries("C:"), rootBefore);
   EXPECT_FALSE(pagix_test::DirectoryExists(kDefaultDestination));
   EXPECT_FALSE(ReadUninstallEntry().Exists);
-  EXPECT_FALSE(pagix_test::DirectoryExists(GroupFolder()));
+  EXPECT_FALSE(pagix_test::DirectoryExists(ProgramsGroupFolder()));
 }
 
 // A stored item, a compressed one, and the manifest's last item (the check covers every row).

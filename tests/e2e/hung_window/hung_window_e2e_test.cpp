@@ -58,17 +58,14 @@ TEST_F(HungWindowTest, InstallAndUninstallStillReachProgramManager) {
   InstallerProcess uninstaller;
   std::string error;
   ASSERT_TRUE(uninstaller.Start(kDestination + "\\uninstall.exe", "", &error)) << error;
-  HWND question = nullptr;
-  ASSERT_TRUE(WaitUntil([&] {
-    question = FindWindowA("#32770", kUninstallCaption);
-    return question && IsWindowVisible(question);
-  })) << "the uninstaller asked nothing";
+  HWND question = pagix_test::WaitForUninstallerBox();
+  ASSERT_TRUE(question) << "the uninstaller asked nothing";
   pagix_test::PressDialogButton(question, IDYES);
-  EXPECT_TRUE(WaitUntil([] { return !pagix_test::DirectoryExists(GroupFolder()); }))
+  EXPECT_TRUE(WaitUntil([] { return !pagix_test::DirectoryExists(ProgramsGroupFolder()); }))
       << "the group is still there";
   EXPECT_TRUE(WaitUntil([] { return !ReadUninstallEntry().Exists; }));
   EXPECT_TRUE(WaitUntil([] { return !pagix_test::DirectoryExists(kDestination); }));
-  EXPECT_TRUE(WaitUntil([] { return FindWindowA("#32770", kUninstallCaption) == nullptr; }))
+  EXPECT_TRUE(WaitUntil([] { return pagix_test::FindUninstallerBox() == nullptr; }))
       << "the uninstaller reported a failure";
 }
 

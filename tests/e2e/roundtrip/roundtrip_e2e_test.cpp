@@ -26,35 +26,6 @@ class RoundTripTest : public testing::Test {
   }
 };
 
-// The uninstaller's temporary copies in the temporary folder.
-int TemporaryCopies() {
-  char temp[MAX_PATH];
-  GetTempPathA(sizeof temp, temp);
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((std::string(temp) + "pagix-uninstall-*.exe").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return 0;
-  int count = 0;
-  do {
-    ++count;
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
-  return count;
-}
-
-// This process's environment with the temporary folder pointing nowhere: the uninstaller cannot
-// copy itself there and works in place.
-std::string EnvironmentWithoutTemporaryFolder() {
-  std::string block;
-  char* strings = GetEnvironmentStringsA();
-  for (const char* entry = strings; *entry; entry += strlen(entry) + 1) {
-    if (_strnicmp(entry, "TMP=", 4) && _strnicmp(entry, "TEMP=", 5))
-      block += entry + std::string(1, '\0');
-  }
-  FreeEnvironmentStringsA(strings);
-  const std::string missing = "C:\\no such folder";
-  return block + "TMP=" + missing + '\0' + "TEMP=" + missing + '\0';
-}
-
 TEST_F(RoundTripTest, InstallRunAndUninstallLeaveNothing) {
   ASSERT_NO_FATAL_FAILURE(InstallIntoNewFolder(kDestination, IDYES));
 
@@ -64,8 +35,8 @@ TEST_F(RoundTripTest, InstallRunAndUninstallLeaveNothing) {
 
   ASSERT_NO_FATAL_FAILURE(UninstallThroughEntry(kDestination));
   // The uninstaller ends by itself, with no box left open, and its copy's file goes with it.
-  EXPECT_TRUE(WaitUntil([] { return TemporaryCopies() == 0; }))
-      << TemporaryCopies() << " temporary copies left";
+  EXPECT_TRUE(WaitUntil([] { return pagix_test::UninstallerTemporaryCopies().empty(); }))
+      << testing::PrintToString(pagix_test::UninstallerTemporaryCopies()) << " left";
 }
 
 // Without a temporary folder the uninstaller removes the rest in place and leaves its own file
@@ -73,17 +44,19 @@ TEST_F(RoundTripTest, InstallRunAndUninstallLeaveNothing) {
 // same folder before the restart keeps its uninstaller through it.
 TEST_F(RoundTripTest, InPlaceUninstallLeavesNothingForTheRestartToTake) {
   ASSERT_NO_FATAL_FAILURE(InstallIntoNewFolder(kDestination, IDNO));
-  const std::string environment = EnvironmentWithoutTemporaryFolder();
+  // The uninstaller cannot copy itself into the temporary folder and works in place.
+  const std::string environment =
+      pagix_test::EnvironmentWithoutTemporaryFolder("C:\\no such folder");
   ASSERT_TRUE(RunCommand("\"" + kDestination + "\\uninstall.exe\"", &environment));
-  HWND question = WaitForUninstallerBox();
+  HWND question = pagix_test::WaitForUninstallerBox();
   ASSERT_TRUE(question) << "the uninstaller asked nothing";
   pagix_test::PressDialogButton(question, IDYES);
-  HWND report = WaitForUninstallerBox(question);
+  HWND report = pagix_test::WaitForUninstallerBox(question);
   ASSERT_TRUE(report) << "no closing message";
   EXPECT_EQ(ViewMessageBox(report).Text, "uninstall.exe and its folder " + kDestination +
                                              " remain; you may delete them by hand.");
   pagix_test::PressDialogButton(report, IDOK);
-  EXPECT_TRUE(WaitUntil([] { return FindWindowA("#32770", kUninstallCaption) == nullptr; }));
+  EXPECT_TRUE(WaitUntil([] { return pagix_test::FindUninstallerBox() == nullptr; }));
   EXPECT_EQ(FolderEntries(kDestination), std::vector<std::string>{"uninstall.exe"});
   EXPECT_FALSE(ReadUninstallEntry().Exists);
 
@@ -95,7 +68,7 @@ TEST_F(RoundTripTest, InPlaceUninstallLeavesNothingForTheRestartToTake) {
   Press(dialog, IDOK);
   AnswerBox(installer, ExpectBox(installer, dialog, {"Run Pagix now?", "question", kYesNo}), IDNO);
   ExpectEndsWithZero(installer);
-  EXPECT_TRUE(CloseGroupWindowWhenShown());
+  EXPECT_TRUE(CloseGroupWindow());
   ASSERT_TRUE(RunCommand("wineboot.exe -r", nullptr, 120000)) << "wineboot -r did not end";
   ExpectInstalled(kDestination);
 }

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <ole2.h>
 #include <olectl.h>
-#include <shlobj.h>
 
 #include <string>
 #include <vector>
@@ -12,71 +11,38 @@
 #include "base/manifest.h"
 #include "product/pagix/pagix_resource.h"
 #include "product/uninstall/progman_execute.h"
+#include "tests/support/installation_support.h"
 #include "tests/support/wine_test_support.h"
 
 namespace {
 
 using pagix_test::Backslashed;
+using pagix_test::CloseGroupWindow;
 using pagix_test::DescribeMessageBox;
 using pagix_test::DirectoryExists;
 using pagix_test::FileExists;
 using pagix_test::FolderEntries;
+using pagix_test::kUninstallKey;
 using pagix_test::PressDialogButton;
 using pagix_test::Process;
+using pagix_test::ProgramsGroupFolder;
 using pagix_test::ReadWholeFile;
 using pagix_test::ScratchFolder;
 using pagix_test::SeenBox;
 using pagix_test::StartProcess;
+using pagix_test::UninstallerTemporaryCopies;
 using pagix_test::WaitForExit;
+using pagix_test::WaitForUninstallerBox;
 using pagix_test::WaitForWindow;
 using pagix_test::WaitUntil;
 
-const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pagix";
-const char kUninstallCaption[] = "Pagix 0.9d Uninstall";
-
 std::string g_tree;  // the build's product tree, as a Windows path
-
-HWND WaitForBox(HWND other = nullptr) {
-  return WaitForWindow([other]() -> HWND {
-    HWND box = FindWindowA("#32770", kUninstallCaption);
-    return box != other && box && IsWindowVisible(box) ? box : nullptr;
-  });
-}
-
-std::string ProgramsGroupFolder() {
-  char programs[MAX_PATH] = {};
-  SHGetFolderPathA(nullptr, CSIDL_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, programs);
-  return std::string(programs) + "\\" + kProgmanGroupName;
-}
-
-// Wine's shell opens a folder window for a group it creates; closing it lets the session end.
-void CloseGroupWindow() {
-  HWND window = WaitForWindow([] { return FindWindowA(nullptr, kProgmanGroupName); }, 10000);
-  if (!window) return;
-  PostMessageA(window, WM_CLOSE, 0, 0);
-  WaitUntil([window] { return !IsWindow(window); }, 10000);
-}
 
 bool UninstallKeyExists() { return pagix_test::RegistryKeyExists(kUninstallKey); }
 
 void WriteUninstallKey(const std::string& uninstallCommand) {
   ASSERT_TRUE(pagix_test::WriteRegistryText(kUninstallKey, "DisplayName", kUninstallDisplayName));
   ASSERT_TRUE(pagix_test::WriteRegistryText(kUninstallKey, "UninstallString", uninstallCommand));
-}
-
-// The uninstaller's temporary copies in the temporary folder.
-std::vector<std::string> TemporaryCopies() {
-  char temp[MAX_PATH];
-  GetTempPathA(sizeof temp, temp);
-  std::vector<std::string> copies;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((std::string(temp) + "pagix-uninstall-*.exe").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return copies;
-  do {
-    copies.push_back(found.cFileName);
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
-  return copies;
 }
 
 // The files the system is to rename or delete at the next restart.
@@ -148,7 +114,7 @@ class InstalledPagix : public ::testing::Test {
     if (!original.Handle) return nullptr;
     original_id_ = original.Id;
     EXPECT_EQ(WaitForExit(original.Handle), 0) << "the original hands over to its copy and ends";
-    HWND box = WaitForBox();
+    HWND box = WaitForUninstallerBox();
     EXPECT_TRUE(box) << "no question from the uninstaller";
     if (!box) return nullptr;
     const SeenBox seen = DescribeMessageBox(box);
@@ -169,7 +135,7 @@ class InstalledPagix : public ::testing::Test {
     HWND box = StartUninstaller();
     if (!box) return SeenBox();
     PressDialogButton(box, IDYES);
-    HWND report = WaitForBox(box);
+    HWND report = WaitForUninstallerBox(box);
     EXPECT_TRUE(report) << "no closing message";
     if (!report) return SeenBox();
     const SeenBox seen = DescribeMessageBox(report);
@@ -180,7 +146,7 @@ class InstalledPagix : public ::testing::Test {
   // After Yes: waits for the copy to end and checks that no copy is left in the temporary folder.
   long FinishCopy() {
     const long code = WaitForExit(copy_);
-    EXPECT_EQ(TemporaryCopies(), std::vector<std::string>()) << "a copy was left behind";
+    EXPECT_EQ(UninstallerTemporaryCopies(), std::vector<std::string>()) << "a copy was left behind";
     return code;
   }
 
@@ -259,7 +225,7 @@ TEST_F(InstalledPagix, ALeftoverCopyStartedByHandRemovesNothing) {
   for (const std::string& arguments : {std::string(), " /copy 1 \"" + folder + "\""}) {
     Process copy = StartProcess("\"" + leftover + "\"" + arguments, temp);
     ASSERT_TRUE(copy.Handle);
-    HWND box = WaitForBox();
+    HWND box = WaitForUninstallerBox();
     ASSERT_TRUE(box) << arguments;
     EXPECT_EQ(DescribeMessageBox(box).Text, "No Pagix installation in " + folder);
     PressDialogButton(box, IDOK);
@@ -278,7 +244,7 @@ TEST_F(InstalledPagix, ALeftoverCopyStartedByHandRemovesNothing) {
   EXPECT_FALSE(FileExists(leftover));
   PressDialogButton(question, IDNO);
   EXPECT_EQ(WaitForExit(copy_), 1);
-  EXPECT_EQ(TemporaryCopies(), std::vector<std::string>());
+  EXPECT_EQ(UninstallerTemporaryCopies(), std::vector<std::string>());
 }
 
 TEST_F(InstalledPagix, AUsersOwnFileStaysWithItsFolder) {
@@ -351,33 +317,21 @@ TEST_F(InstalledPagix, AnEntryOfAnotherInstallationIsLeftAlone) {
   }
 }
 
-// This environment with the temporary folder pointing nowhere, so no copy can be made there.
-std::string EnvironmentWithoutTemporaryFolder(const std::string& missing) {
-  std::string block;
-  char* strings = GetEnvironmentStringsA();
-  for (const char* entry = strings; *entry; entry += strlen(entry) + 1) {
-    const std::string text = entry;
-    if (_strnicmp(entry, "TMP=", 4) && _strnicmp(entry, "TEMP=", 5)) block += text + '\0';
-  }
-  FreeEnvironmentStringsA(strings);
-  return block + "TMP=" + missing + '\0' + "TEMP=" + missing + '\0';
-}
-
 TEST_F(InstalledPagix, WithoutATemporaryCopyItRemovesInPlaceAndNamesWhatItLeaves) {
   Register();
   const std::string environment =
-      EnvironmentWithoutTemporaryFolder(scratch_.Join("no such folder"));
+      pagix_test::EnvironmentWithoutTemporaryFolder(scratch_.Join("no such folder"));
   Process original =
       StartProcess("\"" + Path(kUninstallerFileName) + "\"", scratch_.Path(), &environment);
   ASSERT_TRUE(original.Handle);
-  HWND box = WaitForBox();
+  HWND box = WaitForUninstallerBox();
   ASSERT_TRUE(box);
   DWORD asking = 0;
   GetWindowThreadProcessId(box, &asking);
   EXPECT_EQ(asking, original.Id) << "the original asks itself";
   PressDialogButton(box, IDYES);
   // Its own file and its folder stay, and its closing message says so.
-  HWND report = WaitForBox(box);
+  HWND report = WaitForUninstallerBox(box);
   ASSERT_TRUE(report) << "no closing message";
   EXPECT_EQ(DescribeMessageBox(report).Text, "uninstall.exe and its folder " + destination_ +
                                                  " remain; you may delete them by hand.");
