@@ -163,7 +163,7 @@ TEST_F(BrowseTest, ChosenFolderIsWhereInstallPutsTheFiles) {
 
   // The folder exists, so nothing is asked before the launch question.
   Press(dialog_, IDOK);
-  HWND launch = ExpectBox(installer_, dialog_, {"Run Pagix now?", "question", kYesNo});
+  HWND launch = ExpectBox(installer_, dialog_, kRunPagixNow);
   ASSERT_NE(launch, nullptr);
   // The installed paths (and so the uninstall command) keep the chooser's lower case; the file
   // system does not mind.

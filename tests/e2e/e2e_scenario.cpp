@@ -19,6 +19,8 @@ using pagix_test::Lower;
 const std::vector<int> kOkCancel = {IDOK, IDCANCEL};
 const std::vector<int> kYesNo = {IDYES, IDNO};
 const std::vector<int> kOkOnly = {IDOK};
+const ExpectedBox kCreateDestination = {"Create Destination", "question", kOkCancel};
+const ExpectedBox kRunPagixNow = {kLaunchQuestion, "question", kYesNo};
 
 E2eSettings& Settings() {
   static E2eSettings settings;
@@ -124,10 +126,10 @@ void InstallIntoNewFolder(const std::string& destination, int launchAnswer) {
   ASSERT_NE(dialog, nullptr);
   ASSERT_TRUE(SetFieldText(dialog, destination));
   Press(dialog, IDOK);
-  HWND ask = ExpectBox(installer, dialog, {"Create Destination", "question", kOkCancel});
+  HWND ask = ExpectBox(installer, dialog, kCreateDestination);
   ASSERT_NE(ask, nullptr);
   AnswerBox(installer, ask, IDOK);
-  HWND launch = ExpectBox(installer, dialog, {"Run Pagix now?", "question", kYesNo});
+  HWND launch = ExpectBox(installer, dialog, kRunPagixNow);
   ASSERT_NE(launch, nullptr);
   AnswerBox(installer, launch, launchAnswer);
   ExpectEndsWithZero(installer);

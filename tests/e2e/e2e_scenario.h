@@ -35,6 +35,9 @@ struct ExpectedBox {
 extern const std::vector<int> kOkCancel;
 extern const std::vector<int> kYesNo;
 extern const std::vector<int> kOkOnly;
+// The two questions of an installation.
+extern const ExpectedBox kCreateDestination;
+extern const ExpectedBox kRunPagixNow;
 
 // Starts the installer and waits for its dialog; records a failure and returns null when it
 // does not appear.

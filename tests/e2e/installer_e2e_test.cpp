@@ -17,8 +17,6 @@ using pagix_test::DirectoryExists;
 using pagix_test::FileExists;
 
 const std::string kDefaultParent = "C:\\Program Files\\Marrowby";
-const ExpectedBox kCreateDestination = {"Create Destination", "question", kOkCancel};
-const ExpectedBox kRunPagixNow = {"Run Pagix now?", "question", kYesNo};
 
 // Every scenario starts and ends without any trace of an installation.
 class InstallerE2eTest : public testing::Test {

@@ -41,7 +41,7 @@ TEST(NoProgramManagerTest, ReportsTheLinkThenWritesEveryFileAndStopsAtTheGroup) 
   EXPECT_TRUE(InstallControlsEnabled(dialog));
   ASSERT_TRUE(SetFieldText(dialog, destination));
   Press(dialog, IDOK);
-  HWND ask = ExpectBox(installer, dialog, {"Create Destination", "question", kOkCancel});
+  HWND ask = ExpectBox(installer, dialog, kCreateDestination);
   ASSERT_NE(ask, nullptr);
   AnswerBox(installer, ask, IDOK);
 

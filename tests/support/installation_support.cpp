@@ -59,7 +59,8 @@ std::string EnvironmentWithoutTemporaryFolder(const std::string& missing) {
   std::string block;
   char* strings = GetEnvironmentStringsA();
   for (const char* entry = strings; *entry; entry += std::strlen(entry) + 1) {
-    if (_strnicmp(entry, "TMP=", 4) && _strnicmp(entry, "TEMP=", 5)) block += std::string(entry) + '\0';
+    if (_strnicmp(entry, "TMP=", 4) && _strnicmp(entry, "TEMP=", 5))
+      block += std::string(entry) + '\0';
   }
   FreeEnvironmentStringsA(strings);
   return block + "TMP=" + missing + '\0' + "TEMP=" + missing + '\0';

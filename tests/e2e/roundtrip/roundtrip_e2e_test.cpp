@@ -66,7 +66,7 @@ TEST_F(RoundTripTest, InPlaceUninstallLeavesNothingForTheRestartToTake) {
   ASSERT_NE(dialog, nullptr);
   ASSERT_TRUE(SetFieldText(dialog, kDestination));
   Press(dialog, IDOK);
-  AnswerBox(installer, ExpectBox(installer, dialog, {"Run Pagix now?", "question", kYesNo}), IDNO);
+  AnswerBox(installer, ExpectBox(installer, dialog, kRunPagixNow), IDNO);
   ExpectEndsWithZero(installer);
   EXPECT_TRUE(CloseGroupWindow());
   ASSERT_TRUE(RunCommand("wineboot.exe -r", nullptr, 120000)) << "wineboot -r did not end";

@@ -13,8 +13,7 @@
 
 #include "base/manifest.h"
 #include "payload/crc32.h"
-#include "payload/lzhuf_decoder.h"
-#include "payload/memory_byte_source.h"
+#include "tests/unit/tools/lzhuf-pack/pack_test_support.h"
 #include "tools/payload-rc/payload_stage.h"
 
 namespace fs = std::filesystem;
@@ -24,17 +23,6 @@ namespace {
 std::vector<uint8_t> ReadAll(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-std::vector<uint8_t> Decode(const std::vector<uint8_t>& item) {
-  MemoryByteSourceContext source = {item.data(), 0, static_cast<int32_t>(item.size())};
-  LzhufDecoder* decoder = LzhufDecoderCreate(MemoryByteSource, &source);
-  std::vector<uint8_t> out;
-  uint8_t piece[256];
-  for (int32_t n; (n = LzhufDecoderRead(decoder, piece, sizeof piece)) > 0;)
-    out.insert(out.end(), piece, piece + n);
-  LzhufDecoderDestroy(decoder);
-  return out;
 }
 
 uint32_t Le32(const std::vector<uint8_t>& b, size_t at) {
@@ -74,7 +62,7 @@ TEST(EmbeddedPayload, EveryItemRestoresItsFileAndIsInTheChecksumRecord) {
     const std::vector<uint8_t> item =
         ReadAll(base / "items" / (std::to_string(row.ResourceId) + ".item"));
     ASSERT_FALSE(original.empty()) << row.RelativePath;
-    EXPECT_EQ(row.Compressed ? Decode(item) : item, original) << row.RelativePath;
+    EXPECT_EQ(row.Compressed ? DecodeItem(item) : item, original) << row.RelativePath;
     total += item.size();
     const size_t entry = kChecksumEntrySize * static_cast<size_t>(i);
     const uint32_t crc = Crc32Update(0, original.data(), original.size());
