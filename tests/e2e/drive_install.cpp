@@ -3,7 +3,6 @@
 // what it did and where the results are as NAME=VALUE lines on standard output.
 //   pagix_drive_install --setup=PagixSetup.exe [--screenshot=dialog.ppm]
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "tests/e2e/install_outcome.h"
@@ -23,11 +22,8 @@ int Fail(const std::string& why, const InstallerProcess& installer) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string setup, screenshot;
-  for (int i = 1; i < argc; ++i) {
-    if (std::strncmp(argv[i], "--setup=", 8) == 0) setup = ToWinePath(argv[i] + 8);
-    if (std::strncmp(argv[i], "--screenshot=", 13) == 0) screenshot = ToWinePath(argv[i] + 13);
-  }
+  const std::string setup = PathArgument(argc, argv, "--setup=");
+  const std::string screenshot = PathArgument(argc, argv, "--screenshot=");
   if (setup.empty()) {
     std::fprintf(stderr, "usage: pagix_drive_install --setup=PagixSetup.exe [--screenshot=FILE]\n");
     return 2;

@@ -1,7 +1,6 @@
 #include "tests/e2e/e2e_scenario.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdint>
 #include <cstring>
 
@@ -29,17 +28,11 @@ E2eSettings& Settings() {
 
 void ParseSettings(int argc, char** argv) {
   E2eSettings& settings = Settings();
-  for (int i = 1; i < argc; ++i) {
-    const std::string argument = argv[i];
-    auto value = [&](const char* prefix, std::string* out) {
-      if (argument.rfind(prefix, 0) == 0) *out = ToWinePath(argument.substr(std::strlen(prefix)));
-    };
-    value("--setup=", &settings.Setup);
-    value("--product=", &settings.ProductDir);
-    value("--screenshots=", &settings.Screenshots);
-    value("--planted-dll=", &settings.PlantedDll);
-    value("--plant-probe=", &settings.PlantProbe);
-  }
+  settings.Setup = PathArgument(argc, argv, "--setup=");
+  settings.ProductDir = PathArgument(argc, argv, "--product=");
+  settings.Screenshots = PathArgument(argc, argv, "--screenshots=");
+  settings.PlantedDll = PathArgument(argc, argv, "--planted-dll=");
+  settings.PlantProbe = PathArgument(argc, argv, "--plant-probe=");
   if (!settings.Screenshots.empty()) CreateDirectoryA(settings.Screenshots.c_str(), nullptr);
 }
 

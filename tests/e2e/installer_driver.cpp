@@ -96,13 +96,6 @@ std::string Hex(const void* value) {
 
 }  // namespace
 
-std::string ToWinePath(const std::string& path) {
-  if (path.empty() || path[0] != '/') return path;
-  std::string converted = "Z:" + path;
-  std::replace(converted.begin(), converted.end(), '/', '\\');
-  return converted;
-}
-
 std::string TextOf(HWND window) {
   char text[2048] = {};
   DWORD_PTR copied = 0;

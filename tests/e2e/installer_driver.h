@@ -20,9 +20,11 @@ using pagix_test::CloseWindowsCaptioned;
 using pagix_test::FindTopLevel;
 using pagix_test::FolderEntries;
 using pagix_test::kWaitMs;
+using pagix_test::PathArgument;
 using pagix_test::ProcessOf;
 using pagix_test::RootFolder;
 using pagix_test::TopLevelWindows;
+using pagix_test::ToWinePath;
 using pagix_test::WaitForWindow;
 using pagix_test::WaitUntil;
 
@@ -38,9 +40,6 @@ enum ChooserControl {
   kChooserDriveList = 1137,
   kChooserCurrentFolder = 1088,
 };
-
-// A Unix path as Wine's drive Z: shows it ("/a/b" becomes "Z:\a\b"); other paths unchanged.
-std::string ToWinePath(const std::string& path);
 
 // A window's text through WM_GETTEXT, which crosses processes.
 std::string TextOf(HWND window);

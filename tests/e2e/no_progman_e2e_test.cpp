@@ -2,7 +2,6 @@
 // on a window station and desktop of their own, which the shell's DDE server cannot see.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 
 #include "tests/e2e/e2e_scenario.h"
@@ -68,15 +67,12 @@ TEST(NoProgramManagerTest, ReportsTheLinkThenWritesEveryFileAndStopsAtTheGroup) 
 }  // namespace pagix_e2e
 
 int main(int argc, char** argv) {
-  // Before any window: the installer is started on this desktop too, where nobody answers the
-  // "PROGMAN" initiate, and this program must see its windows there.
-  if (!pagix_test::EnterPrivateDesktop(pagix_e2e::kPrivateName)) {
-    std::fprintf(stderr, "cannot enter a private desktop\n");
-    return 1;
-  }
-  testing::InitGoogleTest(&argc, argv);
-  pagix_e2e::ParseSettings(argc, argv);
-  pagix_e2e::Settings().Desktop =
-      std::string(pagix_e2e::kPrivateName) + "\\" + pagix_e2e::kPrivateName;
-  return RUN_ALL_TESTS();
+  // The installer is started on this desktop too, where nobody answers the "PROGMAN" initiate,
+  // and this program must see its windows there.
+  return pagix_test::RunTestsOnPrivateDesktop(
+      pagix_e2e::kPrivateName, argc, argv, [](int n, char** v) {
+        pagix_e2e::ParseSettings(n, v);
+        pagix_e2e::Settings().Desktop =
+            std::string(pagix_e2e::kPrivateName) + "\\" + pagix_e2e::kPrivateName;
+      });
 }

@@ -21,6 +21,13 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM context) {
   return TRUE;
 }
 
+// HKEY_LOCAL_MACHINE\keyPath opened for reading in the registry view given, or null.
+HKEY OpenForReading(const std::string& keyPath, REGSAM view) {
+  HKEY key = nullptr;
+  const LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_READ | view, &key);
+  return status == ERROR_SUCCESS ? key : nullptr;
+}
+
 std::string WindowText(HWND window) {
   char text[2048] = {};
   GetWindowTextA(window, text, sizeof text);
@@ -207,13 +214,28 @@ long WaitForExit(HANDLE process, DWORD timeoutMs) {
   return ended ? static_cast<long>(code) : -1;
 }
 
-int RunTestsOnPrivateDesktop(const char* name, int argc, char** argv) {
+int RunTestsOnPrivateDesktop(const char* name, int argc, char** argv,
+                             void (*readArguments)(int argc, char** argv)) {
   if (!EnterPrivateDesktop(name)) {
     std::fprintf(stderr, "cannot enter a private desktop\n");
     return 1;
   }
   testing::InitGoogleTest(&argc, argv);
+  if (readArguments) readArguments(argc, argv);
   return RUN_ALL_TESTS();
+}
+
+std::string ToWinePath(const std::string& path) {
+  if (path.empty() || path[0] != '/') return path;
+  return "Z:" + Backslashed(path);
+}
+
+std::string PathArgument(int argc, char** argv, const std::string& prefix) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string argument = argv[i];
+    if (argument.rfind(prefix, 0) == 0) return ToWinePath(argument.substr(prefix.size()));
+  }
+  return std::string();
 }
 
 bool EnterPrivateDesktop(const char* name) {
@@ -241,22 +263,15 @@ DWORD RegistryValue::Number() const {
 }
 
 bool RegistryKeyExists(const std::string& keyPath, REGSAM view) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_READ | view, &key) !=
-      ERROR_SUCCESS) {
-    return false;
-  }
-  RegCloseKey(key);
-  return true;
+  HKEY key = OpenForReading(keyPath, view);
+  if (key) RegCloseKey(key);
+  return key != nullptr;
 }
 
 RegistryValue ReadRegistryValue(const std::string& keyPath, const std::string& name, REGSAM view) {
   RegistryValue value;
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_READ | view, &key) !=
-      ERROR_SUCCESS) {
-    return value;
-  }
+  HKEY key = OpenForReading(keyPath, view);
+  if (!key) return value;
   // Asked for its size first, so that a value of any length is read whole.
   DWORD size = 0;
   if (RegQueryValueExA(key, name.c_str(), nullptr, &value.Type, nullptr, &size) == ERROR_SUCCESS) {
@@ -273,11 +288,8 @@ RegistryValue ReadRegistryValue(const std::string& keyPath, const std::string& n
 
 std::vector<std::string> RegistryValueNames(const std::string& keyPath, REGSAM view) {
   std::vector<std::string> names;
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_READ | view, &key) !=
-      ERROR_SUCCESS) {
-    return names;
-  }
+  HKEY key = OpenForReading(keyPath, view);
+  if (!key) return names;
   std::vector<char> name(16384);  // the longest name a value can have, and its terminator
   for (DWORD i = 0;; ++i) {
     DWORD length = static_cast<DWORD>(name.size());

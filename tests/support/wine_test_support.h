@@ -66,8 +66,15 @@ void PressDialogButton(HWND dialog, int buttonId);
 bool EnterPrivateDesktop(const char* name);
 
 // main() of a test program that runs on a desktop of its own: enters it before any window is
-// made, then runs every test.
-int RunTestsOnPrivateDesktop(const char* name, int argc, char** argv);
+// made, then runs every test; readArguments, when given, sees the arguments that GoogleTest left.
+int RunTestsOnPrivateDesktop(const char* name, int argc, char** argv,
+                             void (*readArguments)(int argc, char** argv) = nullptr);
+
+// A Unix path as Wine's drive Z: shows it ("/a/b" becomes "Z:\a\b"); other paths unchanged.
+std::string ToWinePath(const std::string& path);
+// The value of the first program argument that starts with prefix (such as "--tree="), as a
+// Windows path (ToWinePath); empty when there is none.
+std::string PathArgument(int argc, char** argv, const std::string& prefix);
 
 // The four standard icons of message boxes, with the names that SeenBox::Icon uses.
 struct StandardIcon {

@@ -3,7 +3,6 @@
 // temporary folder.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 

@@ -1,7 +1,6 @@
 // The installer's error report and the launch of the installed program, under Wine.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -125,8 +124,6 @@ TEST_F(LaunchProductTest, NoOrAbortStartsNothing) {
 
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
-  for (int i = 1; i < argc; ++i) {
-    if (std::strncmp(argv[i], "--probe=", 8) == 0) g_probe = std::string("Z:") + (argv[i] + 8);
-  }
+  g_probe = pagix_test::PathArgument(argc, argv, "--probe=");
   return RUN_ALL_TESTS();
 }

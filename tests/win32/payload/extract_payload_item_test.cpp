@@ -224,8 +224,6 @@ TEST(ExtractPayloadItemFullDiskTest, WriteThatDoesNotReachTheDiskIsReported) {
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
-  for (int i = 1; i < argc; ++i) {
-    if (std::strncmp(argv[i], "--items=", 8) == 0) g_item_dir = std::string("Z:") + (argv[i] + 8);
-  }
+  g_item_dir = pagix_test::PathArgument(argc, argv, "--items=");
   return RUN_ALL_TESTS();
 }

@@ -469,9 +469,6 @@ TEST(ProductPictures, OpenWithTheSystemsDecoders) {
 int main(int argc, char** argv) {
   CoInitialize(nullptr);
   testing::InitGoogleTest(&argc, argv);
-  for (int i = 1; i < argc; ++i) {
-    const std::string argument = argv[i];
-    if (argument.rfind("--tree=", 0) == 0) g_tree = "Z:" + Backslashed(argument.substr(7));
-  }
+  g_tree = pagix_test::PathArgument(argc, argv, "--tree=");
   return RUN_ALL_TESTS();
 }
