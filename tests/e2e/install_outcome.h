@@ -13,6 +13,7 @@
 
 namespace pagix_e2e {
 
+// The shared registry readers and traces of an installation, by their short names.
 using pagix_test::CloseGroupWindow;
 using pagix_test::CommonProgramsFolder;
 using pagix_test::kUninstallKey;
