@@ -17,20 +17,31 @@ function(pagix_fuzz_target name)
   if(ARG_SHORT_RUNS)
     set(runs ${ARG_SHORT_RUNS})
   endif()
-  set(sources)
+  # One object per source, each with its own dependency file: clang given several sources writes
+  # the headers of the last one only, so an edit to another source's header would leave the
+  # target stale.
+  set(flags -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all)
+  set(objects)
   foreach(source ${ARG_UNPARSED_ARGUMENTS})
-    list(APPEND sources "${PAGIX_ROOT}/${source}")
+    string(MAKE_C_IDENTIFIER "${source}" stem)
+    set(object "${PAGIX_FUZZ_DIR}/${name}-objects/${stem}.o")
+    add_custom_command(
+      OUTPUT "${object}"
+      COMMAND "${CMAKE_COMMAND}" -E make_directory "${PAGIX_FUZZ_DIR}/${name}-objects"
+      COMMAND "${PAGIX_CLANGXX}" ${flags} -Wall -Wextra -Werror -I "${PAGIX_ROOT}"
+              -c "${PAGIX_ROOT}/${source}" -MD -MF "${object}.d" -o "${object}"
+      DEPENDS "${PAGIX_ROOT}/${source}"
+      DEPFILE "${object}.d"
+      COMMENT "Compiling ${source} for fuzz target ${name}"
+      VERBATIM)
+    list(APPEND objects "${object}")
   endforeach()
   set(output "${PAGIX_FUZZ_DIR}/${name}")
   add_custom_command(
     OUTPUT "${output}"
-    COMMAND "${CMAKE_COMMAND}" -E make_directory "${PAGIX_FUZZ_DIR}"
-    COMMAND "${PAGIX_CLANGXX}" -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined
-            -fno-sanitize-recover=all -Wall -Wextra -Werror -I "${PAGIX_ROOT}" ${sources}
-            -MD -MF "${output}.d" -o "${output}"
-    DEPENDS ${sources}
-    DEPFILE "${output}.d"
-    COMMENT "Building fuzz target ${name}"
+    COMMAND "${PAGIX_CLANGXX}" ${flags} ${objects} -o "${output}"
+    DEPENDS ${objects}
+    COMMENT "Linking fuzz target ${name}"
     VERBATIM)
   add_custom_target(${name} ALL DEPENDS "${output}")
   set(corpus "${PAGIX_ROOT}/tests/fuzz/corpus/${name}")
