@@ -3,14 +3,13 @@
 #include <string.h>
 
 #include "base/code_page.h"
+#include "paths/path_scan.h"
 #include "paths/path_text.h"
 
 int ComputeInitialFolder(char* out, const char* in) {
-  size_t drive = in[0] != '\0' && in[1] == ':' ? 2 : 0;
-  size_t length = drive;
-  for (size_t i = drive; in[i] != '\0'; i += CharacterLength(in + i)) {
-    if (in[i] == '\\' || in[i] == '/') length = i + 1;
-  }
+  const size_t drive = in[0] != '\0' && in[1] == ':' ? 2 : 0;
+  size_t length = LastSegmentStart(in, strlen(in));
+  if (length < drive) length = drive;
   int whole = length <= kPathMaxLength;
   if (!whole) length = WholeCharactersLength(in, kPathMaxLength);
   memmove(out, in, length);
@@ -19,13 +18,11 @@ int ComputeInitialFolder(char* out, const char* in) {
 }
 
 int ComposeChosenPath(char* out, const char* chosen) {
-  // The last character, found forwards: a second byte 0x5C is no trailing "\".
-  size_t length = 0, last = 0;
-  while (chosen[length] != '\0') {
-    last = length;
-    length += CharacterLength(chosen + length);
-  }
-  const char* pattern = length > 0 && chosen[last] == '\\' ? "*.*" : "\\*.*";
+  // Only a separator character ends the text; a second byte 0x5C is no trailing "\".
+  const size_t length = strlen(chosen);
+  const int endsInBackslash =
+      LengthWithoutTrailingSeparators(chosen, length) < length && chosen[length - 1] == '\\';
+  const char* pattern = endsInBackslash ? "*.*" : "\\*.*";
   size_t patternLength = strlen(pattern);
   if (length + patternLength > kPathMaxLength) return 0;
   memmove(out, chosen, length);

@@ -5,6 +5,7 @@
 
 #include "base/code_page.h"
 #include "base/manifest.h"
+#include "paths/path_scan.h"
 #include "paths/path_text.h"
 
 int DestinationLeavesRoom(const char* destinationDirectory) {
@@ -15,8 +16,6 @@ int DestinationLeavesRoom(const char* destinationDirectory) {
 }
 
 namespace {
-
-int IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
 char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
@@ -59,30 +58,15 @@ int SegmentIsSound(const char* at, size_t length) {
   return 1;
 }
 
-// The length of the segment at at: up to the next "/" (never a second byte), or to the end.
-size_t SegmentLength(const char* at, const char* separators) {
-  size_t length = 0;
-  while (at[length] != '\0' && !strchr(separators, at[length]))
-    length += CharacterLength(at + length);
-  return length;
-}
-
 }  // namespace
 
 int DestinationIsSound(const char* destinationDirectory) {
   const char* at = destinationDirectory;
-  if (IsDriveLetter(at[0]) && at[1] == ':' && at[2] == '/') {
-    at += 3;
-  } else if (at[0] == '/' && at[1] == '/') {
-    at += 2;
-    // Server and share must both be there; their names are checked with the other segments.
-    const char* share = strchr(at, '/');
-    if (!share || share == at || !strchr(share + 1, '/') || share[1] == '/') return 0;
-  } else {
-    return 0;
-  }
+  if (VolumePrefixLength(at) == 0) return 0;
+  // A share's server and share names are checked with the other segments.
+  at += at[0] == '/' ? 2 : 3;
   while (*at) {
-    const size_t length = SegmentLength(at, "/");
+    const size_t length = SegmentLength(at);
     if (!SegmentIsSound(at, length)) return 0;
     at += length;
     if (*at == '/') ++at;
@@ -92,7 +76,7 @@ int DestinationIsSound(const char* destinationDirectory) {
 
 int TypedDestinationIsSound(const char* fieldText) {
   for (const char* at = fieldText;;) {
-    const size_t length = SegmentLength(at, "\\/");
+    const size_t length = SegmentLength(at);
     const int parent =
         (length == 1 && at[0] == '.') || (length == 2 && at[0] == '.' && at[1] == '.');
     if (length > 0 && !parent && !SegmentNamesItself(at, length)) return 0;

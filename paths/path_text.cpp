@@ -3,12 +3,11 @@
 #include <string.h>
 
 #include "base/code_page.h"
+#include "paths/path_scan.h"
 
 namespace {
 
 const size_t kWorkLimit = kPathWorkSize - 1;
-
-int IsSeparator(char c) { return c == '/' || c == '\\'; }
 
 // Copies the first length bytes of text into out and terminates it; at most kPathMaxLength of
 // them, and never part of a character. Returns 1 when nothing was cut.
@@ -106,19 +105,9 @@ int SplitPath(const char* in, char* directoryOut, char* nameOut) {
   }
   int complete = in[length] == '\0';
   work[length] = '\0';
-  // Forward, character by character: split is the length of the directory part (0 when there
-  // is no separator), end the length without the trailing separators.
-  size_t split = 0, end = 0, afterSeparator = 0;
-  for (size_t i = 0; i < length;) {
-    const size_t size = CharacterLength(work + i);
-    if (IsSeparator(work[i])) {
-      afterSeparator = i + 1;
-    } else {
-      split = afterSeparator;
-      end = i + size;
-    }
-    i += size;
-  }
+  // The name runs from split, the length of the directory part, to end.
+  const size_t end = LengthWithoutTrailingSeparators(work, length);
+  const size_t split = LastSegmentStart(work, end);
   if (nameOut && !StorePart(nameOut, work + split, end - split)) complete = 0;
   if (directoryOut && !StorePart(directoryOut, work, split)) complete = 0;
   return complete;

@@ -1,21 +1,12 @@
 #include "paths/volume_space.h"
 
-#include <string.h>
-
 #include "base/manifest.h"
 #include "base/text_format.h"
+#include "paths/path_scan.h"
 
 int FormatVolumeRoot(char* out, size_t size, const char* destinationDirectory) {
   const char* at = destinationDirectory;
-  size_t length = 0;
-  if (at[0] != '\0' && at[0] != '/' && at[1] == ':' && at[2] == '/') {
-    length = 3;
-  } else if (at[0] == '/' && at[1] == '/') {
-    // A share is named by its server and share together: "//server/share/".
-    const char* server = strchr(at + 2, '/');
-    const char* share = server && server[1] != '/' ? strchr(server + 1, '/') : nullptr;
-    if (server && server != at + 2 && share) length = static_cast<size_t>(share - at) + 1;
-  }
+  const size_t length = VolumePrefixLength(at);
   if (length == 0 || length >= size) {
     if (size > 0) out[0] = '\0';
     return 0;

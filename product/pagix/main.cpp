@@ -5,6 +5,7 @@
 #include "base/code_page_win.h"
 #include "base/manifest.h"
 #include "base/text_format.h"
+#include "paths/path_scan.h"
 #include "product/pagix/book_list.h"
 #include "product/pagix/pagix_resource.h"
 
@@ -19,20 +20,13 @@ const char kBooksRelativePath[] = "PGN\\Pagix_books.def";
 
 char g_Folder[kPathBufferSize];  // the program's own folder, with a trailing backslash
 
-// The folder of this program's file: everything up to and including its last separator.
+// The folder of this program's file: everything up to and including its last separator; empty
+// when the file's path cannot be read whole.
 void FindOwnFolder(char* out, size_t size) {
   char path[kPathBufferSize];
   DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-  if (length == 0 || length >= sizeof path) {
-    CopyText(out, size, "");
-    return;
-  }
-  // Forwards, by characters: a second byte 0x5C is no separator.
-  DWORD cut = 0;
-  for (DWORD i = 0; i < length; i += static_cast<DWORD>(CharacterLength(path + i))) {
-    if (path[i] == '\\' || path[i] == '/') cut = i + 1;
-  }
-  path[cut] = '\0';
+  if (length >= sizeof path) length = 0;
+  path[LastSegmentStart(path, length)] = '\0';
   CopyText(out, size, path);
 }
 

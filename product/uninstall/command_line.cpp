@@ -2,8 +2,8 @@
 
 #include <string.h>
 
-#include "base/code_page.h"
 #include "base/text_format.h"
+#include "paths/path_scan.h"
 
 namespace {
 
@@ -16,18 +16,6 @@ int IsBlank(char c) { return c == ' ' || c == '\t'; }
 const char* SkipBlanks(const char* text) {
   while (IsBlank(*text)) ++text;
   return text;
-}
-
-int IsSeparator(char c) { return c == '\\' || c == '/'; }
-
-// The length of text[0..length) without the separators at its end, found forwards: a second
-// byte 0x5C is no separator.
-size_t WithoutTrailingSeparators(const char* text, size_t length) {
-  size_t kept = 0;
-  for (size_t i = 0; i < length; i += CharacterLength(text + i)) {
-    if (!IsSeparator(text[i])) kept = i + CharacterLength(text + i);
-  }
-  return kept;
 }
 
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -77,7 +65,7 @@ void ParseUninstallArguments(const char* arguments, UninstallArguments* out) {
   const char* begin = at + 1;
   const char* end = strchr(begin, '"');
   if (!end || *SkipBlanks(end + 1) != '\0') return;
-  const size_t length = WithoutTrailingSeparators(begin, static_cast<size_t>(end - begin));
+  const size_t length = LengthWithoutTrailingSeparators(begin, static_cast<size_t>(end - begin));
   if (length == 0 || length >= sizeof out->Folder) return;
   memcpy(out->Folder, begin, length);
   out->Folder[length] = '\0';
@@ -86,7 +74,7 @@ void ParseUninstallArguments(const char* arguments, UninstallArguments* out) {
 
 int FormatCopyCommandLine(char* out, size_t size, const char* copyPath,
                           unsigned long originalProcess, const char* folder) {
-  const size_t folderLength = WithoutTrailingSeparators(folder, strlen(folder));
+  const size_t folderLength = LengthWithoutTrailingSeparators(folder, strlen(folder));
   return FormatText(out, size, "\"%s\" %s %lu \"%.*s\"", copyPath, kCopySwitch, originalProcess,
                     static_cast<int>(folderLength), folder);
 }
@@ -113,19 +101,9 @@ int UninstallCommandFolder(const char* command, char* out, size_t size) {
 }
 
 size_t FolderPartLength(const char* path, size_t length, size_t* nameStart) {
-  size_t folder = 0, afterSeparator = 0, nameEnd = 0;
-  for (size_t i = 0; i < length;) {
-    const size_t size = CharacterLength(path + i);
-    if (IsSeparator(path[i])) {
-      folder = nameEnd;
-      afterSeparator = i + 1;
-    } else {
-      nameEnd = i + size;
-    }
-    i += size;
-  }
-  if (nameStart) *nameStart = afterSeparator;
-  return folder;
+  const size_t name = LastSegmentStart(path, length);
+  if (nameStart) *nameStart = name;
+  return LengthWithoutTrailingSeparators(path, name);
 }
 
 int FormatTemporaryCopyPath(char* out, size_t size, const char* tempFolder, unsigned long process,

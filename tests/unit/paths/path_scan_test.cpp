@@ -1,0 +1,29 @@
+// Cases of the path scanner that the operations built on it do not reach: the bounds of the
+// drive letter, and a length that ends inside a character.
+#include "paths/path_scan.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support/code_page_scope.h"
+
+namespace {
+
+using pagix_test::CodePageScope;
+
+TEST(PathScanTest, DriveLetterOfAVolumePrefix) {
+  // The ends of both letter ranges, and the bytes next to them.
+  for (const char* drive : {"A:/x/", "Z:/", "a:/", "z:/x/"}) {
+    EXPECT_EQ(3u, VolumePrefixLength(drive)) << drive;
+  }
+  for (const char* other : {"@:/", "[:/", "`:/", "{:/", "1:/x/"}) {
+    EXPECT_EQ(0u, VolumePrefixLength(other)) << other;
+  }
+}
+
+TEST(PathScanTest, LengthEndingInsideACharacterIsNotPassed) {
+  CodePageScope scope(932);
+  // The length ends after the lead byte of the last character.
+  EXPECT_EQ(2u, LengthWithoutTrailingSeparators("a" CP932_SO, 2));
+}
+
+}  // namespace
