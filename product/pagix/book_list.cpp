@@ -2,17 +2,16 @@
 
 #include <string.h>
 
+#include "base/text_characters.h"
 #include "base/text_format.h"
 
 namespace {
 
-int IsBlank(char c) { return c == ' ' || c == '\t'; }
-
 // Copies text[begin..end) without the blanks at either end into out, cut to size - 1 bytes;
 // control characters become spaces.
 void CopyField(const char* text, size_t begin, size_t end, char* out, size_t size) {
-  while (begin < end && IsBlank(text[begin])) ++begin;
-  while (end > begin && IsBlank(text[end - 1])) --end;
+  while (begin < end && IsBlankOrTab(text[begin])) ++begin;
+  while (end > begin && IsBlankOrTab(text[end - 1])) --end;
   size_t length = 0;
   for (size_t i = begin; i < end && length + 1 < size; ++i) {
     const unsigned char c = static_cast<unsigned char>(text[i]);
@@ -24,7 +23,7 @@ void CopyField(const char* text, size_t begin, size_t end, char* out, size_t siz
 // Reads the fields of one line text[begin..end) into book; returns 1 when it names a title.
 int ParseLine(const char* text, size_t begin, size_t end, BookEntry* book) {
   size_t first = begin;
-  while (first < end && (IsBlank(text[first]) || text[first] == '\r')) ++first;
+  while (first < end && (IsBlankOrTab(text[first]) || text[first] == '\r')) ++first;
   if (first == end || text[first] == '#' || text[first] == ';') return 0;
   char* fields[3] = {book->Title, book->Author, book->Year};
   const size_t sizes[3] = {kBookTitleSize, kBookAuthorSize, kBookYearSize};

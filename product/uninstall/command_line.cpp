@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "base/text_characters.h"
 #include "base/text_format.h"
 #include "paths/path_scan.h"
 
@@ -11,10 +12,8 @@ const char kCopySwitch[] = "/copy";
 const char kCopyPrefix[] = "pagix-uninstall-";
 const char kCopySuffix[] = ".exe";
 
-int IsBlank(char c) { return c == ' ' || c == '\t'; }
-
 const char* SkipBlanks(const char* text) {
-  while (IsBlank(*text)) ++text;
+  while (IsBlankOrTab(*text)) ++text;
   return text;
 }
 
@@ -31,7 +30,7 @@ int StartsWithIgnoringCase(const char* text, const char* prefix) {
 int StartsWithSwitch(const char* text) {
   if (!StartsWithIgnoringCase(text, kCopySwitch)) return 0;
   const char after = text[sizeof kCopySwitch - 1];
-  return after == '\0' || IsBlank(after);
+  return after == '\0' || IsBlankOrTab(after);
 }
 
 // A decimal number from 1 to 0xFFFFFFFF followed by a blank or the end.
@@ -43,7 +42,7 @@ const char* ParseHandle(const char* text, unsigned long* value) {
     if (number > 0xFFFFFFFFull) return nullptr;
     ++at;
   }
-  if (at == text || number == 0 || !(*at == '\0' || IsBlank(*at))) return nullptr;
+  if (at == text || number == 0 || !(*at == '\0' || IsBlankOrTab(*at))) return nullptr;
   *value = static_cast<unsigned long>(number);
   return at;
 }
@@ -88,7 +87,7 @@ int UninstallCommandFolder(const char* command, char* out, size_t size) {
     if (!end) end = begin + strlen(begin);
   } else {
     end = begin + strlen(begin);
-    while (end > begin && IsBlank(end[-1])) --end;
+    while (end > begin && IsBlankOrTab(end[-1])) --end;
   }
   const size_t length = FolderPartLength(begin, static_cast<size_t>(end - begin), nullptr);
   if (length == 0 || length >= size) {
