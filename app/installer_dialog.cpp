@@ -31,8 +31,8 @@ void InitializeDialog(HWND dialog) {
   SetWindowTextA(dialog, InstallerTitle());
   SetDlgItemTextA(dialog, IDC_NOTICE, kNoticeLine);
   SetDlgItemTextA(dialog, IDC_DESTINATION, DefaultDestination());
-  g_Installer.ProgmanServer = nullptr;
-  g_Installer.ProgmanState = kProgmanIdle;
+  g_Installer.Progman.Server = nullptr;
+  g_Installer.Progman.State = kProgmanIdle;
   g_Installer.DialogWindow = dialog;
   LayoutProgress();
   ProgmanConnect(dialog);

@@ -3,15 +3,7 @@
 
 #include <windows.h>
 
-#include <dde.h>  // the DDE message numbers; it needs windows.h first
-
-// The state of the DDE conversation with Program Manager: the number of the DDE message whose
-// answer is outstanding, or 0.
-enum ProgmanConversationState : WORD {
-  kProgmanIdle = 0,
-  kProgmanInitiating = WM_DDE_INITIATE,     // the initiate broadcast is under way
-  kProgmanExecutePending = WM_DDE_EXECUTE,  // the command block is posted, its answer awaited
-};
+#include "base/progman_conversation.h"
 
 struct InstallerState {
   HINSTANCE Instance;
@@ -23,9 +15,8 @@ struct InstallerState {
   ULONGLONG InstalledBytes;
   // 1 while RunInstallSequence runs.
   int Installing;
-  // DDE conversation with Program Manager.
-  HWND ProgmanServer;
-  ProgmanConversationState ProgmanState;
+  // The DDE conversation with Program Manager.
+  ProgmanConversation Progman;
   // Progress indicator geometry and position.
   int ProgressTotal;
   int ProgressSpan;

@@ -37,3 +37,15 @@ int FormatProgmanCommands(char* out, size_t size, const char* group, const char*
   }
   return 1;
 }
+
+int FormatProgmanDeleteGroup(char* out, size_t size, const char* group) {
+  return FormatText(out, size, "[DeleteGroup(\"%s\")]", group);
+}
+
+int FormatProgmanShowGroup(char* out, size_t size, const char* group) {
+  return FormatText(out, size, "[ShowGroup(\"%s\",0)]", group);
+}
+
+int FormatProgmanDeleteItem(char* out, size_t size, const char* title) {
+  return FormatText(out, size, "[DeleteItem(\"%s\")]", title);
+}

@@ -1,4 +1,5 @@
-// Raw-message DDE client of the shell's "PROGMAN" server; the main dialog is the client window.
+// The installer's Program Manager group step over the shared DDE conversation: the main dialog
+// is the client window, and the conversation is the one in the installer's state.
 #pragma once
 
 #include <windows.h>

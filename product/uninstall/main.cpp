@@ -29,8 +29,9 @@
 #include "payload/crc32.h"
 #include "payload/resource_bytes_win.h"
 #include "product/uninstall/command_line.h"
-#include "product/uninstall/progman_execute.h"
 #include "product/uninstall/removal.h"
+#include "shell/progman_commands.h"
+#include "shell/progman_execute.h"
 #include "shell/uninstall_entry.h"
 
 namespace {
@@ -211,15 +212,15 @@ void RemoveGroupItems(RemovalReport* report) {
   char command[128], what[96];
   FormatText(what, sizeof what, "Program Manager group \"%s\"", kProgmanGroupName);
   if (!GroupHoldsOthers()) {
-    FormatText(command, sizeof command, "[DeleteGroup(\"%s\")]", kProgmanGroupName);
+    FormatProgmanDeleteGroup(command, sizeof command, kProgmanGroupName);
     ExecuteProgman(command, what, report);
     return;
   }
   // Items are removed from the group that was shown last.
-  FormatText(command, sizeof command, "[ShowGroup(\"%s\",0)]", kProgmanGroupName);
+  FormatProgmanShowGroup(command, sizeof command, kProgmanGroupName);
   ExecuteProgman(command, what, report);
   for (const char* title : kGroupItemTitles) {
-    FormatText(command, sizeof command, "[DeleteItem(\"%s\")]", title);
+    FormatProgmanDeleteItem(command, sizeof command, title);
     ExecuteProgman(command, what, report);
   }
 }

@@ -68,4 +68,19 @@ TEST(ProgmanCommands, TooSmallBufferIsCutAndTerminatedNeverOverrun) {
   EXPECT_EQ(0, FormatProgmanCommands(nullptr, 0, "Marrowby", kDestination, kFiles, kTitles, 2));
 }
 
+TEST(ProgmanCommands, UninstallerCommandsOneEach) {
+  struct Case {
+    int (*Format)(char*, size_t, const char*);
+    const char* Name;
+    const char* Expected;
+  };
+  for (const Case& c : {Case{FormatProgmanDeleteGroup, "Marrowby", "[DeleteGroup(\"Marrowby\")]"},
+                        Case{FormatProgmanShowGroup, "Marrowby", "[ShowGroup(\"Marrowby\",0)]"},
+                        Case{FormatProgmanDeleteItem, "Pagix", "[DeleteItem(\"Pagix\")]"}}) {
+    char out[64];
+    EXPECT_EQ(1, c.Format(out, sizeof out, c.Name));
+    EXPECT_STREQ(c.Expected, out);
+  }
+}
+
 }  // namespace

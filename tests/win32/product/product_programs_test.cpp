@@ -10,7 +10,8 @@
 
 #include "base/manifest.h"
 #include "product/pagix/pagix_resource.h"
-#include "product/uninstall/progman_execute.h"
+#include "shell/progman_commands.h"
+#include "shell/progman_execute.h"
 #include "tests/support/installation_support.h"
 #include "tests/support/wine_test_support.h"
 
@@ -96,11 +97,12 @@ class InstalledPagix : public ::testing::Test {
     WriteUninstallKey("\"" + (spelling.empty() ? destination_ : spelling) + "\\" +
                       kUninstallerFileName + "\"");
     pagix_test::RemoveTree(ProgramsGroupFolder());
-    std::string command = std::string("[CreateGroup(\"") + kProgmanGroupName + "\")]";
-    for (int i = 0; i < kGroupItemCount; ++i) {
-      command += "[AddItem(\"" + Path(kGroupItemFiles[i]) + "\",\"" + kGroupItemTitles[i] + "\")]";
-    }
-    ASSERT_EQ(ProgmanExecute(command.c_str(), 10000), kProgmanAccepted);
+    std::vector<char> commands(ProgmanCommandBlockSize(kProgmanGroupName, destination_.c_str(),
+                                                       kGroupItemFiles, kGroupItemTitles,
+                                                       kGroupItemCount));
+    FormatProgmanCommands(commands.data(), commands.size(), kProgmanGroupName, destination_.c_str(),
+                          kGroupItemFiles, kGroupItemTitles, kGroupItemCount);
+    ASSERT_EQ(ProgmanExecute(commands.data(), 10000), kProgmanAccepted);
     CloseGroupWindow();
     ASSERT_TRUE(DirectoryExists(ProgramsGroupFolder()));
     ASSERT_TRUE(UninstallKeyExists());

@@ -20,7 +20,7 @@ namespace {
 LRESULT CALLBACK ClientProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_DDE_ACK: {
-      const bool execute = g_Installer.ProgmanState == kProgmanExecutePending;
+      const bool execute = g_Installer.Progman.State == kProgmanExecutePending;
       HGLOBAL block = nullptr;
       HGLOBAL pair = reinterpret_cast<HGLOBAL>(lParam);
       if (execute) {

@@ -9,7 +9,9 @@
 
 #include "base/installer_state.h"
 #include "base/manifest.h"
+#include "shell/progman_commands.h"
 #include "shell/progman_dde.h"
+#include "shell/progman_execute.h"
 #include "tests/support/wine_test_support.h"
 #include "tests/win32/shell/dde_test_support.h"
 
@@ -22,10 +24,6 @@ using shell_test::g_Client;
 using shell_test::PumpUntil;
 
 const char kDefaultDestination[] = "C:/Program Files/Marrowby/Pagix/";
-const std::string kDefaultCommands =
-    "[CreateGroup(\"Marrowby\")]"
-    "[AddItem(\"C:/Program Files/Marrowby/Pagix//Pagix.exe\",\"Pagix\")]"
-    "[AddItem(\"C:/Program Files/Marrowby/Pagix//uninstall.exe\",\"uninstall Pagix\")]";
 
 int g_AnswerSequence = 0;
 
@@ -124,8 +122,8 @@ struct TestServer {
 class ProgmanDdeTest : public testing::Test {
  protected:
   void SetUp() override {
-    g_Installer.ProgmanServer = nullptr;
-    g_Installer.ProgmanState = kProgmanIdle;
+    g_Installer.Progman.Server = nullptr;
+    g_Installer.Progman.State = kProgmanIdle;
     g_Installer.AbortRequested = 0;
     g_AnswerSequence = 0;
     g_Client = {};
@@ -147,7 +145,7 @@ class ProgmanDdeTest : public testing::Test {
     MessageBoxAnswerer boxes;
     ProgmanConnect(client_);
     EXPECT_TRUE(boxes.Seen().empty());
-    ASSERT_TRUE(g_Installer.ProgmanServer);
+    ASSERT_TRUE(g_Installer.Progman.Server);
   }
 
   void CreateDefaultGroup() {
@@ -175,8 +173,8 @@ TEST_F(ProgmanDdeTest, NoServerAnswersOneBoxAndLaterGroupStepFails) {
   MessageBoxAnswerer boxes;
   ProgmanConnect(client_);
   ExpectOneError(boxes, "Cannot establish DDE link : Program Manager.");
-  EXPECT_EQ(nullptr, g_Installer.ProgmanServer);
-  EXPECT_EQ(0, g_Installer.ProgmanState);
+  EXPECT_EQ(nullptr, g_Installer.Progman.Server);
+  EXPECT_EQ(0, g_Installer.Progman.State);
   // The client's own references to "PROGMAN" were all given back.
   EXPECT_EQ(0, atoms.Balance("PROGMAN"));
 
@@ -185,7 +183,7 @@ TEST_F(ProgmanDdeTest, NoServerAnswersOneBoxAndLaterGroupStepFails) {
   boxes.Clear();
   CreateDefaultGroup();
   ExpectOneError(boxes, "Program Manager DDE : execute failed");
-  EXPECT_EQ(0, g_Installer.ProgmanState);
+  EXPECT_EQ(0, g_Installer.Progman.State);
 }
 
 TEST_F(ProgmanDdeTest, FirstAnsweringServerKeepsTheConversationOthersAreDismissed) {
@@ -195,17 +193,17 @@ TEST_F(ProgmanDdeTest, FirstAnsweringServerKeepsTheConversationOthersAreDismisse
   AtomCounter atoms;
   ASSERT_TRUE(atoms.Counting());
   Connect();
-  EXPECT_EQ(0, g_Installer.ProgmanState);
+  EXPECT_EQ(0, g_Installer.Progman.State);
   ASSERT_EQ(3, a.AnsweredAs + b.AnsweredAs);
   TestServer& first = a.AnsweredAs == 1 ? a : b;
   TestServer& second = a.AnsweredAs == 1 ? b : a;
-  EXPECT_EQ(first.Window, g_Installer.ProgmanServer);
+  EXPECT_EQ(first.Window, g_Installer.Progman.Server);
 
   // The dismissed server answers the terminate with its own, which the client ignores.
   DrainQueue();
   EXPECT_EQ(std::vector<HWND>{client_}, second.Terminates);
   EXPECT_TRUE(first.Terminates.empty());
-  EXPECT_EQ(first.Window, g_Installer.ProgmanServer);
+  EXPECT_EQ(first.Window, g_Installer.Progman.Server);
   // Both answers' atoms and the client's own were deleted.
   EXPECT_EQ(0, atoms.Balance("PROGMAN"));
 }
@@ -214,13 +212,15 @@ TEST_F(ProgmanDdeTest, ExecuteBlockHoldsExactlyTheDefaultCommands) {
   TestServer& server = AddServer();
   Connect();
   CreateDefaultGroup();
-  EXPECT_EQ(WM_DDE_EXECUTE, g_Installer.ProgmanState);
-  ASSERT_TRUE(PumpUntil([] { return g_Installer.ProgmanState == 0; }));
+  EXPECT_EQ(WM_DDE_EXECUTE, g_Installer.Progman.State);
+  ASSERT_TRUE(PumpUntil([] { return g_Installer.Progman.State == 0; }));
   ASSERT_EQ(1u, server.Executes.size());
   EXPECT_EQ(client_, server.ExecuteSenders[0]);
   EXPECT_EQ(166u, server.ExecuteSizes[0]);
-  std::vector<unsigned char> expected(kDefaultCommands.begin(), kDefaultCommands.end());
-  expected.push_back(0);
+  std::vector<unsigned char> expected(166);
+  FormatProgmanCommands(reinterpret_cast<char*>(expected.data()), expected.size(),
+                        kProgmanGroupName, kDefaultDestination, kGroupItemFiles, kGroupItemTitles,
+                        2);
   EXPECT_EQ(expected, server.Executes[0]);
   EXPECT_EQ(1, g_Client.ExecuteAcks);
 }
@@ -235,13 +235,13 @@ TEST_F(ProgmanDdeTest, AnyAcknowledgementCompletesTheRequestWithoutABox) {
     servers_.clear();
     TestServer& server = AddServer();
     server.AckStatus = c.Status;
-    g_Installer.ProgmanServer = nullptr;
+    g_Installer.Progman.Server = nullptr;
     Connect();
     HWND bystander = shell_test::CreateClientWindow("bystander");
     SetFocus(bystander);
     MessageBoxAnswerer boxes;
     CreateDefaultGroup();
-    ASSERT_TRUE(PumpUntil([] { return g_Installer.ProgmanState == 0; }));
+    ASSERT_TRUE(PumpUntil([] { return g_Installer.Progman.State == 0; }));
     DrainQueue();
     EXPECT_EQ(c.Status, g_Client.LastAckStatus);
     // The answer carried the client's own command block back (the window manager hands the
@@ -255,7 +255,7 @@ TEST_F(ProgmanDdeTest, AnyAcknowledgementCompletesTheRequestWithoutABox) {
     EXPECT_EQ(client_, GetFocus());
     // The same conversation takes the next request.
     CreateDefaultGroup();
-    ASSERT_TRUE(PumpUntil([] { return g_Installer.ProgmanState == 0; }));
+    ASSERT_TRUE(PumpUntil([] { return g_Installer.Progman.State == 0; }));
     EXPECT_EQ(2u, server.Executes.size());
     EXPECT_TRUE(boxes.Seen().empty());
     DestroyWindow(bystander);
@@ -270,18 +270,18 @@ TEST_F(ProgmanDdeTest, RequestWhileOneIsOutstandingFailsAndPostsNothing) {
   Connect();
   CreateDefaultGroup();
   ASSERT_TRUE(PumpUntil([&] { return server.Executes.size() == 1; }));
-  EXPECT_EQ(WM_DDE_EXECUTE, g_Installer.ProgmanState);
+  EXPECT_EQ(WM_DDE_EXECUTE, g_Installer.Progman.State);
 
   MessageBoxAnswerer boxes;
   CreateDefaultGroup();
   ExpectOneError(boxes, "Program Manager DDE : execute failed");
   DrainQueue();
   EXPECT_EQ(1u, server.Executes.size());
-  EXPECT_EQ(WM_DDE_EXECUTE, g_Installer.ProgmanState);
+  EXPECT_EQ(WM_DDE_EXECUTE, g_Installer.Progman.State);
 
   // The late acknowledgement still completes the first request.
   server.PostAck(0x8000, server.ExecuteHandles[0]);
-  ASSERT_TRUE(PumpUntil([] { return g_Installer.ProgmanState == 0; }));
+  ASSERT_TRUE(PumpUntil([] { return g_Installer.Progman.State == 0; }));
   EXPECT_EQ(1u, boxes.Seen().size());
 }
 
@@ -289,7 +289,7 @@ TEST_F(ProgmanDdeTest, ServerThatTerminatesFirstIsAnsweredOnceAndLaterRequestsFa
   TestServer& server = AddServer();
   Connect();
   PostMessageA(client_, WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(server.Window), 0);
-  ASSERT_TRUE(PumpUntil([] { return g_Installer.ProgmanServer == nullptr; }));
+  ASSERT_TRUE(PumpUntil([] { return g_Installer.Progman.Server == nullptr; }));
   DrainQueue();
   EXPECT_EQ(std::vector<HWND>{client_}, server.Terminates);
 
@@ -306,10 +306,10 @@ TEST_F(ProgmanDdeTest, DisconnectPostsOneTerminateAndIgnoresTheAnswer) {
   server.AnswerTerminate = true;
   Connect();
   ProgmanDisconnect(client_);
-  EXPECT_EQ(nullptr, g_Installer.ProgmanServer);
+  EXPECT_EQ(nullptr, g_Installer.Progman.Server);
   DrainQueue();
   EXPECT_EQ(std::vector<HWND>{client_}, server.Terminates);
-  EXPECT_EQ(nullptr, g_Installer.ProgmanServer);
+  EXPECT_EQ(nullptr, g_Installer.Progman.Server);
 }
 
 TEST_F(ProgmanDdeTest, VanishedServerGetsNoTerminateAndRefusesTheRequest) {
@@ -319,10 +319,10 @@ TEST_F(ProgmanDdeTest, VanishedServerGetsNoTerminateAndRefusesTheRequest) {
   MessageBoxAnswerer boxes;
   CreateDefaultGroup();
   ExpectOneError(boxes, "Program Manager DDE : execute failed");
-  EXPECT_EQ(0, g_Installer.ProgmanState);
+  EXPECT_EQ(0, g_Installer.Progman.State);
   // Neither a disconnect nor the server's own late terminate posts to a window that is gone.
-  ProgmanOnTerminate(client_, g_Installer.ProgmanServer);
-  EXPECT_EQ(nullptr, g_Installer.ProgmanServer);
+  ProgmanOnTerminate(client_, g_Installer.Progman.Server);
+  EXPECT_EQ(nullptr, g_Installer.Progman.Server);
   ProgmanDisconnect(client_);
   DrainQueue();
   EXPECT_TRUE(server.Terminates.empty());
@@ -337,7 +337,7 @@ TEST_F(ProgmanDdeTest, AbortRequestedPostsNothingAndShowsNothing) {
   DrainQueue();
   EXPECT_TRUE(boxes.Seen().empty());
   EXPECT_TRUE(server.Executes.empty());
-  EXPECT_EQ(0, g_Installer.ProgmanState);
+  EXPECT_EQ(0, g_Installer.Progman.State);
   EXPECT_EQ(1, g_Installer.AbortRequested);
 }
 
@@ -349,9 +349,41 @@ TEST_F(ProgmanDdeTest, AcknowledgementWhileIdleChangesNothing) {
   ATOM atom = GlobalAddAtomA("PagixIdleAck");
   ProgmanOnAck(client_, server.Window, MAKELPARAM(atom, atom));
   EXPECT_EQ(1, atoms.Balance("PagixIdleAck"));
-  EXPECT_EQ(server.Window, g_Installer.ProgmanServer);
-  EXPECT_EQ(0, g_Installer.ProgmanState);
+  EXPECT_EQ(server.Window, g_Installer.Progman.Server);
+  EXPECT_EQ(0, g_Installer.Progman.State);
   GlobalDeleteAtom(atom);
+}
+
+// The uninstaller's exchange: one command on a conversation of its own, ended before it returns.
+TEST_F(ProgmanDdeTest, OneCommandExchangeGivesTheServersAnswer) {
+  struct Case {
+    const char* Name;
+    bool Answers, Acks;
+    WORD Status;
+    int Result;
+  };
+  for (Case c : {Case{"accepted", true, true, 0x8000, kProgmanAccepted},
+                 Case{"refused", true, true, 0, kProgmanRefused},
+                 Case{"busy", true, true, 0x4000, kProgmanRefused},
+                 Case{"silent", true, false, 0, kProgmanNoAnswer},
+                 Case{"no server", false, false, 0, kProgmanNoServer}}) {
+    SCOPED_TRACE(c.Name);
+    servers_.clear();
+    TestServer& server = AddServer();
+    server.AnswerInitiate = c.Answers;
+    server.AckExecute = c.Acks;
+    server.AckStatus = c.Status;
+    server.AnswerTerminate = true;
+    char command[64];
+    FormatProgmanDeleteGroup(command, sizeof command, kProgmanGroupName);
+    EXPECT_EQ(c.Result, ProgmanExecute(command, c.Acks ? 5000 : 200));
+    if (!c.Answers) continue;
+    ASSERT_EQ(1u, server.Executes.size());
+    // The command with its NUL, no byte more.
+    EXPECT_EQ(std::vector<unsigned char>(command, command + strlen(command) + 1),
+              server.Executes[0]);
+    EXPECT_EQ(1u, server.Terminates.size());
+  }
 }
 
 }  // namespace

@@ -78,16 +78,16 @@ TEST(ProgmanRealServer, DefaultGroupStepCreatesTheGroupWithTwoShortcuts) {
 
   MessageBoxAnswerer boxes;
   ProgmanConnect(client);
-  ASSERT_TRUE(g_Installer.ProgmanServer);
+  ASSERT_TRUE(g_Installer.Progman.Server);
   DWORD serverProcess = 0;
-  GetWindowThreadProcessId(g_Installer.ProgmanServer, &serverProcess);
+  GetWindowThreadProcessId(g_Installer.Progman.Server, &serverProcess);
   EXPECT_NE(GetCurrentProcessId(), serverProcess);
 
   const std::string destination = scratch.AsDestination();
   ProgmanCreateGroup(client, kProgmanGroupName, destination.c_str(), kGroupItemFiles,
                      kGroupItemTitles, 2);
-  EXPECT_EQ(WM_DDE_EXECUTE, g_Installer.ProgmanState);
-  ASSERT_TRUE(PumpUntil([] { return g_Installer.ProgmanState == 0; }, kShellBoundMs));
+  EXPECT_EQ(WM_DDE_EXECUTE, g_Installer.Progman.State);
+  ASSERT_TRUE(PumpUntil([] { return g_Installer.Progman.State == 0; }, kShellBoundMs));
   EXPECT_EQ(1, shell_test::g_Client.ExecuteAcks);
   EXPECT_EQ(0x8000u, shell_test::g_Client.LastAckStatus & 0x8000u);
 
@@ -109,7 +109,7 @@ TEST(ProgmanRealServer, DefaultGroupStepCreatesTheGroupWithTwoShortcuts) {
 
   ProgmanDisconnect(client);
   shell_test::DrainQueue();
-  EXPECT_EQ(nullptr, g_Installer.ProgmanServer);
+  EXPECT_EQ(nullptr, g_Installer.Progman.Server);
   EXPECT_TRUE(boxes.Seen().empty());
   DestroyWindow(client);
 }

@@ -1,5 +1,5 @@
-// A small raw-message DDE client of the shell's Program Manager ("PROGMAN" service and topic):
-// one conversation, one execute command, a bounded wait for its acknowledgement.
+// One Program Manager command on a conversation of its own, as the uninstaller sends them: a
+// hidden client window, one execute and a bounded wait for its acknowledgement.
 #pragma once
 
 #include <windows.h>
@@ -14,5 +14,6 @@ enum ProgmanExecuteResult {
 
 // Opens a conversation (the first server to answer keeps it, every other one is dismissed),
 // posts command as a WM_DDE_EXECUTE block, waits up to timeoutMs for the acknowledgement while
-// dispatching the thread's messages, and ends the conversation.
+// dispatching the thread's messages, and ends the conversation, waiting up to 2000 ms for the
+// server's answering terminate.
 int ProgmanExecute(const char* command, DWORD timeoutMs);
