@@ -17,25 +17,38 @@ ClientLog g_Client;
 
 namespace {
 
+// The acknowledgement that ProgmanOnAck is handling, and FreeDDElParam, which the program's
+// import table leads to ProbedFreeDdeParam instead once the first client window is made.
+HGLOBAL g_AckBlock = nullptr;
+HGLOBAL g_AckPair = nullptr;
+using FreeDdeParamFunction = BOOL(WINAPI*)(UINT, LPARAM);
+FreeDdeParamFunction g_RealFreeDdeParam = nullptr;
+
+// Asks whether the command block and the packed pair are gone right after the client released
+// the pair, its last release: a later allocation (SetFocus makes some) may take the memory over.
+BOOL WINAPI ProbedFreeDdeParam(UINT message, LPARAM lParam) {
+  const BOOL result = g_RealFreeDdeParam(message, lParam);
+  if (g_AckPair && reinterpret_cast<HGLOBAL>(lParam) == g_AckPair) {
+    g_Client.LastAckBlockFreed = GlobalSize(g_AckBlock) == 0;
+    g_Client.LastAckPairFreed = GlobalSize(g_AckPair) == 0;
+  }
+  return result;
+}
+
 LRESULT CALLBACK ClientProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_DDE_ACK: {
-      const bool execute = g_Installer.Progman.State == kProgmanExecutePending;
-      HGLOBAL block = nullptr;
-      HGLOBAL pair = reinterpret_cast<HGLOBAL>(lParam);
-      if (execute) {
+      if (g_Installer.Progman.State == kProgmanExecutePending) {
         ++g_Client.ExecuteAcks;
         UnpackDDElParam(WM_DDE_ACK, lParam, &g_Client.LastAckStatus, &g_Client.LastAckHandle);
-        block = reinterpret_cast<HGLOBAL>(g_Client.LastAckHandle);
-        g_Client.LastAckBlockSize = GlobalSize(block);
-        g_Client.LastAckPairSize = GlobalSize(pair);
+        g_AckBlock = reinterpret_cast<HGLOBAL>(g_Client.LastAckHandle);
+        g_AckPair = reinterpret_cast<HGLOBAL>(lParam);
+        g_Client.LastAckBlockSize = GlobalSize(g_AckBlock);
+        g_Client.LastAckPairSize = GlobalSize(g_AckPair);
+        g_Client.LastAckBlockFreed = g_Client.LastAckPairFreed = false;
       }
       ProgmanOnAck(window, reinterpret_cast<HWND>(wParam), lParam);
-      // Asked at once, before any later allocation could take the handles over.
-      if (execute) {
-        g_Client.LastAckBlockFreed = GlobalSize(block) == 0;
-        g_Client.LastAckPairFreed = GlobalSize(pair) == 0;
-      }
+      g_AckBlock = g_AckPair = nullptr;
       return 0;
     }
     case WM_DDE_TERMINATE:
@@ -77,9 +90,9 @@ ATOM WINAPI CountedDeleteAtom(ATOM atom) {
   return result;
 }
 
-// Every import-table slot of this program that holds kernel32's function (the program may
-// import from kernel32 under more than one descriptor).
-std::vector<void**> ImportSlots(const char* function) {
+// Every import-table slot of this program that holds the library's function (the program may
+// import from a library under more than one descriptor).
+std::vector<void**> ImportSlots(const char* library, const char* function) {
   std::vector<void**> slots;
   auto* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
   const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
@@ -89,7 +102,7 @@ std::vector<void**> ImportSlots(const char* function) {
   if (!imports.VirtualAddress) return slots;
   for (auto* dll = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
        dll->Name; ++dll) {
-    if (lstrcmpiA(reinterpret_cast<const char*>(base + dll->Name), "kernel32.dll") != 0 ||
+    if (lstrcmpiA(reinterpret_cast<const char*>(base + dll->Name), library) != 0 ||
         !dll->OriginalFirstThunk) {
       continue;
     }
@@ -124,8 +137,8 @@ bool WriteSlots(const std::vector<void**>& slots, void* value) {
 }  // namespace
 
 AtomCounter::AtomCounter() {
-  const std::vector<void**> adds = ImportSlots("GlobalAddAtomA");
-  const std::vector<void**> deletes = ImportSlots("GlobalDeleteAtom");
+  const std::vector<void**> adds = ImportSlots("kernel32.dll", "GlobalAddAtomA");
+  const std::vector<void**> deletes = ImportSlots("kernel32.dll", "GlobalDeleteAtom");
   if (adds.empty() || deletes.empty()) return;
   g_RealAddAtom = reinterpret_cast<AddAtomFunction>(*adds[0]);
   g_RealDeleteAtom = reinterpret_cast<DeleteAtomFunction>(*deletes[0]);
@@ -138,8 +151,9 @@ AtomCounter::AtomCounter() {
 AtomCounter::~AtomCounter() {
   g_CountingAtoms = false;
   if (!g_RealAddAtom) return;
-  WriteSlots(ImportSlots("GlobalAddAtomA"), reinterpret_cast<void*>(g_RealAddAtom));
-  WriteSlots(ImportSlots("GlobalDeleteAtom"), reinterpret_cast<void*>(g_RealDeleteAtom));
+  WriteSlots(ImportSlots("kernel32.dll", "GlobalAddAtomA"), reinterpret_cast<void*>(g_RealAddAtom));
+  WriteSlots(ImportSlots("kernel32.dll", "GlobalDeleteAtom"),
+             reinterpret_cast<void*>(g_RealDeleteAtom));
 }
 
 int AtomCounter::Balance(const char* name) const {
@@ -160,6 +174,13 @@ HWND CreateTestWindow(const char* className, WNDPROC proc, const char* title, DW
 }
 
 HWND CreateClientWindow(const char* title) {
+  if (!g_RealFreeDdeParam) {
+    const std::vector<void**> slots = ImportSlots("user32.dll", "FreeDDElParam");
+    if (!slots.empty()) {
+      g_RealFreeDdeParam = reinterpret_cast<FreeDdeParamFunction>(*slots[0]);
+      WriteSlots(slots, reinterpret_cast<void*>(ProbedFreeDdeParam));
+    }
+  }
   return CreateTestWindow("PagixTestDdeClient", ClientProc, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE,
                           {10, 10, 210, 110});
 }

@@ -11,7 +11,9 @@ namespace shell_test {
 // A visible top-level window whose procedure hands WM_DDE_ACK and WM_DDE_TERMINATE to the
 // client's handlers. Before ProgmanOnAck handles an execute acknowledgement, its lParam is
 // unpacked into LastAckStatus and LastAckHandle, and the sizes of that block and of the packed
-// pair (a global block of its own) are taken; right after, whether each is gone.
+// pair (a global block of its own) are taken; whether each is gone is asked as soon as the
+// client's FreeDDElParam of the pair returns (the function is replaced in the program's import
+// table when the first client window is made).
 HWND CreateClientWindow(const char* title);
 
 // A top-level window of the class className with the procedure proc (the class is registered on
