@@ -16,6 +16,16 @@ HWND const kEveryTopLevelWindow = reinterpret_cast<HWND>(-1);
 // hold the client back for good.
 const UINT kInitiateTimeoutMs = 2000;
 
+const DWORD kMessageFilterAllow = 1;  // MSGFLT_ALLOW
+
+ProgmanMessageFilter FindMessageFilter() {
+  HMODULE user32 = GetModuleHandleA("user32.dll");
+  if (!user32) return nullptr;
+  // The detour through void(*)() converts the looked-up address to the filter's type.
+  return reinterpret_cast<ProgmanMessageFilter>(
+      reinterpret_cast<void (*)()>(GetProcAddress(user32, "ChangeWindowMessageFilterEx")));
+}
+
 // Whether the status word of an execute's acknowledgement, a DDEACK, has its fAck bit set.
 int Accepted(UINT_PTR status) {
   const WORD word = LOWORD(status);
@@ -27,7 +37,16 @@ int Accepted(UINT_PTR status) {
 
 }  // namespace
 
+ProgmanMessageFilter (*g_FindProgmanMessageFilter)() = FindMessageFilter;
+
 int ProgmanInitiate(ProgmanConversation* conversation, HWND client) {
+  // The installer and the uninstaller run elevated, the shell does not, and the window manager
+  // drops messages from a lower integrity level unless the window lets them through: the
+  // servers' answers and terminates would never arrive.
+  if (ProgmanMessageFilter allow = g_FindProgmanMessageFilter()) {
+    allow(client, WM_DDE_ACK, kMessageFilterAllow, nullptr);
+    allow(client, WM_DDE_TERMINATE, kMessageFilterAllow, nullptr);
+  }
   conversation->State = kProgmanInitiating;
   // Application and topic are both "PROGMAN"; the second call only raises the reference count.
   const ATOM application = GlobalAddAtomA(kProgmanName);

@@ -8,10 +8,17 @@
 
 #include "base/progman_conversation.h"
 
-// Sends WM_DDE_INITIATE for "PROGMAN" to every top-level window, each of which may take up to
-// 2000 ms, and deletes its atoms again. The servers' answers arrive at ProgmanTakeAck during the
-// call; the first to answer holds the conversation. Returns 1 when a server holds it.
+// Lets WM_DDE_ACK and WM_DDE_TERMINATE through the client's message filter, then sends
+// WM_DDE_INITIATE for "PROGMAN" to every top-level window, each of which may take up to 2000 ms,
+// and deletes its atoms again. The servers' answers arrive at ProgmanTakeAck during the call; the
+// first to answer holds the conversation. Returns 1 when a server holds it.
 int ProgmanInitiate(ProgmanConversation* conversation, HWND client);
+
+// A window's message filter: ChangeWindowMessageFilterEx of user32 (Windows 7 and later; the
+// headers declare it only for those).
+typedef BOOL(WINAPI* ProgmanMessageFilter)(HWND window, UINT message, DWORD action, void* status);
+// Looks the filter up at run time; null where the system has none. Tests put their own in.
+extern ProgmanMessageFilter (*g_FindProgmanMessageFilter)();
 
 // A new shareable command block of size bytes, locked: *text receives its address. Null when there
 // is no memory for it or no address (nothing is left allocated then).

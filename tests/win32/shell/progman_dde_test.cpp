@@ -5,11 +5,13 @@
 
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "base/installer_state.h"
 #include "base/manifest.h"
 #include "shell/progman_commands.h"
+#include "shell/progman_conversation.h"
 #include "shell/progman_dde.h"
 #include "shell/progman_execute.h"
 #include "tests/support/wine_test_support.h"
@@ -384,6 +386,34 @@ TEST_F(ProgmanDdeTest, OneCommandExchangeGivesTheServersAnswer) {
               server.Executes[0]);
     EXPECT_EQ(1u, server.Terminates.size());
   }
+}
+
+// Each call of the message filter: window, message, action, and the server known at the time.
+using FilterCall = std::tuple<HWND, UINT, DWORD, HWND>;
+std::vector<FilterCall> g_FilterCalls;
+
+BOOL WINAPI RecordFilterCall(HWND window, UINT message, DWORD action, void*) {
+  g_FilterCalls.emplace_back(window, message, action, g_Installer.Progman.Server);
+  return TRUE;
+}
+
+// Wine has the filter but no integrity levels that it would act on: only its calls show.
+TEST_F(ProgmanDdeTest, ClientLetsTheAnswersThroughTheMessageFilterBeforeTheInitiate) {
+  const auto findFilter = g_FindProgmanMessageFilter;
+  EXPECT_TRUE(findFilter());  // found in Wine's user32, as in every Windows since 7
+  AddServer();
+  g_FilterCalls.clear();
+  g_FindProgmanMessageFilter = []() -> ProgmanMessageFilter { return RecordFilterCall; };
+  Connect();
+  const DWORD allow = 1;  // MSGFLT_ALLOW
+  EXPECT_EQ((std::vector<FilterCall>{{client_, WM_DDE_ACK, allow, nullptr},
+                                     {client_, WM_DDE_TERMINATE, allow, nullptr}}),
+            g_FilterCalls);
+  // Where the system has no filter, the conversation starts all the same.
+  g_FindProgmanMessageFilter = []() -> ProgmanMessageFilter { return nullptr; };
+  g_Installer.Progman.Server = nullptr;
+  Connect();
+  g_FindProgmanMessageFilter = findFilter;
 }
 
 }  // namespace
