@@ -49,6 +49,9 @@ enum {
   // An UninstallString as read back. Ours is at most kUninstallCommandSize - 1 characters; one
   // that another program wrote with arguments may be longer and is still read whole.
   kRegisteredCommandSize = 1024,
+  // One Program Manager command of the uninstaller, and the group as the report names it.
+  kGroupCommandSize = 128,
+  kGroupWhatSize = 96,
   kChecksumPieceSize = 65536,   // an installed file is read for its checksum in pieces this big
   kTemporaryCopyAttempts = 100  // names tried in the temporary folder before giving up
 };
@@ -209,7 +212,7 @@ void ExecuteProgman(const char* command, const char* what, RemovalReport* report
 // Removes our two items from the group: with the group when nothing of the user's is in it,
 // otherwise one by one, leaving the group and the user's items.
 void RemoveGroupItems(RemovalReport* report) {
-  char command[128], what[96];
+  char command[kGroupCommandSize], what[kGroupWhatSize];
   FormatText(what, sizeof what, "Program Manager group \"%s\"", kProgmanGroupName);
   if (!GroupHoldsOthers()) {
     FormatProgmanDeleteGroup(command, sizeof command, kProgmanGroupName);

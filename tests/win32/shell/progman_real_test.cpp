@@ -4,11 +4,14 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include <string.h>
+
 #include <string>
 
 #include "base/installer_state.h"
 #include "base/manifest.h"
 #include "shell/progman_dde.h"
+#include "tests/support/installation_support.h"
 #include "tests/support/wine_test_support.h"
 #include "tests/win32/shell/dde_test_support.h"
 
@@ -21,14 +24,6 @@ using shell_test::PumpUntil;
 // The shell starts processes of its own (its desktop, a folder window); they get more time than
 // the test's own messages.
 const DWORD kShellBoundMs = 20000;
-
-std::string UserProgramsFolder() {
-  char path[MAX_PATH] = {};
-  if (FAILED(SHGetFolderPathA(nullptr, CSIDL_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, path))) {
-    return "";
-  }
-  return path;
-}
 
 // The target path stored in a shell link file, or "" when it cannot be read.
 std::string LinkTarget(const std::string& linkPath) {
@@ -60,9 +55,8 @@ struct GroupFolder {
 };
 
 TEST(ProgmanRealServer, DefaultGroupStepCreatesTheGroupWithTwoShortcuts) {
-  const std::string programs = UserProgramsFolder();
-  ASSERT_FALSE(programs.empty());
-  GroupFolder group(programs + "\\" + kProgmanGroupName);
+  ASSERT_FALSE(pagix_test::UserProgramsFolder().empty());
+  GroupFolder group(pagix_test::ProgramsGroupFolder());
 
   // The items point at files that exist, as they do once the installer has extracted them.
   pagix_test::ScratchFolder scratch("progman");
@@ -85,11 +79,14 @@ TEST(ProgmanRealServer, DefaultGroupStepCreatesTheGroupWithTwoShortcuts) {
 
   const std::string destination = scratch.AsDestination();
   ProgmanCreateGroup(client, kProgmanGroupName, destination.c_str(), kGroupItemFiles,
-                     kGroupItemTitles, 2);
+                     kGroupItemTitles, kGroupItemCount);
   EXPECT_EQ(WM_DDE_EXECUTE, g_Installer.Progman.State);
   ASSERT_TRUE(PumpUntil([] { return g_Installer.Progman.State == 0; }, kShellBoundMs));
   EXPECT_EQ(1, shell_test::g_Client.ExecuteAcks);
-  EXPECT_EQ(0x8000u, shell_test::g_Client.LastAckStatus & 0x8000u);
+  DDEACK status;
+  const WORD statusWord = static_cast<WORD>(shell_test::g_Client.LastAckStatus);
+  memcpy(&status, &statusWord, sizeof status);
+  EXPECT_TRUE(status.fAck);
 
   const std::string programLink = group.Path + "\\" + kProgramItemTitle + ".lnk";
   const std::string uninstallerLink = group.Path + "\\" + kUninstallerItemTitle + ".lnk";
@@ -98,7 +95,8 @@ TEST(ProgmanRealServer, DefaultGroupStepCreatesTheGroupWithTwoShortcuts) {
   EXPECT_STRCASEEQ(scratch.Join(kProgramFileName).c_str(), LinkTarget(programLink).c_str());
   EXPECT_STRCASEEQ(scratch.Join(kUninstallerFileName).c_str(), LinkTarget(uninstallerLink).c_str());
 
-  // CreateGroup opens a folder window on the group; close it so the session can end.
+  // CreateGroup opens a folder window on the group; close it so the session can end. The
+  // client window's messages are pumped meanwhile, as in the rest of the test.
   HWND folderWindow = nullptr;
   EXPECT_TRUE(
       PumpUntil([&] { return (folderWindow = FindWindowA(nullptr, kProgmanGroupName)) != nullptr; },
