@@ -33,6 +33,9 @@ SUPPORTED_OS = {
     "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a": "Windows 10 and 11",
 }
 
+ASM_V3_NAMESPACE = "urn:schemas-microsoft-com:asm.v3"
+DPI_AWARE_NAMESPACE = "http://schemas.microsoft.com/SMI/2005/WindowsSettings"
+
 EXPECTED_VERSION_STRINGS = {
     "ProductName": "Pagix",
     "ProductVersion": "0.9d",
@@ -42,19 +45,30 @@ EXPECTED_VERSION_STRINGS = {
 
 
 def check_manifest(found, level, check):
-    """One well-formed manifest, id 1, asking for the execution level, declining UI access and
-    declaring every supported Windows version. Returns its text."""
+    """One well-formed manifest, id 1, asking for the execution level, declining UI access,
+    declaring the program DPI-aware and every supported Windows version. Returns its text."""
     manifests = [data for kind, name, _, data in found if kind == "MANIFEST"]
     check(len(manifests) == 1 and [name for kind, name, _, _ in found
                                    if kind == "MANIFEST"] == [1], "one manifest, id 1")
     manifest = manifests[0].decode("utf-8", "replace") if manifests else ""
     # Windows refuses to start a program whose manifest is not well-formed XML.
     try:
-        xml.dom.minidom.parseString(manifests[0] if manifests else b"")
-        well_formed = True
+        document = xml.dom.minidom.parseString(manifests[0] if manifests else b"")
     except Exception:  # the parser raises several kinds of error
-        well_formed = False
-    check(well_formed, "manifest is well-formed XML")
+        document = None
+    check(document is not None, "manifest is well-formed XML")
+    # Windows reads the setting only in its own namespace, inside application/windowsSettings
+    # of the v3 assembly namespace, and ignores it silently anywhere else.
+    aware = [element for element in (document.getElementsByTagNameNS(DPI_AWARE_NAMESPACE,
+                                                                     "dpiAware")
+                                     if document else [])
+             if element.parentNode.namespaceURI == ASM_V3_NAMESPACE
+             and element.parentNode.localName == "windowsSettings"
+             and element.parentNode.parentNode.namespaceURI == ASM_V3_NAMESPACE
+             and element.parentNode.parentNode.localName == "application"]
+    text = "".join(node.data for element in aware for node in element.childNodes
+                   if node.nodeType == node.TEXT_NODE).strip().lower()
+    check(len(aware) == 1 and text == "true", "manifest declares the program DPI-aware (%r)" % text)
     check('level="%s"' % level in manifest, "manifest asks for execution level %s" % level)
     check('uiAccess="false"' in manifest, "manifest declines UI access")
     for guid, system in SUPPORTED_OS.items():
