@@ -37,10 +37,15 @@ void LayoutProgress() {
   const ProgressRect client = {topLeft.x, topLeft.y, bottomRight.x, bottomRight.y};
   MoveControl(IDC_PROGRESS_FRAME, PlacementOfRect(client));
 
-  // The dialog manager sized the icon control to the icon it shows.
-  const ProgressRect icon = ScreenRectOf(IDC_PROGRESS_ICON);
-  g_Installer.IconWidth = icon.Right - icon.Left;
-  g_Installer.IconHeight = icon.Bottom - icon.Top;
+  // The dialog manager gave the icon control the icon at the system's icon size, which above
+  // 96 DPI grows faster than the frame, whose height follows the dialog's font. The indicator
+  // shows the icon at a size that fits the frame; at 96 DPI that is the system's size.
+  const int iconSize = FitProgressIconSize(GetSystemMetrics(SM_CYICON), shrunk);
+  HANDLE icon = LoadImageA(GetModuleHandleA(nullptr), IDI_INSTALLER, IMAGE_ICON, iconSize, iconSize,
+                           LR_DEFAULTCOLOR);
+  SendMessageA(ProgressControl(IDC_PROGRESS_ICON), STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
+  g_Installer.IconWidth = iconSize;
+  g_Installer.IconHeight = iconSize;
 
   g_Installer.ProgressSpan = ComputeProgressSpan(frame, g_Installer.IconWidth);
   // Shrinking kept the frame's top-left corner, so its converted corner is the origin.

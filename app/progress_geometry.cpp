@@ -33,6 +33,12 @@ ProgressPlacement PlacementOfRect(ProgressRect rect) {
   return placement;
 }
 
+int FitProgressIconSize(int systemIconSize, ProgressRect shrunkFrame) {
+  const int frameHeight = Difference(shrunkFrame.Bottom, shrunkFrame.Top);
+  const int size = systemIconSize < frameHeight ? systemIconSize : frameHeight;
+  return size < 1 ? 1 : size;
+}
+
 int ComputeProgressSpan(ProgressRect frame, int iconWidth) {
   return ClampToInt(static_cast<int64_t>(frame.Right) - frame.Left - iconWidth);
 }

@@ -23,6 +23,11 @@ ProgressRect ShrinkProgressFrame(ProgressRect frame);
 // The placement that covers rect exactly.
 ProgressPlacement PlacementOfRect(ProgressRect rect);
 
+// The size of the icon, square, that the indicator shows: the system's icon size, but never taller
+// than the frame (after it was shrunk), so that at any DPI the icon and the bar stay inside it.
+// At least 1, since a size of 0 would ask for the image's own size.
+int FitProgressIconSize(int systemIconSize, ProgressRect shrunkFrame);
+
 // How far the icon's left edge travels from 0 to 100 percent: frame width minus icon width.
 int ComputeProgressSpan(ProgressRect frame, int iconWidth);
 

@@ -3,6 +3,9 @@
 # and its server, all kept under one state folder of the build. Never touches ~/.wine.
 #   wine-session.sh start STATE_DIR [win32|win64]
 #   wine-session.sh stop  STATE_DIR
+# PAGIX_WINE_DPI (say 144 or 192) makes a prefix whose screen has that many pixels per inch, and
+# PAGIX_WINE_HIGH_CONTRAST=1 one with a white-on-black colour scheme; both are set in the new
+# prefix before any program of the session's desktop starts, since programs read them at start.
 # The prefix stands for 32-bit Windows (win32, the default) or 64-bit Windows (win64, where the
 # 32-bit programs run under WoW64, as on every Windows 11). The state folder keeps the choice in
 # its file "arch", which wine-run.sh reads, so that every program of the session uses the same.
@@ -77,7 +80,10 @@ start() {
   if ! pid_alive "$state/xvfb.pid"; then
     rm -f "$state/display"
     # -displayfd picks a free display number and writes it to fd 3 once the server is ready.
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$state/display" >"$state/xvfb.log" 2>&1 &
+    # A screen of 1024 x 768 pixels at 96 DPI; at a higher DPI it keeps its size in inches.
+    local dpi=${PAGIX_WINE_DPI:-96}
+    local screen="$((1024 * dpi / 96))x$((768 * dpi / 96))x24"
+    Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp 3>"$state/display" >"$state/xvfb.log" 2>&1 &
     echo $! >"$state/xvfb.pid"
     for _ in $(seq 100); do
       [ -s "$state/display" ] && break
@@ -96,6 +102,26 @@ start() {
   # Xvfb has no window manager: unmanaged windows close at once instead of Wine waiting for a
   # manager's answer for each closed dialog.
   "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null || true
+  if [ -n "${PAGIX_WINE_DPI:-}" ]; then
+    "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$PAGIX_WINE_DPI" /f \
+      >/dev/null 2>&1 </dev/null
+  fi
+  if [ "${PAGIX_WINE_HIGH_CONTRAST:-0}" = 1 ]; then
+    # White on black, as in the high-contrast scheme of Windows; as there, the visual style is
+    # off, since its colours would take the place of the scheme's.
+    local theme='HKCU\Software\Microsoft\Windows\CurrentVersion\ThemeManager' colour
+    "$wine" reg add "$theme" /v ThemeActive /d 0 /f >/dev/null 2>&1 </dev/null
+    for colour in 'ButtonFace=0 0 0' 'ButtonText=255 255 255' 'Window=0 0 0' \
+      'WindowText=255 255 255' 'GrayText=63 242 63' 'Hilight=26 235 255' 'HilightText=0 0 0'; do
+      "$wine" reg add 'HKCU\Control Panel\Colors' /v "${colour%%=*}" /d "${colour#*=}" /f \
+        >/dev/null 2>&1 </dev/null
+    done
+    # The style applied when the prefix was made left its colours in the server's memory, where
+    # they outrank the registry's; a new server starts without them.
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -w >/dev/null 2>&1 || true
+    wineserver -p >/dev/null 2>&1 || true
+  fi
   # The desktop process would otherwise be started by the first test that opens a window and
   # inherit that test's output pipe, so ctest would wait for it until the session ends.
   if ! desktop_running; then

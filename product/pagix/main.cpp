@@ -76,6 +76,15 @@ void FillBookList(HWND list) {
 
 INT_PTR CALLBACK PagixDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
   switch (message) {
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSTATIC: {
+      // The face and the labels in the system's colours for a dialog's face and its text, which
+      // a colour scheme sets to a pair that can be told apart.
+      HDC dc = reinterpret_cast<HDC>(wParam);
+      SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+      SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+      return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
+    }
     case WM_INITDIALOG:
       // The title is the product's name and version, the same text as its Add/Remove Programs
       // entry.

@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
+#include "base/manifest.h"
+#include "product/pagix/pagix_resource.h"
 #include "tests/e2e/e2e_scenario.h"
+#include "tests/e2e/screenshot.h"
 #include "tests/support/wine_test_support.h"
 
 namespace pagix_e2e {
@@ -173,15 +177,28 @@ TEST_F(BrowseTest, ChosenFolderIsWhereInstallPutsTheFiles) {
   EXPECT_TRUE(CloseGroupWindow());
 }
 
-// Maps rectangles from dialog units to pixels for a dialog with the installer's font. The
-// measuring dialog lives on a thread of its own that has ended before the installer starts: the
-// installer's DDE initiate is sent to every top-level window and waits for each, so this process
-// must own no window (not even the thread's hidden IME window) while the installer runs.
+// What the dialog manager makes of a program's own dialog template in this process, at the
+// session's DPI: rectangles in dialog units mapped to pixels, and the extents of texts in the
+// template's font. The template is read from the program's file, so the font is the program's.
+// The measuring dialog lives on a thread of its own that has ended before the installer starts:
+// the installer's DDE initiate is sent to every top-level window and waits for each, so this
+// process must own no window (not even the thread's hidden IME window) while the installer runs.
 class DialogUnits {
  public:
+  // A text with the DrawText format that its control draws it with (beyond DT_SINGLELINE).
+  struct Text {
+    std::string Value;
+    UINT Format;
+  };
+
   // Each rectangle is x, y, width, height; mapped as the dialog manager maps a template: each
   // number on its own.
-  explicit DialogUnits(std::vector<RECT> rects) : rects_(std::move(rects)) {
+  DialogUnits(const std::string& program, int templateId, std::vector<RECT> rects,
+              std::vector<Text> texts = {})
+      : program_(program),
+        templateId_(templateId),
+        rects_(std::move(rects)),
+        texts_(std::move(texts)) {
     HANDLE thread = CreateThread(nullptr, 0, Measure, this, 0, nullptr);
     if (thread) {
       WaitForSingleObject(thread, kWaitMs);
@@ -190,28 +207,43 @@ class DialogUnits {
   }
   bool Ready() const { return ready_; }
   const RECT& Mapped(size_t index) const { return rects_[index]; }
+  // The extent of text i on one line, in pixels.
+  const SIZE& Extent(size_t index) const { return extents_[index]; }
+  int Dpi() const { return dpi_; }
 
  private:
   static INT_PTR CALLBACK Proc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
   static DWORD WINAPI Measure(void* context) {
     auto* self = static_cast<DialogUnits*>(context);
-    // A DLGTEMPLATE without controls: style, extended style, count, x, y, cx, cy, no menu, the
-    // default class, no title, then the font's point size and face name.
-    const DWORD style = WS_POPUP | DS_SETFONT;
-    std::vector<WORD> words = {LOWORD(style), HIWORD(style), 0, 0, 0, 0, 0, 10, 10, 0, 0, 0, 8};
-    for (const char* c = "MS Sans Serif"; *c; ++c) words.push_back(static_cast<WORD>(*c));
-    words.push_back(0);
-    HWND window = CreateDialogIndirectParamA(GetModuleHandleA(nullptr),
-                                             reinterpret_cast<LPCDLGTEMPLATEA>(words.data()),
-                                             nullptr, Proc, 0);
-    if (!window) return 1;
-    for (RECT& r : self->rects_) MapDialogRect(window, &r);
-    DestroyWindow(window);
-    self->ready_ = true;
+    HMODULE module = LoadLibraryExA(self->program_.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (!module) return 1;
+    HWND window = CreateDialogParamA(module, MAKEINTRESOURCEA(self->templateId_), nullptr, Proc, 0);
+    if (window) {
+      for (RECT& r : self->rects_) MapDialogRect(window, &r);
+      HDC dc = GetDC(window);
+      self->dpi_ = GetDeviceCaps(dc, LOGPIXELSY);
+      HGDIOBJ old =
+          SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(window, WM_GETFONT, 0, 0)));
+      for (const Text& text : self->texts_) {
+        RECT r = {0, 0, 0, 0};
+        DrawTextA(dc, text.Value.c_str(), -1, &r, DT_CALCRECT | DT_SINGLELINE | text.Format);
+        self->extents_.push_back({r.right - r.left, r.bottom - r.top});
+      }
+      SelectObject(dc, old);
+      ReleaseDC(window, dc);
+      DestroyWindow(window);
+      self->ready_ = true;
+    }
+    FreeLibrary(module);
     return 0;
   }
 
+  std::string program_;
+  int templateId_;
   std::vector<RECT> rects_;
+  std::vector<Text> texts_;
+  std::vector<SIZE> extents_;
+  int dpi_ = 0;
   bool ready_ = false;
 };
 
@@ -238,6 +270,83 @@ std::vector<Placement> ControlsInZOrder(HWND dialog) {
   return controls;
 }
 
+// A text that a dialog shows: a static text control's, or a line of a list.
+struct ShownText {
+  HWND Control;
+  std::string Text;
+  UINT Format;  // as the control draws it, beyond DT_SINGLELINE
+  bool IsLabel;
+  bool MayBeShortened;  // the control draws it with an ellipsis where it is too long
+  int Width, Height;    // the room the control has for one line of it
+};
+
+std::vector<ShownText> ShownTexts(HWND dialog) {
+  std::vector<ShownText> shown;
+  for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    const LONG style = GetWindowLongA(child, GWL_STYLE);
+    RECT room;
+    GetClientRect(child, &room);
+    const std::string kind = Lower(ClassOf(child));
+    if (kind == "static") {
+      // Pictures, frames and rectangles draw no text, whatever their window text.
+      const LONG type = style & SS_TYPEMASK;
+      const bool drawsText = type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT ||
+                             type == SS_SIMPLE || type == SS_LEFTNOWORDWRAP;
+      const std::string text = TextOf(child);
+      if (!drawsText || text.empty()) continue;
+      shown.push_back({child, text, (style & SS_NOPREFIX) ? DT_NOPREFIX : 0u, true,
+                       (style & SS_ELLIPSISMASK) != 0, room.right, room.bottom});
+    } else if (kind == "listbox") {
+      DWORD_PTR lineHeight = 0;
+      SendMessageTimeoutA(child, LB_GETITEMHEIGHT, 0, 0, SMTO_NORMAL, kWaitMs, &lineHeight);
+      for (const std::string& line : ListItems(child)) {
+        shown.push_back(
+            {child, line, DT_NOPREFIX, false, false, room.right, static_cast<int>(lineHeight)});
+      }
+    }
+  }
+  return shown;
+}
+
+// Every text that the dialog shows fits its control at the session's DPI, so none is cut; and
+// every label shows pixels other than the dialog's face, so it can be read in the session's
+// colours (in a high-contrast scheme too). program and templateId name the dialog's template.
+void ExpectEveryTextReadable(HWND dialog, const std::string& program, int templateId) {
+  const std::vector<ShownText> shown = ShownTexts(dialog);
+  ASSERT_FALSE(shown.empty());
+  std::vector<DialogUnits::Text> texts;
+  for (const ShownText& text : shown) texts.push_back({text.Text, text.Format});
+  DialogUnits units(program, templateId, {}, texts);
+  ASSERT_TRUE(units.Ready());
+  bool settled = false;
+  const RgbImage image = CaptureSettled(dialog, kWaitMs, &settled);
+  ASSERT_TRUE(settled) << "the window's picture did not settle";
+  RECT window;
+  GetWindowRect(dialog, &window);
+  const COLORREF face = GetSysColor(COLOR_BTNFACE);
+  for (size_t i = 0; i < shown.size(); ++i) {
+    const ShownText& text = shown[i];
+    SCOPED_TRACE("\"" + text.Text + "\" at " + std::to_string(units.Dpi()) + " DPI");
+    if (!text.MayBeShortened) {
+      EXPECT_LE(units.Extent(i).cx, text.Width);
+    }
+    EXPECT_LE(units.Extent(i).cy, text.Height);
+    if (!text.IsLabel) continue;
+    RECT area;
+    GetClientRect(text.Control, &area);
+    MapWindowPoints(text.Control, nullptr, reinterpret_cast<POINT*>(&area), 2);
+    OffsetRect(&area, -window.left, -window.top);
+    int drawn = 0;
+    for (int y = std::max<int>(area.top, 0); y < std::min<int>(area.bottom, image.Height); ++y) {
+      for (int x = std::max<int>(area.left, 0); x < std::min<int>(area.right, image.Width); ++x) {
+        const std::uint8_t* pixel = &image.Pixels[static_cast<size_t>(y * image.Width + x) * 3];
+        if (RGB(pixel[0], pixel[1], pixel[2]) != face) ++drawn;
+      }
+    }
+    EXPECT_GT(drawn, 0) << "the label shows nothing but the face's colour";
+  }
+}
+
 struct TemplateControl {
   int Id;
   const char* Class;
@@ -248,7 +357,7 @@ TEST(DialogLayoutTest, ControlsStandWhereTheTemplatePutsThem) {
   const TemplateControl expected[] = {
       {IDC_PROGRESS_BAR, "Static", 0, 0, 0, 0},  // the bar: placed by the progress indicator, below
       {IDC_NOTICE, "Static", 143, 24, 186, 14},
-      {IDC_DESTINATION_LABEL, "Static", 5, 7, 35, 8},
+      {IDC_DESTINATION_LABEL, "Static", 1, 7, 39, 8},
       {IDC_DESTINATION, "Edit", 44, 5, 244, 14},
       {IDC_BROWSE, "Button", 290, 5, 40, 14},
       {1, "Button", 44, 24, 45, 14},
@@ -262,7 +371,7 @@ TEST(DialogLayoutTest, ControlsStandWhereTheTemplatePutsThem) {
   std::vector<RECT> rects;
   for (const TemplateControl& t : expected) rects.push_back({t.X, t.Y, t.Width, t.Height});
   rects.push_back({15, 77, 336, 74});
-  DialogUnits units(rects);
+  DialogUnits units(Settings().Setup, IDD_INSTALLER, rects);
   ASSERT_TRUE(units.Ready());
 
   InstallerProcess installer;
@@ -312,22 +421,43 @@ TEST(DialogLayoutTest, ControlsStandWhereTheTemplatePutsThem) {
   EXPECT_EQ(controls[3].Style & ES_AUTOHSCROLL, 0);
   EXPECT_EQ(controls[5].Style & 0x0F, BS_DEFPUSHBUTTON);
 
-  // At 0 % the icon stands at the frame's left end, sized to the platform's icon, and the bar,
-  // inset by 2 pixels and 4 pixels less high than the icon, has no visible width.
+  // At 0 % the icon stands at the frame's left end, at the platform's icon size where the frame
+  // is high enough for it (at 96 DPI) and as high as the frame elsewhere, and the bar, inset by
+  // 2 pixels and 4 pixels less high than the icon, has no visible width; both stay inside the
+  // frame.
   const Placement& bar = controls[0];
   const Placement& icon = controls[9];
   const Placement& frame = controls[10];
   EXPECT_EQ(icon.X, frame.X);
   EXPECT_EQ(icon.Y, frame.Y);
-  EXPECT_EQ(icon.Width, GetSystemMetrics(SM_CXICON));
-  EXPECT_EQ(icon.Height, GetSystemMetrics(SM_CYICON));
+  const int systemIcon = GetSystemMetrics(SM_CYICON);
+  EXPECT_EQ(icon.Height, systemIcon <= frame.Height ? systemIcon : frame.Height);
+  EXPECT_EQ(icon.Width, icon.Height);
+  EXPECT_LE(icon.Y + icon.Height, frame.Y + frame.Height);
+  if (units.Dpi() == 96) {
+    EXPECT_EQ(icon.Height, systemIcon) << "at 96 DPI the icon is unchanged";
+  }
   EXPECT_EQ(bar.X, frame.X + 2);
   EXPECT_EQ(bar.Y, frame.Y + 2);
   EXPECT_LE(bar.Width, 0);
   EXPECT_EQ(bar.Height, icon.Height - 4);
 
+  Screenshot(dialog, "layout-installer");
+  ExpectEveryTextReadable(dialog, Settings().Setup, IDD_INSTALLER);
   Press(dialog, IDCANCEL);
   ExpectEndsWithZero(installer);
+}
+
+TEST(DialogLayoutTest, EveryTextOfPagixIsReadable) {
+  // Pagix in the build's product tree, with its book list.
+  const std::string pagix = Settings().ProductDir + "\\" + kProgramFileName;
+  ASSERT_TRUE(RunCommand("\"" + pagix + "\""));
+  HWND window = nullptr;
+  ASSERT_TRUE(WaitUntil([&] { return (window = FindTopLevel(kProductWindowTitle)) != nullptr; }))
+      << "Pagix did not start";
+  Screenshot(window, "layout-pagix");
+  ExpectEveryTextReadable(window, pagix, IDD_PAGIX);
+  EXPECT_EQ(CloseWindowsCaptioned(kProductWindowTitle, true), 1);
 }
 
 }  // namespace

@@ -23,6 +23,26 @@ TEST(ProgressGeometry, ShrunkFrameKeepsPositionAndWidth) {
   EXPECT_EQ(after.Height, before.Height - 1);
 }
 
+TEST(ProgressGeometry, IconFitsTheFrameAtEveryDpi) {
+  const struct {
+    int systemIcon;
+    int frameHeight;  // after shrinking
+    int size;
+  } cases[] = {
+      {32, 32, 32},  // 96 DPI: the system's icon fills the frame, as always
+      {40, 39, 39},  // 120 DPI
+      {48, 47, 47},  // 144 DPI
+      {64, 59, 59},  // 192 DPI
+      {32, 40, 32},  // a taller frame keeps the system's size
+      {32, 0, 1},    // never 0, which would load the image at its own size
+      {32, -5, 1},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(FitProgressIconSize(c.systemIcon, {7, 80, 493, 80 + c.frameHeight}), c.size)
+        << "icon " << c.systemIcon << " frame " << c.frameHeight;
+  }
+}
+
 struct OffsetCase {
   int span;
   int total;

@@ -148,6 +148,17 @@ TEST_F(ProgressIndicator, LayoutShrinksTheFrameAndMeasuresTheIcon) {
   EXPECT_EQ(g_Installer.IconHeight, iconBefore.bottom - iconBefore.top);
   EXPECT_EQ(g_Installer.IconWidth, GetSystemMetrics(SM_CXICON));
   EXPECT_EQ(g_Installer.IconHeight, GetSystemMetrics(SM_CYICON));
+  // The icon shown is an image of that very size, not a larger one drawn smaller.
+  ICONINFO shown = {};
+  ASSERT_TRUE(GetIconInfo(
+      reinterpret_cast<HICON>(SendDlgItemMessageA(dialog_, IDC_PROGRESS_ICON, STM_GETICON, 0, 0)),
+      &shown));
+  BITMAP image = {};
+  GetObjectA(shown.hbmColor, sizeof image, &image);
+  EXPECT_EQ(image.bmWidth, g_Installer.IconWidth);
+  EXPECT_EQ(image.bmHeight, g_Installer.IconHeight);
+  DeleteObject(shown.hbmColor);
+  DeleteObject(shown.hbmMask);
   EXPECT_EQ(g_Installer.ProgressSpan,
             (frameBefore.right - frameBefore.left) - g_Installer.IconWidth);
   EXPECT_EQ(g_Installer.ProgressOrigin.x, frameBefore.left);
