@@ -1,6 +1,7 @@
 #include "app/progress.h"
 
 #include "app/progress_geometry.h"
+#include "app/progress_text.h"
 #include "base/installer_state.h"
 #include "resources/resource.h"
 
@@ -19,6 +20,15 @@ ProgressRect ScreenRectOf(int id) {
 void MoveControl(int id, const ProgressPlacement& placement) {
   MoveWindow(ProgressControl(id), placement.X, placement.Y, placement.Width, placement.Height,
              TRUE);
+}
+
+// Gives a control the name that assistive technology reads for it, and announces the change. The
+// text goes to the window itself (DefWindowProc): a static control of a picture style drops a
+// text sent to it, or takes it for the name of an icon to load.
+void SetAccessibleName(int id, const char* name) {
+  HWND control = ProgressControl(id);
+  DefWindowProcA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name));
+  NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, control, OBJID_CLIENT, CHILDID_SELF);
 }
 
 }  // namespace
@@ -46,6 +56,8 @@ void LayoutProgress() {
   SendMessageA(ProgressControl(IDC_PROGRESS_ICON), STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
   g_Installer.IconWidth = iconSize;
   g_Installer.IconHeight = iconSize;
+  // The icon control's text is the icon group's name, meaningless to a listener.
+  SetAccessibleName(IDC_PROGRESS_ICON, "");
 
   g_Installer.ProgressSpan = ComputeProgressSpan(frame, g_Installer.IconWidth);
   // Shrinking kept the frame's top-left corner, so its converted corner is the origin.
@@ -64,6 +76,11 @@ void AdvanceProgress(int percent) {
                                                    g_Installer.IconWidth, g_Installer.IconHeight));
   MoveControl(IDC_PROGRESS_BAR,
               PlaceProgressBar(origin.x, origin.y, offset, g_Installer.IconHeight));
+
+  // Screen readers read the progress from the bar's name, which the bar never draws.
+  char text[kProgressTextSize];
+  FormatProgressText(text, sizeof text, g_Installer.ProgressTotal);
+  SetAccessibleName(IDC_PROGRESS_BAR, text);
 
   // The sequence does not return to the message loop between steps, so paint now rather than
   // wait for queued paint messages.

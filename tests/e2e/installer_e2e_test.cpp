@@ -1,12 +1,14 @@
 // The real PagixSetup.exe under Wine, driven from outside as a user would drive it: installs,
 // aborts, errors, refusals and the ways to end the dialog.
 #include <gtest/gtest.h>
+#include <oleacc.h>
 
 #include <cstdint>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include "app/progress_text.h"
 #include "tests/e2e/e2e_scenario.h"
 #include "tests/support/wine_test_support.h"
 
@@ -17,6 +19,44 @@ using pagix_test::DirectoryExists;
 using pagix_test::FileExists;
 
 const std::string kDefaultParent = "C:\\Program Files\\Marrowby";
+
+// What assistive technology reads as a control's name (MSAA, as a screen reader asks for it).
+std::string AccessibleName(HWND control) {
+  IAccessible* accessible = nullptr;
+  if (FAILED(AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                        reinterpret_cast<void**>(&accessible)))) {
+    return "(no accessible object)";
+  }
+  VARIANT self = {};
+  self.vt = VT_I4;  // the value 0 is CHILDID_SELF: the control itself
+  BSTR name = nullptr;
+  std::string text;
+  if (accessible->get_accName(self, &name) == S_OK && name) {
+    char bytes[512] = {};
+    WideCharToMultiByte(CP_ACP, 0, name, -1, bytes, sizeof bytes, nullptr, nullptr);
+    text = bytes;
+  }
+  SysFreeString(name);
+  accessible->Release();
+  return text;
+}
+
+std::string ProgressText(int total) {
+  char text[kProgressTextSize];
+  FormatProgressText(text, sizeof text, total);
+  return text;
+}
+
+// The name changes of one control that the installer announces, out of context: they wait in
+// this thread's queue until it is pumped.
+HWND g_announcedControl;
+int g_announcements;
+void CALLBACK CountAnnouncement(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD,
+                                DWORD) {
+  if (window == g_announcedControl && object == OBJID_CLIENT && child == CHILDID_SELF) {
+    ++g_announcements;
+  }
+}
 
 // Every scenario starts and ends without any trace of an installation.
 class InstallerE2eTest : public testing::Test {
@@ -62,7 +102,24 @@ TEST_F(InstallerE2eTest, DefaultInstallationAnsweredNo) {
   EXPECT_EQ(FieldText(dialog_), kDefaultDestination);
   EXPECT_TRUE(InstallControlsEnabled(dialog_));
 
+  // A screen reader hears the progress from the bar, which changes its name as the run advances
+  // and announces each change, and hears no resource name anywhere.
+  HWND progress = GetDlgItem(dialog_, IDC_PROGRESS_BAR);
+  for (HWND child = GetWindow(dialog_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    EXPECT_NE(AccessibleName(child), IDI_INSTALLER) << "control " << GetDlgCtrlID(child);
+  }
+  EXPECT_EQ(AccessibleName(progress), ProgressText(0));
+  g_announcedControl = progress;
+  HWINEVENTHOOK hook =
+      SetWinEventHook(EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_NAMECHANGE, nullptr, CountAnnouncement,
+                      installer_.Id(), 0, WINEVENT_OUTOFCONTEXT);
+  ASSERT_NE(hook, nullptr);
   ASSERT_NO_FATAL_FAILURE(InstallThrough(true, ""));
+  EXPECT_EQ(AccessibleName(progress), ProgressText(100));
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+  EXPECT_GT(g_announcements, 1);
+  UnhookWinEvent(hook);
   Screenshot(dialog_, "dialog-at-100");
   // The advances of the run add up to 100: the icon has reached the frame's right end, and the
   // bar ends at the icon.
