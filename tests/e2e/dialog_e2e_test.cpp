@@ -23,28 +23,11 @@ std::string ChooserFolder(HWND chooser) {
   return TextOf(GetDlgItem(chooser, kChooserCurrentFolder));
 }
 
-// The chooser's lists hold Unicode text; the wide message carries it across processes intact.
-std::vector<std::string> ListItems(HWND list) {
-  std::vector<std::string> items;
-  DWORD_PTR count = 0;
-  if (!SendMessageTimeoutW(list, LB_GETCOUNT, 0, 0, SMTO_NORMAL, kWaitMs, &count)) return items;
-  for (DWORD_PTR i = 0; i < count; ++i) {
-    wchar_t wide[MAX_PATH * 2] = {};
-    DWORD_PTR length = 0;
-    SendMessageTimeoutW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(wide), SMTO_NORMAL, kWaitMs,
-                        &length);
-    char text[MAX_PATH * 2] = {};
-    WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
-    items.push_back(text);
-  }
-  return items;
-}
-
 // Opens an entry of the directory list ("[name]" or "[..]") the way a double click does:
 // select it, then the list's double-click notification to the chooser.
 void OpenListEntry(HWND chooser, const std::string& entry, const std::string& expectedFolder) {
   HWND list = GetDlgItem(chooser, kChooserDirectoryList);
-  std::vector<std::string> items = ListItems(list);
+  std::vector<std::string> items = pagix_test::ListBoxLines(list);
   auto found = std::find_if(items.begin(), items.end(),
                             [&](const std::string& item) { return Lower(item) == Lower(entry); });
   ASSERT_NE(found, items.end()) << entry << " is not listed: " << testing::PrintToString(items);
@@ -299,7 +282,7 @@ std::vector<ShownText> ShownTexts(HWND dialog) {
     } else if (kind == "listbox") {
       DWORD_PTR lineHeight = 0;
       SendMessageTimeoutA(child, LB_GETITEMHEIGHT, 0, 0, SMTO_NORMAL, kWaitMs, &lineHeight);
-      for (const std::string& line : ListItems(child)) {
+      for (const std::string& line : pagix_test::ListBoxLines(child)) {
         shown.push_back(
             {child, line, DT_NOPREFIX, false, false, room.right, static_cast<int>(lineHeight)});
       }

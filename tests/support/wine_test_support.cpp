@@ -139,6 +139,33 @@ HWND WaitForWindow(const std::function<HWND()>& find, DWORD timeoutMs) {
   return window;
 }
 
+void DrainQueue() {
+  MSG message;
+  for (int i = 0; i < 10000 && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE); ++i) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+}
+
+std::vector<std::string> ListBoxLines(HWND list) {
+  std::vector<std::string> lines;
+  DWORD_PTR count = 0;
+  if (!SendMessageTimeoutW(list, LB_GETCOUNT, 0, 0, SMTO_NORMAL, kWaitMs, &count)) return lines;
+  for (DWORD_PTR i = 0; i < count; ++i) {
+    wchar_t wide[MAX_PATH * 2] = {};
+    char line[MAX_PATH * 2] = {};
+    DWORD_PTR length = 0;
+    if (SendMessageTimeoutW(list, LB_GETTEXTLEN, i, 0, SMTO_NORMAL, kWaitMs, &length) &&
+        length < MAX_PATH * 2) {
+      SendMessageTimeoutW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(wide), SMTO_NORMAL, kWaitMs,
+                          &length);
+      WideCharToMultiByte(CP_ACP, 0, wide, -1, line, sizeof line, nullptr, nullptr);
+    }
+    lines.push_back(line);
+  }
+  return lines;
+}
+
 std::string ClassOf(HWND window) {
   char name[256] = {};
   GetClassNameA(window, name, sizeof name);

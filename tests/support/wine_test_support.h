@@ -95,6 +95,14 @@ bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = kWaitMs);
 // Calls find() the same way until it gives a window; null when none came in time.
 HWND WaitForWindow(const std::function<HWND()>& find, DWORD timeoutMs = kWaitMs);
 
+// Dispatches whatever this thread's queue holds (paints, activation, posted messages), with a
+// bound.
+void DrainQueue();
+
+// The lines of a list box, of this process or another: the wide messages carry them across
+// processes intact (Wine hands an ANSI LB_GETTEXT from another process back in UTF-16).
+std::vector<std::string> ListBoxLines(HWND list);
+
 // A window's class name and process id.
 std::string ClassOf(HWND window);
 DWORD ProcessOf(HWND window);

@@ -7,8 +7,11 @@
 #include "app/progress.h"
 #include "base/installer_state.h"
 #include "resources/resource.h"
+#include "tests/support/wine_test_support.h"
 
 namespace {
+
+using pagix_test::DrainQueue;
 
 // What reached the test's dialog procedure and the subclassed controls.
 struct Arrivals {
@@ -50,15 +53,6 @@ void Subclass(HWND control) {
 LRESULT CALLBACK OutsideWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_KEYDOWN) ++g_Arrivals.OutsideKeyDowns;
   return DefWindowProcA(window, message, wParam, lParam);
-}
-
-// Handles whatever the window system has queued (paints, activation), with a bound.
-void DrainQueue() {
-  MSG message;
-  for (int i = 0; i < 10000 && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE); ++i) {
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  }
 }
 
 bool QueueHolds(UINT first, UINT last) {

@@ -365,21 +365,9 @@ class PagixProgram : public InstalledPagix {
     });
   }
   std::vector<std::string> ListedBooks(HWND window) {
-    std::vector<std::string> lines;
     HWND list = GetDlgItem(window, IDC_PAGIX_BOOKS);
     EXPECT_TRUE(list);
-    const LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-      // Wine hands an ANSI LB_GETTEXT from another process back in UTF-16; ask for that outright.
-      wchar_t wide[512] = {};
-      char line[512] = {};
-      if (SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0) < 511) {
-        SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(wide));
-        WideCharToMultiByte(CP_ACP, 0, wide, -1, line, sizeof line, nullptr, nullptr);
-      }
-      lines.push_back(line);
-    }
-    return lines;
+    return pagix_test::ListBoxLines(list);
   }
   void CloseAndExpectExit(HWND window) {
     PostMessageA(window, WM_CLOSE, 0, 0);

@@ -200,12 +200,4 @@ bool PumpUntil(const std::function<bool()>& done, DWORD boundMs) {
   return true;
 }
 
-void DrainQueue() {
-  MSG msg;
-  for (int i = 0; i < 10000 && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE); ++i) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-}
-
 }  // namespace shell_test

@@ -55,8 +55,5 @@ class AtomCounter {
 // Dispatches messages until done() holds or the bound (in milliseconds) has passed; returns
 // done().
 bool PumpUntil(const std::function<bool()>& done, DWORD boundMs = 5000);
-// Dispatches every message that is waiting now (bounded), so a posted message has either
-// arrived or was never posted.
-void DrainQueue();
 
 }  // namespace shell_test

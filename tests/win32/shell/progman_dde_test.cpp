@@ -19,9 +19,9 @@
 
 namespace {
 
+using pagix_test::DrainQueue;
 using pagix_test::MessageBoxAnswerer;
 using shell_test::AtomCounter;
-using shell_test::DrainQueue;
 using shell_test::g_Client;
 using shell_test::PumpUntil;
 

@@ -106,7 +106,7 @@ TEST(ProgmanRealServer, DefaultGroupStepCreatesTheGroupWithTwoShortcuts) {
       PumpUntil([] { return FindWindowA(nullptr, kProgmanGroupName) == nullptr; }, kShellBoundMs));
 
   ProgmanDisconnect(client);
-  shell_test::DrainQueue();
+  pagix_test::DrainQueue();
   EXPECT_EQ(nullptr, g_Installer.Progman.Server);
   EXPECT_TRUE(boxes.Seen().empty());
   DestroyWindow(client);
