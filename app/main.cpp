@@ -9,8 +9,10 @@
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   g_Installer.Instance = instance;
-  // Every path text is read by the characters of the ANSI code page.
+  // Every path text is read by the characters of the ANSI code page, whose superscript digits
+  // make device names.
   UseAnsiCodePageLeadBytes();
+  UseAnsiCodePageSuperscriptDigits();
   // A damaged download must install nothing: the whole payload is checked before the dialog
   // opens and before Program Manager is contacted.
   const int damaged = FindDamagedPayloadItem();

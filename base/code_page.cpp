@@ -3,6 +3,7 @@
 #include <string.h>
 
 unsigned char g_LeadBytes[256];
+char g_SuperscriptDigits[3][3];
 
 void SetLeadByteRanges(const unsigned char* ranges, size_t size) {
   memset(g_LeadBytes, 0, sizeof g_LeadBytes);

@@ -2,13 +2,20 @@
 // code pages (932, 936, 949, 950) a lead byte and the byte after it form one character, and that
 // second byte may be 0x5C ("\"), 0x7C ("|") or a letter. Platform-free: the Win32 programs fill
 // the table once at their start (base/code_page_win.h); all zero, the default, is a single-byte
-// code page.
+// code page. Beside them, the bytes of the superscript digits, which Windows reads in device
+// names.
 #pragma once
 
 #include <stddef.h>
 
 // Nonzero for every lead byte of the code page in use.
 extern unsigned char g_LeadBytes[256];
+
+// The superscript digits one, two and three (U+00B9, U+00B2, U+00B3) as the code page in use
+// writes them: one or two bytes each and a terminator, empty where the code page has no such
+// character (B9, B2, B3 in 1252). Windows takes COM and LPT followed by one of them for a device.
+// The installer fills them at its start; empty, the default, is a code page without them.
+extern char g_SuperscriptDigits[3][3];
 
 // Fills g_LeadBytes from pairs of first and last lead byte (ranges[0..size), as the system's
 // code page information gives them); a pair of zeros ends the list. Every other byte stops being

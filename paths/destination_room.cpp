@@ -25,21 +25,27 @@ int IsForbiddenInName(char c) {
 }
 
 // A name that Windows takes for a device wherever it stands in a path: CON, PRN, AUX, NUL,
-// COM1 to COM9 and LPT1 to LPT9, in any letter case, also followed by blanks or by a "." and
-// anything. at[0..length) is one segment.
+// CONIN$, CONOUT$, and COM and LPT followed by a digit or by a superscript one, two or three of
+// the code page in use, in any letter case, also followed by blanks or by a "." and anything.
+// at[0..length) is one segment. Matching bytes are plain ASCII up to the digit, so no second byte
+// is ever taken for a letter.
 int IsDeviceName(const char* at, size_t length) {
   size_t base = 0;
   while (base < length && at[base] != '.') ++base;
   while (base > 0 && at[base - 1] == ' ') --base;
-  if (base != 3 && base != 4) return 0;
-  char name[5] = {Upper(at[0]), Upper(at[1]), Upper(at[2]), base == 4 ? at[3] : '\0', '\0'};
-  if (base == 4) {
-    if (name[3] < '1' || name[3] > '9') return 0;
-    name[3] = '\0';
-    return strcmp(name, "COM") == 0 || strcmp(name, "LPT") == 0;
+  if (base < 3 || base > 7) return 0;
+  char name[8] = {};
+  for (size_t i = 0; i < base; ++i) name[i] = Upper(at[i]);
+  static const char kNames[] = "CON\0PRN\0AUX\0NUL\0CONIN$\0CONOUT$\0";
+  for (const char* known = kNames; *known; known += strlen(known) + 1) {
+    if (strcmp(name, known) == 0) return 1;
   }
-  return strcmp(name, "CON") == 0 || strcmp(name, "PRN") == 0 || strcmp(name, "AUX") == 0 ||
-         strcmp(name, "NUL") == 0;
+  if (strncmp(name, "COM", 3) != 0 && strncmp(name, "LPT", 3) != 0) return 0;
+  if (base == 4 && name[3] >= '0' && name[3] <= '9') return 1;
+  for (const char* digit : g_SuperscriptDigits) {
+    if (*digit && strlen(digit) == base - 3 && memcmp(digit, at + 3, base - 3) == 0) return 1;
+  }
+  return 0;
 }
 
 // Windows drops a trailing "." or blank (neither is ever the second byte of a character), and it
@@ -62,7 +68,9 @@ int SegmentIsSound(const char* at, size_t length) {
 
 int DestinationIsSound(const char* destinationDirectory) {
   const char* at = destinationDirectory;
-  if (VolumePrefixLength(at) == 0) return 0;
+  const size_t volume = VolumePrefixLength(at);
+  // A drive's or a share's root is no folder of its own to install into.
+  if (volume == 0 || at[volume] == '\0') return 0;
   // A share's server and share names are checked with the other segments.
   at += at[0] == '/' ? 2 : 3;
   while (*at) {

@@ -9,12 +9,14 @@ int DestinationLeavesRoom(const char* destinationDirectory);
 
 // Nonzero when destinationDirectory (a destination text after NormalizePath in directory form)
 // can be an installation folder as it stands: a full path (a drive letter, ":" and "/", or
-// "//server/share/"), no "." or ".." segment left, no segment ending in "." or a blank (Windows
-// drops those, so the folder made would not be the one named), no segment that is a device name
-// (CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9, in any case, also with blanks or an extension
-// after it), and no character that Windows does not allow in a file name (control characters,
-// < > " | ? * and a ":" anywhere but after the drive letter). Device namespaces ("//?/", "//./")
-// fail on their "?" and "." segment. Read by characters (base/code_page.h).
+// "//server/share/") to a folder below the volume's root, no "." or ".." segment left, no segment
+// ending in "." or a blank (Windows drops those, so the folder made would not be the one named),
+// no segment that is a device name (CON, PRN, AUX, NUL, CONIN$, CONOUT$, COM0 to COM9, LPT0 to
+// LPT9, and COM and LPT followed by a superscript one, two or three of the code page in use, in
+// any case, also with blanks or an extension after it), and no character that Windows does not
+// allow in a file name (control characters, < > " | ? * and a ":" anywhere but after the drive
+// letter). Device namespaces ("//?/", "//./") fail on their "?" and "." segment. Read by
+// characters (base/code_page.h).
 int DestinationIsSound(const char* destinationDirectory);
 
 // Nonzero when no segment of fieldText (the destination as typed, "\" or "/" between segments)

@@ -1,7 +1,9 @@
 // The lead-byte tables of the double-byte code pages the host tests read text under, as the
-// system gives them, and a scope that uses one and goes back to a single-byte code page after.
+// system gives them, the superscript digits of 1252, and a scope that uses one code page and goes
+// back to a single-byte code page without superscript digits after.
 #pragma once
 
+#include <cstring>
 #include <iterator>
 #include <vector>
 
@@ -9,8 +11,10 @@
 
 namespace pagix_test {
 
-// 0 is any single-byte code page; 932 Japanese, 936 Simplified and 950 Traditional Chinese.
-constexpr int kCodePages[] = {0, 932, 936, 950};
+// 0 is a single-byte code page without superscript digits; 1252 Western European (B9, B2, B3
+// are the superscript one, two and three); 932 Japanese, 936 Simplified and 950 Traditional
+// Chinese (none).
+constexpr int kCodePages[] = {0, 1252, 932, 936, 950};
 
 // The code pages a table row is read under: its own, or every one for a row of single-byte text,
 // whose results must not depend on the code page.
@@ -31,8 +35,15 @@ class CodePageScope {
     } else {
       SetLeadByteRanges(nullptr, 0);
     }
+    static const char kWestern[3][3] = {"\xB9", "\xB2", "\xB3"};
+    static const char kNone[3][3] = {};
+    std::memcpy(g_SuperscriptDigits, codePage == 1252 ? kWestern : kNone,
+                sizeof g_SuperscriptDigits);
   }
-  ~CodePageScope() { SetLeadByteRanges(nullptr, 0); }
+  ~CodePageScope() {
+    SetLeadByteRanges(nullptr, 0);
+    std::memset(g_SuperscriptDigits, 0, sizeof g_SuperscriptDigits);
+  }
   CodePageScope(const CodePageScope&) = delete;
   CodePageScope& operator=(const CodePageScope&) = delete;
 };

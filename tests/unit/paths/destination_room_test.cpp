@@ -58,9 +58,13 @@ struct SoundRow {
 const SoundRow kSoundRows[] = {
     {R"(C:\Program Files\Marrowby\Pagix)", true},
     {R"(c:\a b\c.d\Pagix\)", true},
-    {R"(C:\)", true},
+    // A drive's or a share's root is no folder of its own.
+    {R"(C:\)", false},
+    {R"(d:\)", false},
+    {R"(C:\Pagix\..)", false},
     {R"(C:\Program Files\Marrowby\Pagix\..\..\Other)", true},
-    {R"(\\server\share)", true},
+    {R"(\\server\share)", false},
+    {R"(\\server\share\)", false},
     {R"(\\server\share\dir)", true},
     {"C:\\caf\xe9 \xa7", true},  // ANSI letters above 0x7F
     {R"(C:\ lead)", true},       // a leading blank is kept by Windows
@@ -109,8 +113,23 @@ const SoundRow kSoundRows[] = {
     {R"(C:\x\PRN\y)", false},
     {R"(\\server\NUL\x)", false},
     {R"(C:\x\CON\..\y)", false},  // as typed
+    {R"(C:\x\COM0)", false},
+    {R"(C:\x\lpt0.txt)", false},
+    {R"(C:\x\CONIN$)", false},
+    {R"(C:\x\conout$ .log)", false},
+    {R"(C:\CONOUT$\Pagix)", false},
+    // COM and LPT with a superscript one, two or three: bytes the code page in use decides.
+    {"C:\\x\\COM\xB9", false, 1252},
+    {"C:\\x\\lpt\xB2.txt", false, 1252},
+    {"C:\\x\\LPT\xB3\\y", false, 1252},
+    {"C:\\x\\COM\xB9", true, 932},  // a half-width katakana
+    {"C:\\x\\COM\xB4", true, 1252},
+    {"C:\\x\\COM\xB9\xB2", true, 1252},
+    {R"(C:\x\COM)", true},
+    {R"(C:\x\LPT.txt)", true},
     {R"(C:\x\CONSOLE)", true},
-    {R"(C:\x\COM0)", true},
+    {R"(C:\x\CONIN)", true},
+    {R"(C:\x\CONOUT$$)", true},
     {R"(C:\x\LPT10)", true},
     {R"(C:\x\NULL.txt)", true},
     {R"(C:\x\my CON)", true},
