@@ -10,7 +10,7 @@
 #include "paths/destination_room.h"
 #include "paths/directory_chooser.h"
 #include "paths/path_text.h"
-#include "paths/volume_space.h"
+#include "paths/volume_space_win.h"
 #include "shell/progman_dde.h"
 
 namespace {
@@ -19,7 +19,6 @@ const char kNoticeLine[] = "Pagix is made by Marrowby";
 const char kDestinationTooLong[] = "Destination path is too long";
 const char kDestinationNotValid[] = "Destination path is not valid";
 const char kChooserPattern[] = "\\*.*";
-const char kNotEnoughSpace[] = "Not enough disk space";
 
 void EnableInstallControls(HWND dialog, BOOL enable) {
   EnableWindow(GetDlgItem(dialog, IDOK), enable);
@@ -60,25 +59,6 @@ int ReadDestinationField(HWND dialog, char* fieldText, char* shown, int shownSiz
   if (converted == 0) shown[0] = '\0';
   if (length > kPathMaxLength || converted == 0 || usedDefault) return 0;
   return CopyText(fieldText, kPathBufferSize, shown);
-}
-
-// Refuses, with one box, a destination whose volume has less free space than the installed files
-// take, so that a nearly full disk does not get a half-written installation. A volume whose
-// free space cannot be read (a share that cannot be reached yet, say) is left to the steps.
-int DestinationVolumeHasRoom(HWND dialog, const char* destination) {
-  char root[kPathBufferSize];
-  ULARGE_INTEGER available;
-  if (!FormatVolumeRoot(root, sizeof root, destination) ||
-      !GetDiskFreeSpaceExA(root, &available, nullptr, nullptr)) {
-    return 1;
-  }
-  char shortage[kMessageTextSize];
-  if (!DescribeSpaceShortage(shortage, sizeof shortage, root, available.QuadPart,
-                             g_Installer.InstalledBytes)) {
-    return 1;
-  }
-  ReportInstallError(dialog, kNotEnoughSpace, shortage);
-  return 0;
 }
 
 void OnInstall(HWND dialog) {

@@ -3,6 +3,9 @@
 
 #include <windows.h>
 
+#include <stdint.h>
+
+#include "base/manifest.h"
 #include "base/progman_conversation.h"
 
 struct InstallerState {
@@ -13,6 +16,9 @@ struct InstallerState {
   // The installed files' total in bytes, added up by the start-up check of the payload; the
   // free-space check and the uninstall entry's size read it.
   ULONGLONG InstalledBytes;
+  // Each installed file's size in bytes, by manifest row (from the same check); the free-space
+  // check rounds each up to the volume's allocation unit.
+  uint32_t InstalledFileBytes[kPayloadItemCount];
   // 1 while RunInstallSequence runs.
   int Installing;
   // The DDE conversation with Program Manager.

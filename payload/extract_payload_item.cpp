@@ -122,9 +122,13 @@ int FindDamagedPayloadItem() {
     const PayloadManifestRow& item = kInstallManifest[row];
     int32_t size = 0;
     const uint8_t* bytes = FindPayloadItem(item.ResourceId, &size);
+    uint64_t length = 0;
     if (!bytes ||
-        !PassCheckedItemBytes(item.ResourceId, bytes, size, item.Compressed, nullptr, &total))
+        !PassCheckedItemBytes(item.ResourceId, bytes, size, item.Compressed, nullptr, &length))
       return row;
+    // Each of the product's files is far below 4 GiB.
+    g_Installer.InstalledFileBytes[row] = static_cast<uint32_t>(length);
+    total += length;
   }
   g_Installer.InstalledBytes = total;
   return -1;

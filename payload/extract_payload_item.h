@@ -17,5 +17,6 @@ int32_t FileSizeOrZero(const char* path);
 
 // Decodes every item of the install manifest and compares its bytes with the build's record.
 // Returns the manifest row of the first item that is missing or differs, or -1 when the whole
-// payload is intact; then InstalledBytes holds the installed files' total (the decoded sizes).
+// payload is intact; then InstalledFileBytes holds each installed file's size (the decoded one)
+// and InstalledBytes their total.
 int FindDamagedPayloadItem();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "base/text_format.h"
 
@@ -37,6 +38,40 @@ TEST(VolumeSpace, VolumeRootOfADestination) {
   char small[4] = "abc";
   EXPECT_EQ(0, FormatVolumeRoot(small, sizeof small, "//ab/c/"));
   EXPECT_EQ(std::string(), small);
+}
+
+TEST(VolumeSpace, RoomNeededCountsWholeUnitsAndWhatIsReplaced) {
+  struct Row {
+    const char* Case;
+    std::vector<uint32_t> Files;
+    std::vector<uint32_t> Replaced;  // empty: nothing there yet
+    int NewFolders;
+    uint32_t Unit;
+    uint64_t Needed;
+  };
+  const Row rows[] = {
+      {"every file takes whole units", {1, 4096, 4097, 0}, {}, 0, 4096, 4 * 4096},
+      {"and so does every folder made", {1}, {}, 6, 4096, 7 * 4096},
+      {"a complete installation again", {1, 5000}, {1, 5000}, 0, 4096, 0},
+      {"a replaced file gives back its units", {9000}, {100}, 1, 512, 18 * 512},
+      {"a shrinking file needs nothing", {100}, {9000}, 0, 512, 0},
+      // Each file is emptied as it is opened and then written: room given back by a later
+      // file is no room for an earlier one.
+      {"growth before shrinkage", {8192, 4096}, {4096, 8192}, 0, 4096, 4096},
+      {"shrinkage before growth", {4096, 8192}, {8192, 4096}, 0, 4096, 0},
+      {"folders come first", {4096}, {8192}, 2, 4096, 2 * 4096},
+      {"a unit of 0 counts bytes", {10, 20}, {}, 1, 0, 31},
+      // Sizes near 4 GiB in large units: no 32-bit overflow.
+      {"large units", {0xFFFFFFFFu, 0xFFFFFFFFu}, {}, 0, 65536, 2 * 0x100000000ull},
+      {"a replaced file beyond 4 GiB", {4096}, {0xFFFFFFFFu}, 0, 4096, 0},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.Case);
+    std::vector<uint32_t> replaced = row.Replaced;
+    replaced.resize(row.Files.size());
+    EXPECT_EQ(row.Needed, RoomNeeded(row.Files.data(), replaced.data(),
+                                     static_cast<int>(row.Files.size()), row.NewFolders, row.Unit));
+  }
 }
 
 TEST(VolumeSpace, ShortageIsReportedOnlyBelowTheNeed) {
