@@ -42,10 +42,11 @@ void InitializeDialog(HWND dialog) {
 
 // Reads the destination field into fieldText (kPathBufferSize bytes) as ANSI text. The field is
 // read as wide text and converted without best-fit mapping, so that no character is silently
-// replaced by a look-alike (which may be a separator or a quote). Returns 0 when the field
-// holds more than kPathMaxLength characters or a character the ANSI code page cannot hold
-// exactly; shown then receives the field's text as far as it goes, for the message.
-int ReadDestinationField(HWND dialog, char* fieldText, char* shown, int shownSize) {
+// replaced by a look-alike (which may be a separator or a quote). Returns null, or the refusal:
+// too long when the field holds more than kPathMaxLength characters or bytes, not valid when it
+// holds a character the ANSI code page cannot hold exactly; shown then receives the field's text
+// as far as it goes, for the message.
+const char* ReadDestinationField(HWND dialog, char* fieldText, char* shown, int shownSize) {
   HWND field = GetDlgItem(dialog, IDC_DESTINATION);
   WCHAR wide[kMessageTextSize];
   const int length = GetWindowTextLengthW(field);
@@ -57,8 +58,10 @@ int ReadDestinationField(HWND dialog, char* fieldText, char* shown, int shownSiz
       WideCharToMultiByte(CP_ACP, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, wide, -1, shown, shownSize,
                           nullptr, utf8 ? nullptr : &usedDefault);
   if (converted == 0) shown[0] = '\0';
-  if (length > kPathMaxLength || converted == 0 || usedDefault) return 0;
-  return CopyText(fieldText, kPathBufferSize, shown);
+  if (length > kPathMaxLength) return kDestinationTooLong;
+  if (converted == 0 || usedDefault) return kDestinationNotValid;
+  // Double-byte characters may take more bytes than a path holds.
+  return CopyText(fieldText, kPathBufferSize, shown) ? nullptr : kDestinationTooLong;
 }
 
 void OnInstall(HWND dialog) {
@@ -71,16 +74,11 @@ void OnInstall(HWND dialog) {
   // Every installed path is the destination plus a relative name; refuse a destination that
   // leaves no room for them, or that is no full path to a folder Windows would create under that
   // very name (as typed and as normalised), before anything is created or asked.
-  const char* refusal = nullptr;
-  if (!ReadDestinationField(dialog, fieldText, typed, sizeof typed)) {
+  const char* refusal = ReadDestinationField(dialog, fieldText, typed, sizeof typed);
+  if (!refusal && !NormalizePath(fieldText, fieldText, 0)) refusal = kDestinationTooLong;
+  if (!refusal && (!TypedDestinationIsSound(typed) || !DestinationIsSound(fieldText)))
     refusal = kDestinationNotValid;
-  } else if (!NormalizePath(fieldText, fieldText, 0)) {
-    refusal = kDestinationTooLong;
-  } else if (!TypedDestinationIsSound(typed) || !DestinationIsSound(fieldText)) {
-    refusal = kDestinationNotValid;
-  } else if (!DestinationLeavesRoom(fieldText)) {
-    refusal = kDestinationTooLong;
-  }
+  if (!refusal && !DestinationLeavesRoom(fieldText)) refusal = kDestinationTooLong;
   if (refusal) {
     ReportInstallError(dialog, refusal, typed);
     return;

@@ -407,7 +407,9 @@ std::vector<RefusedCase> RefusedCases() {
       {Widened(normalisesTooLong), "Destination path is too long : " + normalisesTooLong},
       {Widened(noRoomForTheChooser), "Destination path is too long : " + noRoomForTheChooser,
        IDC_BROWSE},
-      NotValid(truncated),  // longer than 259 characters: never cut
+      TooLong(260),
+      // Longer than 259 characters: never cut, too long whatever it holds.
+      {Widened(truncated), "Destination path is too long : " + truncated},
       NotValid("C:\\..\\..\\..\\climb"),
       NotValid("C:\\trail."),
       NotValid("\\\\?\\C:\\qx"),
@@ -426,6 +428,11 @@ std::vector<RefusedCase> RefusedCases() {
       NotValid("C:\\CON\\Pagix"),
       NotValid("C:\\foo..\\bar"),
       NotValid("C:\\a.\\b"),
+      // A superscript digit after COM makes a device name: the installer has learned its byte.
+      {L"C:\\x\\COM\u00B9", "Destination path is not valid : C:\\x\\COM\xB9"},
+      // Roots of a drive and of a share.
+      NotValid("C:\\"),
+      NotValid("\\\\server\\share\\"),
       // Not in the ANSI code page: quoted with the code page's default character.
       {L"C:\\\u03A9mega\\Pagix", "Destination path is not valid : C:\\?mega\\Pagix"},
   };

@@ -34,7 +34,7 @@ const std::string kUsersFile = "notes.txt";
 const std::vector<unsigned char> kUsersBytes = {'m', 'i', 'n', 'e'};
 
 std::string Ansi(const wchar_t* text) {
-  char bytes[MAX_PATH] = {};
+  char bytes[4 * MAX_PATH] = {};  // also for texts longer than a path
   WideCharToMultiByte(CP_ACP, 0, text, -1, bytes, sizeof bytes, nullptr, nullptr);
   return bytes;
 }
@@ -107,6 +107,29 @@ TEST_F(DoubleByteTest, FolderWhoseNameEndsWithSuchACharacterInsideTheUsersFolder
   ASSERT_NO_FATAL_FAILURE(UninstallThroughEntry(destination));
   EXPECT_EQ(FolderEntries(kData), std::vector<std::string>{kUsersFile});
   EXPECT_EQ(pagix_test::ReadWholeFile(kData + "\\" + kUsersFile), kUsersBytes);
+}
+
+// A path holds 259 bytes, not characters: 129 double-byte characters below C:\ are too long,
+// though the field holds far fewer than 259 characters.
+TEST_F(DoubleByteTest, FieldOfMoreBytesThanAPathHoldsIsTooLong) {
+  const std::wstring field = L"C:\\" + std::wstring(129, Names().NewFolder[0]);
+  const std::string typed = Ansi(field.c_str());
+  ASSERT_EQ(typed.size(), 261u);
+  InstallerProcess installer;
+  HWND dialog = StartInstaller(installer);
+  ASSERT_NE(dialog, nullptr);
+  DWORD_PTR done = 0;
+  ASSERT_TRUE(SendMessageTimeoutW(GetDlgItem(dialog, IDC_DESTINATION), WM_SETTEXT, 0,
+                                  reinterpret_cast<LPARAM>(field.c_str()), SMTO_NORMAL, kWaitMs,
+                                  &done));
+  Press(dialog, IDOK);
+  HWND refusal =
+      ExpectBox(installer, dialog, {"Destination path is too long : " + typed, "error", kOkOnly});
+  ASSERT_NE(refusal, nullptr);
+  AnswerBox(installer, refusal, IDOK);
+  ExpectIdleAgain(installer, dialog);
+  Press(dialog, IDCANCEL);
+  ExpectEndsWithZero(installer);
 }
 
 }  // namespace
