@@ -1,6 +1,7 @@
 #include "tests/e2e/install_outcome.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "base/manifest.h"
 #include "tests/e2e/installer_driver.h"
@@ -55,6 +56,16 @@ uint64_t ProductFileBytes(const std::string& productDir) {
     bytes += pagix_test::ReadWholeFile(productDir + "\\" + Backslashed(relative)).size();
   }
   return bytes;
+}
+
+uint64_t ProductRoomInUnits(const std::string& productDir, uint64_t unitBytes) {
+  uint64_t units = 1 + std::size(kInstalledFolders);
+  for (const char* relative : kInstalledFiles) {
+    const uint64_t bytes =
+        pagix_test::ReadWholeFile(productDir + "\\" + Backslashed(relative)).size();
+    units += (bytes + unitBytes - 1) / unitBytes;
+  }
+  return units * unitBytes;
 }
 
 UninstallEntry ReadUninstallEntry() {

@@ -35,6 +35,9 @@ std::vector<std::string> CompareInstalledFiles(const std::string& destination,
                                                const std::string& productDir);
 // The installed files' total in bytes, from the product's own copies below productDir.
 uint64_t ProductFileBytes(const std::string& productDir);
+// The room a new installation takes on a volume whose allocation unit is unitBytes: each file
+// in whole units, and one unit for the destination folder and for each of its folders.
+uint64_t ProductRoomInUnits(const std::string& productDir, uint64_t unitBytes);
 
 // The uninstall entry that the installer wrote, from the registry's 32-bit view.
 struct UninstallEntry {

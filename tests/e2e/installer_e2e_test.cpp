@@ -464,40 +464,84 @@ TEST_F(InstallerE2eTest, RefusedDestinationsCreateNothing) {
   ExpectEndsWithZero(installer_);
 }
 
-// Drives R: (64 KiB) and T: (just the room that the installed files take, each in whole pages)
-// are small file systems that the test fixture mounts; without root it cannot.
+// Small file systems that the test fixture mounts (without root it cannot): drive R: and folder
+// C:\pgx-e2e-linked linked to another, both of 76 KiB, and drive T: with just the room that a new
+// installation takes (each file in whole pages, and a page per folder).
 bool DriveMapped(const char* root) { return GetDriveTypeA(root) > DRIVE_NO_ROOT_DIR; }
 
-TEST_F(InstallerE2eTest, VolumeTooSmallIsRefusedBeforeAnythingIsMade) {
-  if (!DriveMapped("R:\\")) GTEST_SKIP() << "drive R: (a small tmpfs) is not mapped";
-  const uint64_t needed = ProductFileBytes(Settings().ProductDir);
-  ULARGE_INTEGER available;
-  ASSERT_TRUE(GetDiskFreeSpaceExA("R:\\", &available, nullptr, nullptr));
-  ASSERT_LT(available.QuadPart, needed);
+const char kLinkedFolder[] = "C:\\pgx-e2e-linked";
 
+// Free bytes and allocation unit of the volume at root.
+bool VolumeFigures(const std::string& root, uint64_t* freeBytes, uint64_t* unitBytes) {
+  DWORD sectorsPerCluster, bytesPerSector, freeClusters, clusters;
+  if (!GetDiskFreeSpaceA(root.c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters,
+                         &clusters))
+    return false;
+  *unitBytes = uint64_t{sectorsPerCluster} * bytesPerSector;
+  *freeBytes = freeClusters * *unitBytes;
+  return true;
+}
+
+// Both volumes hold more than the files' bytes but fewer whole pages than they take; the linked
+// folder's volume is not C:'s.
+TEST_F(InstallerE2eTest, VolumeTooSmallIsRefusedBeforeAnythingIsMade) {
+  if (!DriveMapped("R:\\") || !DirectoryExists(kLinkedFolder))
+    GTEST_SKIP() << "drive R: or " << kLinkedFolder << " (small tmpfs) is not mapped";
   ASSERT_NE(dialog_ = StartInstaller(installer_), nullptr);
-  ASSERT_TRUE(SetFieldText(dialog_, "R:\\Pagix"));
-  Press(dialog_, IDOK);
-  HWND refusal =
-      ExpectBox(installer_, dialog_,
-                {"Not enough disk space : R:\\ has " + std::to_string(available.QuadPart / 1024) +
-                     " KiB free, " + std::to_string((needed + 1023) / 1024) + " KiB needed",
-                 "error", kOkOnly});
-  ASSERT_NE(refusal, nullptr);
-  Screenshot(refusal, "not-enough-disk-space");
-  AnswerBox(installer_, refusal, IDOK);
-  ExpectIdleAgain(installer_, dialog_);
-  EXPECT_EQ(FolderEntries("R:"), std::vector<std::string>());
+  for (const std::string& folder : {std::string("R:"), std::string(kLinkedFolder)}) {
+    const std::string volume = folder + "\\";
+    SCOPED_TRACE(volume);
+    uint64_t available = 0, unit = 0;
+    ASSERT_TRUE(VolumeFigures(volume, &available, &unit));
+    const uint64_t needed = ProductRoomInUnits(Settings().ProductDir, unit);
+    ASSERT_LT(available, needed);
+    ASSERT_GE(available, ProductFileBytes(Settings().ProductDir));
+    ASSERT_TRUE(SetFieldText(dialog_, volume + "Pagix"));
+    Press(dialog_, IDOK);
+    HWND refusal = ExpectBox(
+        installer_, dialog_,
+        {"Not enough disk space : " + volume + " has " + std::to_string(available / 1024) +
+             " KiB free, " + std::to_string((needed + 1023) / 1024) + " KiB needed",
+         "error", kOkOnly});
+    ASSERT_NE(refusal, nullptr);
+    Screenshot(refusal, "not-enough-disk-space");
+    AnswerBox(installer_, refusal, IDOK);
+    ExpectIdleAgain(installer_, dialog_);
+    EXPECT_EQ(FolderEntries(folder), std::vector<std::string>());
+  }
   EXPECT_FALSE(ReadUninstallEntry().Exists);
   EXPECT_FALSE(DirectoryExists(ProgramsGroupFolder()));
   Press(dialog_, IDCANCEL);
   ExpectEndsWithZero(installer_);
 }
 
+// Installing again into a complete installation replaces its files, which needs no more room:
+// the second installation completes on the full volume.
 TEST_F(InstallerE2eTest, VolumeWithJustTheRoomNeededInstalls) {
   if (!DriveMapped("T:\\")) GTEST_SKIP() << "drive T: (a small tmpfs) is not mapped";
   ASSERT_NO_FATAL_FAILURE(InstallIntoNewFolder("T:\\Pagix", IDNO));
+  // Fill what is left, page by page.
+  HANDLE filler = CreateFileA("T:\\filler", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(filler, INVALID_HANDLE_VALUE);
+  const std::vector<char> page(4096, 'f');
+  DWORD written = 0;
+  for (int i = 0;
+       i < 1024 && WriteFile(filler, page.data(), 4096, &written, nullptr) && written == 4096;
+       ++i) {
+  }
+  CloseHandle(filler);
+  uint64_t available = 1, unit = 0;
+  ASSERT_TRUE(VolumeFigures("T:\\", &available, &unit));
+  ASSERT_EQ(available, 0u);
+
+  ASSERT_NE(dialog_ = StartInstaller(installer_), nullptr);
+  ASSERT_TRUE(SetFieldText(dialog_, "T:\\Pagix"));
+  ASSERT_NO_FATAL_FAILURE(InstallThrough(false));
+  ExpectInstalled("T:\\Pagix");
+  FinishWith(IDNO);
   RemoveInstallation("T:\\Pagix");
+  DeleteFileA("T:\\filler");
 }
 
 // Install and Browse posted to the dialog while an installation runs (as another process can)
