@@ -520,18 +520,11 @@ TEST_F(InstallerE2eTest, VolumeTooSmallIsRefusedBeforeAnythingIsMade) {
 TEST_F(InstallerE2eTest, VolumeWithJustTheRoomNeededInstalls) {
   if (!DriveMapped("T:\\")) GTEST_SKIP() << "drive T: (a small tmpfs) is not mapped";
   ASSERT_NO_FATAL_FAILURE(InstallIntoNewFolder("T:\\Pagix", IDNO));
-  // Fill what is left, page by page.
-  HANDLE filler = CreateFileA("T:\\filler", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(filler, INVALID_HANDLE_VALUE);
-  const std::vector<char> page(4096, 'f');
-  DWORD written = 0;
-  for (int i = 0;
-       i < 1024 && WriteFile(filler, page.data(), 4096, &written, nullptr) && written == 4096;
-       ++i) {
-  }
-  CloseHandle(filler);
-  uint64_t available = 1, unit = 0;
+  // Fill what is left.
+  uint64_t available = 0, unit = 0;
+  ASSERT_TRUE(VolumeFigures("T:\\", &available, &unit));
+  ASSERT_TRUE(pagix_test::WriteWholeFile(
+      "T:\\filler", std::vector<unsigned char>(static_cast<size_t>(available))));
   ASSERT_TRUE(VolumeFigures("T:\\", &available, &unit));
   ASSERT_EQ(available, 0u);
 

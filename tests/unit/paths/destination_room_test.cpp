@@ -60,11 +60,9 @@ const SoundRow kSoundRows[] = {
     {R"(c:\a b\c.d\Pagix\)", true},
     // A drive's or a share's root is no folder of its own.
     {R"(C:\)", false},
-    {R"(d:\)", false},
     {R"(C:\Pagix\..)", false},
     {R"(C:\Program Files\Marrowby\Pagix\..\..\Other)", true},
     {R"(\\server\share)", false},
-    {R"(\\server\share\)", false},
     {R"(\\server\share\dir)", true},
     {"C:\\caf\xe9 \xa7", true},  // ANSI letters above 0x7F
     {R"(C:\ lead)", true},       // a leading blank is kept by Windows
@@ -126,9 +124,7 @@ const SoundRow kSoundRows[] = {
     {"C:\\x\\COM\xB4", true, 1252},
     {"C:\\x\\COM\xB9\xB2", true, 1252},
     {R"(C:\x\COM)", true},
-    {R"(C:\x\LPT.txt)", true},
     {R"(C:\x\CONSOLE)", true},
-    {R"(C:\x\CONIN)", true},
     {R"(C:\x\CONOUT$$)", true},
     {R"(C:\x\LPT10)", true},
     {R"(C:\x\NULL.txt)", true},
