@@ -8,7 +8,7 @@
 #include "shell/uninstall_entry.h"
 
 UninstallRegistryCalls g_UninstallRegistryCalls = {RegCreateKeyExA, RegSetValueExA, RegCloseKey,
-                                                   RegDeleteKeyA, RegDeleteValueA};
+                                                   RegDeleteKeyA};
 
 namespace {
 
@@ -86,15 +86,13 @@ void RegisterUninstall(HWND owner, const char* keyName, const char* displayName,
                                            values[written].Size) == ERROR_SUCCESS) {
     ++written;
   }
-  const int madeKey = disposition == REG_CREATED_NEW_KEY;
-  if (written < valueCount && !madeKey) {
-    // The key was there before: its other values and sub-keys belong to someone else, so only
-    // the values written here go again.
-    for (size_t i = 0; i < written; ++i) g_UninstallRegistryCalls.DeleteValue(key, values[i].Name);
-  }
   g_UninstallRegistryCalls.CloseKey(key);
   if (written < valueCount) {
-    if (madeKey) g_UninstallRegistryCalls.DeleteKey(HKEY_LOCAL_MACHINE, keyPath);
+    // Only a key made by this call goes again. A key that was there keeps every value: the ones
+    // written replace their older namesakes, and deleting them would leave an earlier
+    // installation's entry without its name or command.
+    if (disposition == REG_CREATED_NEW_KEY)
+      g_UninstallRegistryCalls.DeleteKey(HKEY_LOCAL_MACHINE, keyPath);
     ReportInstallError(owner, kCannotWriteRegistry, keyPath);
   }
 }

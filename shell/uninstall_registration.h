@@ -10,9 +10,9 @@
 // marks), "DisplayVersion", "Publisher", "InstallLocation" and "DisplayIcon" (the folder and
 // the program in backslash form), "EstimatedSize" (the installed files' total in KiB) and
 // "NoModify" and "NoRepair" (1). Other values and sub-keys of the key are left alone.
-// When a text does not fit or the key or any value cannot be written, what this call wrote is
-// removed again (the key when it made it, otherwise the values it wrote), so that no half entry
-// stays, and "Cannot Write Registry : <sub-key path>" is reported.
+// When a text does not fit or the key or any value cannot be written, "Cannot Write Registry :
+// <sub-key path>" is reported; a key that this call made is removed again, so that no half entry
+// stays, while a key that was there keeps all its values (never an entry without its name).
 void RegisterUninstall(HWND owner, const char* keyName, const char* displayName,
                        const char* destinationDirectory);
 
@@ -26,6 +26,5 @@ struct UninstallRegistryCalls {
   (HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE* data, DWORD size);
   LONG(WINAPI* CloseKey)(HKEY key);
   LONG(WINAPI* DeleteKey)(HKEY root, LPCSTR subKey);
-  LONG(WINAPI* DeleteValue)(HKEY key, LPCSTR name);
 };
 extern UninstallRegistryCalls g_UninstallRegistryCalls;

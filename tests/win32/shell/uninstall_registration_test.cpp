@@ -49,8 +49,7 @@ struct RegistryLog {
   };
   std::vector<Set> Sets;
   std::vector<HKEY> Closes;
-  // Every call in order: "create", "set <name>", "close", "delete key <path>",
-  // "delete value <name>".
+  // Every call in order: "create", "set <name>", "close", "delete key <path>".
   std::vector<std::string> Calls;
 };
 RegistryLog g_Log;
@@ -99,11 +98,6 @@ LONG WINAPI LoggedDeleteKey(HKEY root, LPCSTR subKey) {
   return RegDeleteKeyA(root, subKey);
 }
 
-LONG WINAPI LoggedDeleteValue(HKEY key, LPCSTR name) {
-  g_Log.Calls.push_back(std::string("delete value ") + name);
-  return RegDeleteValueA(key, name);
-}
-
 class UninstallRegistrationTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -119,8 +113,7 @@ class UninstallRegistrationTest : public testing::Test {
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, kKeyPath);
   }
   void UseLoggedCalls() {
-    g_UninstallRegistryCalls = {LoggedCreateKey, LoggedSetValue, LoggedCloseKey, LoggedDeleteKey,
-                                LoggedDeleteValue};
+    g_UninstallRegistryCalls = {LoggedCreateKey, LoggedSetValue, LoggedCloseKey, LoggedDeleteKey};
   }
   // RegisterUninstall for the test's key; the texts of the boxes it showed.
   std::vector<std::string> Register(const char* keyName = kKeyName,
@@ -236,11 +229,13 @@ TEST_F(UninstallRegistrationTest, AbortRequestedLeavesTheRegistryUntouched) {
   EXPECT_EQ(1, g_Installer.AbortRequested);
 }
 
-// A refused key or value: one box, the abort flag, and no half entry left behind.
+// A refused key or value: one box, the abort flag, no half entry of a key made here, and an
+// earlier installation's entry still whole.
 TEST_F(UninstallRegistrationTest, RefusedWritesAreReportedAndLeaveNoHalfEntry) {
   struct Case {
     const char* Name;
-    bool KeyExisted;  // with an older "DisplayName" and a "Comments" of someone else
+    bool KeyExisted;  // with an older "DisplayName" and "UninstallString" and a "Comments" of
+                      // someone else
     bool FailCreate;
     int FailSetAt;
     std::vector<std::string> LeftValues;  // empty with no key left
@@ -252,20 +247,26 @@ TEST_F(UninstallRegistrationTest, RefusedWritesAreReportedAndLeaveNoHalfEntry) {
       {"first value of a new key", false, false, 0, {}, {"close", deleteKey}},
       {"sixth value of a new key", false, false, 5, {}, {"close", deleteKey}},
       {"last value of a new key", false, false, 8, {}, {"close", deleteKey}},
-      // The values written go again; the other values of the key are not this call's to remove.
-      {"first value of an old key", true, false, 0, {"Comments", "DisplayName"}, {"close"}},
+      // A key that was there loses nothing: its entry keeps a name and a command.
+      {"first value of an old key",
+       true,
+       false,
+       0,
+       {"Comments", "DisplayName", "UninstallString"},
+       {"close"}},
       {"third value of an old key",
        true,
        false,
        2,
-       {"Comments"},
-       {"delete value DisplayName", "delete value UninstallString", "close"}},
+       {"Comments", "DisplayName", "UninstallString"},
+       {"close"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, kKeyPath);
     if (c.KeyExisted) {
       ASSERT_TRUE(WriteRegistryText(kKeyPath, "DisplayName", "an older name"));
+      ASSERT_TRUE(WriteRegistryText(kKeyPath, "UninstallString", "C:\\older\\uninstall.exe"));
       ASSERT_TRUE(WriteRegistryText(kKeyPath, "Comments", "kept"));
     }
     g_Installer.AbortRequested = 0;
