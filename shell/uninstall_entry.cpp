@@ -4,6 +4,10 @@
 
 #include "base/text_format.h"
 
+const char* const kUninstallEntryValueNames[kUninstallEntryValueCount] = {
+    "DisplayName", "UninstallString", "DisplayVersion", "Publisher", "InstallLocation",
+    "DisplayIcon", "EstimatedSize",   "NoModify",       "NoRepair"};
+
 int FormatUninstallKeyPath(char* out, size_t size, const char* keyName) {
   if (FormatText(out, size, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\%s",
                  keyName)) {

@@ -7,6 +7,22 @@
 
 #include "base/text_format.h"
 
+// The values of the entry, in the order the installer writes them. The uninstaller deletes these
+// and no others, so that whatever else the key holds stays with it.
+enum UninstallEntryValue {
+  kEntryDisplayName,
+  kEntryUninstallString,
+  kEntryDisplayVersion,
+  kEntryPublisher,
+  kEntryInstallLocation,
+  kEntryDisplayIcon,
+  kEntryEstimatedSize,
+  kEntryNoModify,
+  kEntryNoRepair,
+  kUninstallEntryValueCount
+};
+extern const char* const kUninstallEntryValueNames[kUninstallEntryValueCount];
+
 // Size of the quoted command buffer: any path of at most 259 characters, its two quotation marks
 // and the terminator.
 enum { kUninstallCommandSize = kPathBufferSize + 2 };

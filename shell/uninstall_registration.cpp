@@ -14,21 +14,17 @@ namespace {
 
 const char kCannotWriteRegistry[] = "Cannot Write Registry";
 
+// One value of the entry; its name is the one at the same place in kUninstallEntryValueNames.
 struct EntryValue {
-  const char* Name;
   DWORD Type;
   const void* Data;
   DWORD Size;
 };
 
 // A REG_SZ value: the string with its terminating NUL.
-EntryValue Text(const char* name, const char* text) {
-  return {name, REG_SZ, text, static_cast<DWORD>(strlen(text) + 1)};
-}
+EntryValue Text(const char* text) { return {REG_SZ, text, static_cast<DWORD>(strlen(text) + 1)}; }
 
-EntryValue Number(const char* name, const DWORD* number) {
-  return {name, REG_DWORD, number, sizeof *number};
-}
+EntryValue Number(const DWORD* number) { return {REG_DWORD, number, sizeof *number}; }
 
 }  // namespace
 
@@ -56,18 +52,14 @@ void RegisterUninstall(HWND owner, const char* keyName, const char* displayName,
   }
   const DWORD estimatedSize = KibibytesRoundedUp(g_Installer.InstalledBytes);
   const DWORD one = 1;
+  // In the order of UninstallEntryValue.
   const EntryValue values[] = {
-      Text("DisplayName", displayName),
-      Text("UninstallString", command),
-      Text("DisplayVersion", kProductVersion),
-      Text("Publisher", kPublisherName),
-      Text("InstallLocation", location),
-      Text("DisplayIcon", icon),
-      Number("EstimatedSize", &estimatedSize),
-      Number("NoModify", &one),
-      Number("NoRepair", &one),
+      Text(displayName),      Text(command),  Text(kProductVersion),
+      Text(kPublisherName),   Text(location), Text(icon),
+      Number(&estimatedSize), Number(&one),   Number(&one),
   };
-  const size_t valueCount = sizeof values / sizeof values[0];
+  const size_t valueCount = kUninstallEntryValueCount;
+  static_assert(sizeof values / sizeof values[0] == valueCount, "one value for every name");
 
   char emptyClass[] = "";
   HKEY key = nullptr;
@@ -81,7 +73,8 @@ void RegisterUninstall(HWND owner, const char* keyName, const char* displayName,
   }
   size_t written = 0;
   while (written < valueCount &&
-         g_UninstallRegistryCalls.SetValue(key, values[written].Name, 0, values[written].Type,
+         g_UninstallRegistryCalls.SetValue(key, kUninstallEntryValueNames[written], 0,
+                                           values[written].Type,
                                            static_cast<const BYTE*>(values[written].Data),
                                            values[written].Size) == ERROR_SUCCESS) {
     ++written;

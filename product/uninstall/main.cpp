@@ -5,13 +5,14 @@
 // and exits, so that the copy can remove the original's file too. The copy waits for the
 // original to end, asks once, removes the installed files that are still as installed (files the
 // user changed are kept and named), the folders that are left empty, its two Program Manager
-// items (with the group when nothing else is in it) and the Add/Remove Programs entry when it
-// names this very folder, and reports in one message what it could not remove or kept. The
-// copy's file is opened for deletion on close by the original and goes when the copy ends; copies
-// an earlier run could not remove are deleted at the start. When no copy can be started, the
-// original does the same work in place and leaves its own file and folder, which its closing
-// message names for the user to delete (nothing is left to a deletion at the next restart: a
-// new installation into the same folder would lose its uninstaller then).
+// items (with the group when nothing else is in it) and the Add/Remove Programs entry's values
+// when it names this very folder (with its key when nothing else is in it), and reports in one
+// message what it could not remove or kept. The copy's file is opened for deletion on close by the
+// original and goes when the copy ends; copies an earlier run could not remove are deleted at the
+// start. When no copy can be started, the original does the same work in place and leaves its own
+// file and folder, which its closing message names for the user to delete (nothing is left to a
+// deletion at the next restart: a new installation into the same folder would lose its uninstaller
+// then).
 //
 // A program that is not the installation's own uninstall.exe (a leftover temporary copy started
 // by hand) removes nothing: only the original names a folder, and hands it to its copy, which
@@ -159,8 +160,8 @@ int RegistrationIsOurs(const char* keyPath, const char* folder) {
   char command[kRegisteredCommandSize];
   DWORD size = sizeof command - 1;
   DWORD type = 0;
-  const LONG result = RegQueryValueExA(key, "UninstallString", nullptr, &type,
-                                       reinterpret_cast<BYTE*>(command), &size);
+  const LONG result = RegQueryValueExA(key, kUninstallEntryValueNames[kEntryUninstallString],
+                                       nullptr, &type, reinterpret_cast<BYTE*>(command), &size);
   RegCloseKey(key);
   if (result == ERROR_MORE_DATA) return 0;
   if (result != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return 1;
@@ -228,9 +229,29 @@ void RemoveGroupItems(RemovalReport* report) {
   }
 }
 
+// Deletes the entry's own values; the key goes with them only when nothing else is left in it,
+// since another program may keep a value or a sub-key of its own there.
+LONG RemoveEntry(const char* keyPath) {
+  HKEY key;
+  LONG result =
+      RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key);
+  if (result != ERROR_SUCCESS) return result;
+  for (const char* name : kUninstallEntryValueNames) {
+    const LONG deleted = RegDeleteValueA(key, name);
+    if (deleted != ERROR_SUCCESS && deleted != ERROR_FILE_NOT_FOUND) result = deleted;
+  }
+  DWORD subKeys = 0, values = 0;
+  if (result == ERROR_SUCCESS)
+    result = RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values,
+                              nullptr, nullptr, nullptr, nullptr);
+  RegCloseKey(key);
+  if (result != ERROR_SUCCESS || subKeys != 0 || values != 0) return result;
+  return RegDeleteKeyA(HKEY_LOCAL_MACHINE, keyPath);
+}
+
 void RemoveRegistration(const char* keyPath, RemovalReport* report) {
   RemoveGroupItems(report);
-  const LONG result = RegDeleteKeyA(HKEY_LOCAL_MACHINE, keyPath);
+  const LONG result = RemoveEntry(keyPath);
   if (result != ERROR_SUCCESS && result != ERROR_FILE_NOT_FOUND) {
     static const char kRoot[] = "HKEY_LOCAL_MACHINE\\";
     char what[sizeof kRoot + kPathBufferSize];

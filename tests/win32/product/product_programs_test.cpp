@@ -12,6 +12,7 @@
 #include "product/pagix/pagix_resource.h"
 #include "shell/progman_commands.h"
 #include "shell/progman_execute.h"
+#include "shell/uninstall_entry.h"
 #include "tests/support/installation_support.h"
 #include "tests/support/wine_test_support.h"
 
@@ -41,7 +42,13 @@ std::string g_tree;  // the build's product tree, as a Windows path
 
 bool UninstallKeyExists() { return pagix_test::RegistryKeyExists(kUninstallKey); }
 
+// A sub-key that another program keeps below the entry's key.
+const std::string kForeignSubKey = std::string(kUninstallKey) + "\\Other";
+
+// Every value of the entry, with the name and command that matter here.
 void WriteUninstallKey(const std::string& uninstallCommand) {
+  for (const char* name : kUninstallEntryValueNames)
+    ASSERT_TRUE(pagix_test::WriteRegistryText(kUninstallKey, name, "1")) << name;
   ASSERT_TRUE(pagix_test::WriteRegistryText(kUninstallKey, "DisplayName", kUninstallDisplayName));
   ASSERT_TRUE(pagix_test::WriteRegistryText(kUninstallKey, "UninstallString", uninstallCommand));
 }
@@ -84,6 +91,7 @@ class InstalledPagix : public ::testing::Test {
     }
   }
   void TearDown() override {
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kForeignSubKey.c_str());
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
     pagix_test::RemoveTree(ProgramsGroupFolder());
   }
@@ -316,6 +324,31 @@ TEST_F(InstalledPagix, AnEntryOfAnotherInstallationIsLeftAlone) {
     ExpectFilesGone();
     EXPECT_TRUE(UninstallKeyExists()) << command.size();
     EXPECT_TRUE(DirectoryExists(ProgramsGroupFolder())) << command.size();
+  }
+}
+
+// Another program keeps a value or a sub-key of its own in the entry's key: the entry's values
+// go, the key stays with the rest, and the uninstaller ends without a message.
+TEST_F(InstalledPagix, AKeyThatHoldsMoreLosesOnlyTheEntrysValues) {
+  for (const bool subKey : {false, true}) {
+    SCOPED_TRACE(subKey ? "sub-key" : "value");
+    if (!DirectoryExists(destination_)) {
+      ASSERT_NO_FATAL_FAILURE(LayOut());
+    }
+    Register();
+    const std::string foreign = subKey ? kForeignSubKey : kUninstallKey;
+    ASSERT_TRUE(pagix_test::WriteRegistryText(foreign, "Comments", "not Pagix's"));
+    HWND box = StartUninstaller();
+    ASSERT_TRUE(box);
+    PressDialogButton(box, IDYES);
+    EXPECT_EQ(FinishCopy(), 0);
+    ExpectFilesGone();
+    EXPECT_FALSE(DirectoryExists(ProgramsGroupFolder()));
+    EXPECT_EQ(pagix_test::RegistryValueNames(kUninstallKey),
+              subKey ? std::vector<std::string>() : std::vector<std::string>{"Comments"});
+    EXPECT_EQ(pagix_test::ReadRegistryValue(foreign, "Comments").Text(), "not Pagix's");
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kForeignSubKey.c_str());
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
   }
 }
 
