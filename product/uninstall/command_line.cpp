@@ -105,6 +105,14 @@ size_t FolderPartLength(const char* path, size_t length, size_t* nameStart) {
   return LengthWithoutTrailingSeparators(path, name);
 }
 
+int IsNameIgnoringCase(const char* text, size_t length, const char* name) {
+  if (strlen(name) != length) return 0;
+  for (size_t i = 0; i < length; ++i) {
+    if (Lower(text[i]) != Lower(name[i])) return 0;
+  }
+  return 1;
+}
+
 int FormatTemporaryCopyPath(char* out, size_t size, const char* tempFolder, unsigned long process,
                             int attempt) {
   return FormatText(out, size, "%s%s%lu-%d%s", tempFolder, kCopyPrefix, process, attempt,

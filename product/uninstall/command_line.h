@@ -48,6 +48,10 @@ int UninstallCommandFolder(const char* command, char* out, size_t size);
 // text is read by characters (base/code_page.h), as every text here is.
 size_t FolderPartLength(const char* path, size_t length, size_t* nameStart);
 
+// Whether text[0..length) is name (plain ASCII text), with the letters A to Z in any case. A
+// double-byte character never matches: its lead byte is no ASCII character.
+int IsNameIgnoringCase(const char* text, size_t length, const char* name);
+
 // The temporary copy's path: tempFolder (ending in a separator, as GetTempPath gives it)
 // followed by "pagix-uninstall-<process>-<attempt>.exe". Returns 0 when it does not fit.
 int FormatTemporaryCopyPath(char* out, size_t size, const char* tempFolder, unsigned long process,

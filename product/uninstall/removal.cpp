@@ -4,7 +4,9 @@
 
 #include "base/manifest.h"
 #include "base/text_format.h"
+#include "paths/path_scan.h"
 #include "payload/crc32.h"
+#include "product/uninstall/command_line.h"
 
 namespace {
 
@@ -20,6 +22,25 @@ void Note(RemovalReport* report, const char* what, int outcome, unsigned long er
 }
 
 int IsDriveRoot(const char* folder) { return strlen(folder) == 2 && folder[1] == ':'; }
+
+// The maker's folder that holds folder, into parent (kPathBufferSize bytes): folder's parent when
+// it is named like the default destination's ("Marrowby", in any letter case) and is a folder of
+// its own, neither a drive's root nor a share ("\\server\Marrowby"). Returns 0 otherwise.
+int FindMakersFolder(const char* folder, char* parent) {
+  const size_t length = FolderPartLength(folder, strlen(folder), nullptr);
+  size_t nameStart = 0;
+  const size_t above = FolderPartLength(folder, length, &nameStart);
+  // Only the server's name stands before a share's.
+  const int share = IsPathSeparator(folder[0]) && IsPathSeparator(folder[1]) &&
+                    FolderPartLength(folder, above, nullptr) == 0;
+  if (above == 0 || share ||
+      !IsNameIgnoringCase(folder + nameStart, length - nameStart, kPublisherName)) {
+    return 0;
+  }
+  memcpy(parent, folder, length);
+  parent[length] = '\0';
+  return 1;
+}
 
 // Appends line to lines[0..kRemovalLinesSize) as entry number count (counted from 1) of a list.
 // Once one line did not fit, later ones stay out too, so the list keeps its order.
@@ -157,7 +178,12 @@ void RemoveInstalledProduct(const char* folder, const uint8_t* record, size_t re
     if (!ComposeInstalledPath(path, sizeof path, folder, kSubFolderNames[i])) continue;
     Note(report, path, ops->RemoveFolder(ops->Context, path, &error), error);
   }
-  if (!IsDriveRoot(folder)) {
-    Note(report, folder, ops->RemoveFolder(ops->Context, folder, &error), error);
+  if (IsDriveRoot(folder)) return;
+  const int outcome = ops->RemoveFolder(ops->Context, folder, &error);
+  Note(report, folder, outcome, error);
+  // The maker's folder of the default destination goes too once nothing else is in it.
+  char parent[kPathBufferSize];
+  if (outcome == kRemovalDone && FindMakersFolder(folder, parent)) {
+    Note(report, parent, ops->RemoveFolder(ops->Context, parent, &error), error);
   }
 }

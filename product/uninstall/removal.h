@@ -68,7 +68,9 @@ int ComposeInstalledPath(char* out, size_t size, const char* folder, const char*
 // from its entry in the checksum record (record[0..recordSize), see FindRecordedChecksum), or
 // that has no entry, is the user's now: it is kept and named in the report. Only the
 // uninstaller's own file, which cannot carry its own checksum, is removed unchecked; when its
-// removal answers kRemovalLeftInPlace, the report names it and the folder as left. A folder
+// removal answers kRemovalLeftInPlace, the report names it and the folder as left. Once the
+// folder is gone, its parent goes too when it is the maker's folder of the default destination
+// (named "Marrowby", in any letter case, and neither a drive's root nor a share). A folder
 // that still holds something stays without a message; every failure goes into the report and
 // the removal goes on with the rest.
 void RemoveInstalledProduct(const char* folder, const uint8_t* record, size_t recordSize,

@@ -9,6 +9,7 @@
 #include "base/manifest.h"
 #include "payload/crc32.h"
 #include "product/uninstall/removal.h"
+#include "tests/support/code_page_scope.h"
 
 namespace {
 
@@ -133,6 +134,7 @@ TEST_F(RemovalTest, RemovesEveryFileThenTheEmptyFoldersInOrder) {
   for (int i = kSubFolderCount - 1; i >= 0; --i)
     expected.push_back("folder " + folder_ + "\\" + kSubFolderNames[i]);
   expected.push_back("folder " + folder_);
+  expected.push_back("folder C:\\Program Files\\Marrowby");  // the maker's folder
   EXPECT_EQ(disk_.Calls, expected);
 }
 
@@ -227,6 +229,44 @@ TEST_F(RemovalTest, AnUninstallerInPlaceLeavesItselfAndItsFolderAndSaysSo) {
   Remove();
   EXPECT_EQ(report_.FailureCount, 0);
   EXPECT_EQ(std::string("\n\n") + message_, left);
+}
+
+// The default destination's own parent, the maker's folder, goes with the installation when
+// nothing else is in it; any other parent stays.
+TEST_F(RemovalTest, TheMakersFolderGoesOnlyWhenItIsEmptyAndNamedSo) {
+  struct Case {
+    const char* Folder;
+    const char* Parent;
+    bool ParentGoes;
+    const char* Other = nullptr;  // something else in the parent
+    int CodePage = 0;
+  };
+  const Case cases[] = {
+      {"C:\\Program Files\\Marrowby\\Pagix", "C:\\Program Files\\Marrowby", true},
+      {"C:\\marrowBY\\Pagix", "C:\\marrowBY", true},
+      {"\\\\server\\share\\Marrowby\\Pagix", "\\\\server\\share\\Marrowby", true},
+      {"C:\\Program Files\\Marrowby\\Pagix", "C:\\Program Files\\Marrowby", false,
+       "C:\\Program Files\\Marrowby\\Other"},
+      {"C:\\Program Files\\Maker\\Pagix", "C:\\Program Files\\Maker", false},
+      {"C:\\Program Files\\Marrowby2\\Pagix", "C:\\Program Files\\Marrowby2", false},
+      {"C:\\Program Files\\xMarrowby\\Pagix", "C:\\Program Files\\xMarrowby", false},
+      // A share is no folder of the maker's to remove.
+      {"\\\\server\\Marrowby\\Pagix", "\\\\server\\Marrowby", false},
+      // The second byte of ソ is the byte of "\\": the parent is "ソMarrowby".
+      {"C:\\" CP932_SO "Marrowby\\Pagix", "C:\\" CP932_SO "Marrowby", false, nullptr, 932},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Folder);
+    pagix_test::CodePageScope scope(c.CodePage);
+    disk_ = FakeDisk();
+    disk_.Folders.insert(c.Parent);
+    if (c.Other) disk_.Folders.insert(c.Other);
+    Install(c.Folder);
+    Remove();
+    EXPECT_FALSE(disk_.Folders.count(c.Folder));
+    EXPECT_EQ(!c.ParentGoes, disk_.Folders.count(c.Parent) == 1);
+    EXPECT_EQ(report_.FailureCount, 0);
+  }
 }
 
 TEST_F(RemovalTest, TheRootOfADriveIsNeverRemoved) {
