@@ -15,8 +15,9 @@
 // then).
 //
 // A program that is not the installation's own uninstall.exe (a leftover temporary copy started
-// by hand) removes nothing: only the original names a folder, and hands it to its copy, which
-// goes ahead only when that folder holds uninstall.exe.
+// by hand, or uninstall.exe copied to a folder without an installation) removes nothing: only
+// the original names a folder, and it and its copy go ahead only when that folder holds
+// uninstall.exe and an installation (see HoldsInstallation), before anything is asked.
 //
 // Exit codes: 0 removed, 1 the user said No, 2 something could not be removed, 3 bad arguments,
 // 4 no installation in this program's folder.
@@ -149,26 +150,34 @@ int SameFolder(const char* a, const char* b) {
          info[0].nFileIndexLow == info[1].nFileIndexLow;
 }
 
-// Whether the Add/Remove Programs entry (and with it the Program Manager items, which always
-// point at the latest installation) belongs to the installation in folder. Asked before anything
-// is removed, while both folders still exist. A missing entry counts as ours; an entry that
-// names another folder, or a command longer than ours can be, belongs to another installation.
-int RegistrationIsOurs(const char* keyPath, const char* folder) {
+// Which installation the Add/Remove Programs entry (and with it the Program Manager items, which
+// always point at the latest installation) belongs to.
+enum EntryOwner {
+  kEntryWithoutCommand,  // no entry, or none with an uninstall command: nobody's
+  kEntryOfThisFolder,
+  kEntryOfAnotherFolder  // another folder, or a command longer than ours can be
+};
+
+// Asked before anything is removed, while both folders still exist.
+int FindEntryOwner(const char* keyPath, const char* folder) {
   HKEY key;
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-    return 1;
+    return kEntryWithoutCommand;
   char command[kRegisteredCommandSize];
   DWORD size = sizeof command - 1;
   DWORD type = 0;
   const LONG result = RegQueryValueExA(key, kUninstallEntryValueNames[kEntryUninstallString],
                                        nullptr, &type, reinterpret_cast<BYTE*>(command), &size);
   RegCloseKey(key);
-  if (result == ERROR_MORE_DATA) return 0;
-  if (result != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return 1;
+  if (result == ERROR_MORE_DATA) return kEntryOfAnotherFolder;
+  if (result != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ))
+    return kEntryWithoutCommand;
   command[size < sizeof command ? size : sizeof command - 1] = '\0';
   char registered[kPathBufferSize];
   return UninstallCommandFolder(command, registered, sizeof registered) &&
-         SameFolder(registered, folder);
+                 SameFolder(registered, folder)
+             ? kEntryOfThisFolder
+             : kEntryOfAnotherFolder;
 }
 
 // Whether an entry of the group's folder is one of our two items, as the shell names their links.
@@ -271,7 +280,7 @@ int Uninstall(const char* folder, const char* selfPath, int inPlace) {
 
   char keyPath[kPathBufferSize];
   FormatUninstallKeyPath(keyPath, sizeof keyPath, kUninstallKeyName);
-  const int registrationIsOurs = RegistrationIsOurs(keyPath, folder);
+  const int registrationIsOurs = FindEntryOwner(keyPath, folder) != kEntryOfAnotherFolder;
 
   static RemovalReport report;
   StartRemovalReport(&report);
@@ -368,6 +377,23 @@ int FindTemporaryFolder(char* temp, DWORD size) {
   return length > 0 && length < size;
 }
 
+// Whether folder holds an installation: its uninstall.exe, and either the entry names the folder
+// or another installed file there is still as installed. A copy of uninstall.exe anywhere else,
+// alone or among files of its own, is no installation to remove.
+int HoldsInstallation(const char* folder) {
+  char path[kPathBufferSize], keyPath[kPathBufferSize];
+  const DWORD attributes = ComposeInstalledPath(path, sizeof path, folder, kUninstallerFileName)
+                               ? GetFileAttributesA(path)
+                               : INVALID_FILE_ATTRIBUTES;
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return 0;
+  FormatUninstallKeyPath(keyPath, sizeof keyPath, kUninstallKeyName);
+  if (FindEntryOwner(keyPath, folder) == kEntryOfThisFolder) return 1;
+  RemovalOps ops = {RemoveFileWin32, RemoveFolderWin32, FileChecksumWin32, nullptr};
+  size_t recordSize = 0;
+  const uint8_t* record = LoadChecksumRecord(nullptr, &recordSize);
+  return HoldsInstalledFile(folder, record, recordSize, &ops);
+}
+
 void SayNoInstallation(const char* folder) {
   char caption[kCaptionSize], text[kMessageTextSize];
   FormatText(caption, sizeof caption, "%s Uninstall", kUninstallDisplayName);
@@ -398,8 +424,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int) {
     memcpy(folder, self, folderLength);
     folder[folderLength] = '\0';
     // Only the installation's own uninstaller knows its folder; a copy of it elsewhere (a
-    // leftover temporary copy started by hand) would take a stranger's folder for ours.
-    if (lstrcmpiA(self + nameStart, kUninstallerFileName) != 0) {
+    // leftover temporary copy started by hand, or uninstall.exe copied away) would take a
+    // stranger's folder for ours.
+    if (lstrcmpiA(self + nameStart, kUninstallerFileName) != 0 || !HoldsInstallation(folder)) {
       SayNoInstallation(folder);
       return kExitNoInstallation;
     }
@@ -407,13 +434,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int) {
     return Uninstall(folder, self, 1);
   }
 
-  // The temporary copy: the folder it was handed holds the original that handed it over.
-  char originalFile[kPathBufferSize];
-  const DWORD attributes =
-      ComposeInstalledPath(originalFile, sizeof originalFile, parsed.Folder, kUninstallerFileName)
-          ? GetFileAttributesA(originalFile)
-          : INVALID_FILE_ATTRIBUTES;
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+  // The temporary copy: the folder it was handed holds the original that handed it over, and an
+  // installation.
+  if (!HoldsInstallation(parsed.Folder)) {
     SayNoInstallation(parsed.Folder);
     return kExitNoInstallation;
   }

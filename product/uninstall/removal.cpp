@@ -153,6 +153,21 @@ int ComposeInstalledPath(char* out, size_t size, const char* folder, const char*
   return 1;
 }
 
+int HoldsInstalledFile(const char* folder, const uint8_t* record, size_t recordSize,
+                       const RemovalOps* ops) {
+  char path[kPathBufferSize];
+  for (const PayloadManifestRow& row : kInstallManifest) {
+    uint32_t crc = 0, expected = 0;
+    unsigned long error = 0;
+    if (ComposeInstalledPath(path, sizeof path, folder, row.RelativePath) &&
+        ops->FileChecksum(ops->Context, path, &crc, &error) == kRemovalDone &&
+        FindRecordedChecksum(record, recordSize, row.ResourceId, &expected) && crc == expected) {
+      return 1;
+    }
+  }
+  return 0;
+}
+
 void RemoveInstalledProduct(const char* folder, const uint8_t* record, size_t recordSize,
                             const RemovalOps* ops, RemovalReport* report) {
   char path[kPathBufferSize];

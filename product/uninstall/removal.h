@@ -63,6 +63,12 @@ void FormatRemovalReport(const RemovalReport* report, char* out, size_t size);
 // would not fit into out[0..size) (out then holds an empty text).
 int ComposeInstalledPath(char* out, size_t size, const char* folder, const char* relative);
 
+// Whether folder (given without a trailing separator) holds an installed file of the manifest
+// that is still as installed: its CRC-32 is its entry in the checksum record
+// (record[0..recordSize)), which has none for the uninstaller. Only ops->FileChecksum is called.
+int HoldsInstalledFile(const char* folder, const uint8_t* record, size_t recordSize,
+                       const RemovalOps* ops);
+
 // Removes the installed files of the manifest below folder (given without a trailing separator),
 // then the sub-folders and the folder itself where they are empty. A file whose CRC-32 differs
 // from its entry in the checksum record (record[0..recordSize), see FindRecordedChecksum), or

@@ -269,6 +269,35 @@ TEST_F(RemovalTest, TheMakersFolderGoesOnlyWhenItIsEmptyAndNamedSo) {
   }
 }
 
+// A copy of the uninstaller among files of its own is no installation; one installed file still
+// as installed beside it is.
+TEST_F(RemovalTest, AFolderHoldsAnInstallationWhenAnotherFileIsAsInstalled) {
+  struct Case {
+    std::vector<std::string> Files;  // below C:\\Pagix
+    const char* Changed;             // one of them, no longer as installed
+    bool Holds;
+  };
+  const Case cases[] = {
+      {{}, nullptr, false},
+      {{"uninstall.exe"}, nullptr, false},
+      {{"uninstall.exe", "Pagix.def", "notes.txt"}, "Pagix.def", false},
+      {{"uninstall.exe", "SKINS\\Space.psk"}, nullptr, true},
+      {{"Pagix.def", "notes.txt"}, nullptr, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.Files));
+    disk_ = FakeDisk();
+    folder_ = "C:\\Pagix";
+    for (const std::string& file : c.Files) disk_.Files.insert(folder_ + "\\" + file);
+    if (c.Changed) disk_.Content[folder_ + "\\" + c.Changed] = "the user's own";
+    const std::vector<uint8_t> record = Record();
+    RemovalOps ops = {FakeDisk::RemoveFile, FakeDisk::RemoveFolder, FakeDisk::FileChecksum, &disk_};
+    EXPECT_EQ(c.Holds,
+              HoldsInstalledFile(folder_.c_str(), record.data(), record.size(), &ops) == 1);
+    EXPECT_TRUE(disk_.Calls.empty()) << "nothing is removed";
+  }
+}
+
 TEST_F(RemovalTest, TheRootOfADriveIsNeverRemoved) {
   Install("D:");
   Remove();

@@ -116,10 +116,11 @@ class InstalledPagix : public ::testing::Test {
     ASSERT_TRUE(UninstallKeyExists());
   }
 
-  // Starts uninstall.exe as Add/Remove Programs does and waits for its question, which the copy
-  // in the temporary folder asks.
-  HWND StartUninstaller() {
-    Process original = StartProcess("\"" + Path(kUninstallerFileName) + "\"", destination_);
+  // Starts uninstall.exe (of folder, by default the installation's) as Add/Remove Programs does
+  // and waits for its question, which the copy in the temporary folder asks.
+  HWND StartUninstaller(const std::string& folder = "") {
+    const std::string from = folder.empty() ? destination_ : folder;
+    Process original = StartProcess("\"" + from + "\\" + kUninstallerFileName + "\"", from);
     EXPECT_TRUE(original.Handle);
     if (!original.Handle) return nullptr;
     original_id_ = original.Id;
@@ -255,6 +256,61 @@ TEST_F(InstalledPagix, ALeftoverCopyStartedByHandRemovesNothing) {
   PressDialogButton(question, IDNO);
   EXPECT_EQ(WaitForExit(copy_), 1);
   EXPECT_EQ(UninstallerTemporaryCopies(), std::vector<std::string>());
+}
+
+// uninstall.exe copied to another folder asks nothing and removes nothing there, itself included,
+// unless the folder holds an installation: the entry names it, or another installed file there
+// is still as installed.
+TEST_F(InstalledPagix, ACopyWhereNothingIsInstalledSaysSoAndRemovesNothing) {
+  struct Case {
+    const char* Beside;  // an installed file copied beside it
+    bool Changed;        // and then changed
+    bool Entry;          // the entry names the folder
+    bool Holds;
+  };
+  const Case cases[] = {
+      {nullptr, false, false, false},
+      {"Pagix.def", true, false, false},
+      {"Pagix.def", false, false, true},
+      {nullptr, false, true, true},
+  };
+  int number = 0;
+  for (const Case& c : cases) {
+    const std::string folder = scratch_.Join("copy " + std::to_string(++number));
+    SCOPED_TRACE(folder);
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    const std::string copy = folder + "\\" + kUninstallerFileName;
+    ASSERT_TRUE(CopyFileA(Path(kUninstallerFileName).c_str(), copy.c_str(), FALSE));
+    if (c.Beside) {
+      const std::string beside = folder + "\\" + c.Beside;
+      ASSERT_TRUE(CopyFileA(Path(c.Beside).c_str(), beside.c_str(), FALSE));
+      if (c.Changed) {
+        ASSERT_TRUE(pagix_test::WriteWholeFile(beside, {'m', 'i', 'n', 'e'}));
+      }
+    }
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
+    if (c.Entry) {
+      ASSERT_NO_FATAL_FAILURE(WriteUninstallKey("\"" + copy + "\""));
+    }
+    const std::vector<std::string> before = FolderEntries(folder);
+    if (c.Holds) {
+      HWND question = StartUninstaller(folder);
+      ASSERT_TRUE(question);
+      PressDialogButton(question, IDNO);
+      EXPECT_EQ(WaitForExit(copy_), 1);
+    } else {
+      Process started = StartProcess("\"" + copy + "\"", folder);
+      ASSERT_TRUE(started.Handle);
+      HWND box = WaitForUninstallerBox();
+      ASSERT_TRUE(box);
+      EXPECT_EQ(DescribeMessageBox(box).Text, "No Pagix installation in " + folder);
+      PressDialogButton(box, IDOK);
+      EXPECT_EQ(WaitForExit(started.Handle), 4);
+      ASSERT_TRUE(WaitUntil([box] { return !IsWindow(box); }));
+    }
+    EXPECT_EQ(FolderEntries(folder), before);
+    EXPECT_EQ(UninstallerTemporaryCopies(), std::vector<std::string>());
+  }
 }
 
 TEST_F(InstalledPagix, AUsersOwnFileStaysWithItsFolder) {
