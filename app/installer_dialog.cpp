@@ -6,6 +6,8 @@
 #include "app/install_sequence.h"
 #include "app/progress.h"
 #include "base/installer_state.h"
+#include "base/manifest.h"
+#include "base/system_library.h"
 #include "base/text_format.h"
 #include "paths/destination_room.h"
 #include "paths/directory_chooser.h"
@@ -64,6 +66,30 @@ const char* ReadDestinationField(HWND dialog, char* fieldText, char* shown, int 
   return CopyText(fieldText, kPathBufferSize, shown) ? nullptr : kDestinationTooLong;
 }
 
+// Windows Vista and later list the programs that hold up a shutdown with a reason each; older
+// systems lack the calls.
+typedef BOOL(WINAPI* ShutdownBlockReasonCreateFunction)(HWND, LPCWSTR);
+typedef BOOL(WINAPI* ShutdownBlockReasonDestroyFunction)(HWND);
+
+// Lists the dialog as "Installing Pagix 0.9d" for the run.
+void NameShutdownBlock(HWND dialog) {
+  ShutdownBlockReasonCreateFunction create =
+      LoadSystemFunctionAs<ShutdownBlockReasonCreateFunction>("user32.dll",
+                                                              "ShutdownBlockReasonCreate");
+  char reason[64];
+  WCHAR wideReason[sizeof reason];
+  FormatText(reason, sizeof reason, "Installing %s", kUninstallDisplayName);
+  if (create && MultiByteToWideChar(CP_ACP, 0, reason, -1, wideReason, sizeof reason))
+    create(dialog, wideReason);
+}
+
+void DropShutdownBlock(HWND dialog) {
+  ShutdownBlockReasonDestroyFunction destroy =
+      LoadSystemFunctionAs<ShutdownBlockReasonDestroyFunction>("user32.dll",
+                                                               "ShutdownBlockReasonDestroy");
+  if (destroy) destroy(dialog);
+}
+
 void OnInstall(HWND dialog) {
   // A posted Install reaches this procedure through the progress pump of a running sequence.
   if (g_Installer.Installing) return;
@@ -89,7 +115,9 @@ void OnInstall(HWND dialog) {
   g_Installer.Installing = 1;
   g_Installer.ProgressTotal = 0;
   AdvanceProgress(0);
+  NameShutdownBlock(dialog);
   RunInstallSequence(dialog, fieldText);
+  DropShutdownBlock(dialog);
   g_Installer.Installing = 0;
   if (g_Installer.AbortRequested) {
     EnableInstallControls(dialog, TRUE);
@@ -146,6 +174,12 @@ INT_PTR CALLBACK InstallerDialogProc(HWND dialog, UINT message, WPARAM wParam, L
           break;
       }
       return FALSE;
+    case WM_QUERYENDSESSION:
+      // Ending the session now would leave the installation half-written: while it runs the
+      // answer is no (a dialog procedure gives it through DWLP_MSGRESULT); idle, the default yes.
+      if (!g_Installer.Installing) return FALSE;
+      SetWindowLongPtrA(dialog, DWLP_MSGRESULT, FALSE);
+      return TRUE;
     case WM_DDE_TERMINATE:
       ProgmanOnTerminate(dialog, reinterpret_cast<HWND>(wParam));
       return FALSE;

@@ -238,6 +238,32 @@ TEST_F(InstallerE2eTest, QuitBetweenTwoItemsWritesNoFurtherItem) {
   EXPECT_FALSE(DirectoryExists(ProgramsGroupFolder()));
 }
 
+// Windows asks every program before it ends the session. Idle, the installer agrees; while a
+// run writes the files it answers no, or the session would end it half-way. Install is taken
+// before the question is sent (the controls are off from then on), and the run cannot end
+// before "Run Pagix now?" is answered, so the question reaches the dialog during the run: at
+// its next advance, or in the open box.
+TEST_F(InstallerE2eTest, EndingTheSessionIsRefusedDuringARunOnly) {
+  RootFolder root("pgx-e2e-session");
+  const std::string destination = root.Join("Pagix");
+  ASSERT_TRUE(CreateDirectoryA(destination.c_str(), nullptr));
+  ASSERT_NE(dialog_ = StartInstaller(installer_), nullptr);
+  LRESULT answer = 0;
+  ASSERT_TRUE(SendSync(dialog_, WM_QUERYENDSESSION, 0, 0, &answer));
+  EXPECT_NE(answer, 0) << "idle";
+  ASSERT_TRUE(SetFieldText(dialog_, destination));
+  Press(dialog_, IDOK);
+  ASSERT_TRUE(WaitUntil([&] { return InstallControlsDisabled(dialog_); }));
+  answer = 1;
+  ASSERT_TRUE(SendSync(dialog_, WM_QUERYENDSESSION, 0, 0, &answer));
+  EXPECT_EQ(answer, 0) << "during the run";
+  // The refusal stops nothing: the run goes on to its end.
+  launchQuestion_ = ExpectBox(installer_, dialog_, kRunPagixNow);
+  ASSERT_NE(launchQuestion_, nullptr);
+  ExpectInstalled(destination);
+  FinishWith(IDNO);
+}
+
 // The three ways to leave the idle dialog.
 struct EndingCase {
   const char* Name;
