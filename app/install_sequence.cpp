@@ -1,5 +1,6 @@
 #include "app/install_sequence.h"
 
+#include "app/desktop_launch.h"
 #include "app/progress.h"
 #include "base/installer_state.h"
 #include "base/manifest.h"
@@ -46,6 +47,9 @@ void LaunchProduct(HWND owner, const char* directory, const char* programFileNam
                          MB_TOPMOST | MB_ICONQUESTION | MB_YESNO) != IDYES) {
     return;
   }
+  // Started by the desktop's shell, the program runs as the desktop's user; started from here,
+  // it would run with the installer's administrator token, and so would all it opens.
+  if (LaunchThroughDesktopShell(directory, programFileName)) return;
   // The program path is quoted: unquoted, a path with spaces lets CreateProcess try
   // "C:\Program.exe" first.
   char commandLine[kPathBufferSize + 2];

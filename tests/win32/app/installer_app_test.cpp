@@ -1,5 +1,6 @@
 // The installer's error report and the launch of the installed program, under Wine.
 #include <gtest/gtest.h>
+#include <objbase.h>
 
 #include <string>
 #include <vector>
@@ -72,6 +73,18 @@ class LaunchProductTest : public testing::Test {
   bool WaitForLaunch() {
     return pagix_test::WaitUntil([this] { return FileExists(marker_); }, 10000);
   }
+  // What the probe wrote: the folder it was started in, and who started it.
+  struct Launched {
+    std::string Folder;
+    std::string Parent;  // in lower case
+  };
+  Launched ReadLaunch() const {
+    const std::vector<unsigned char> bytes = ReadWholeFile(marker_);
+    const std::string text(bytes.begin(), bytes.end());
+    const size_t lineEnd = text.find('\n');
+    return {text.substr(0, lineEnd),
+            lineEnd == std::string::npos ? "" : pagix_test::Lower(text.substr(lineEnd + 1))};
+  }
   const pagix_test::RootFolder folder_{"pgx launch"};
   const std::string marker_ = folder_.Join("launched-Pagix.exe");
 };
@@ -85,9 +98,11 @@ TEST_F(LaunchProductTest, YesStartsTheProgramInTheDestination) {
   EXPECT_EQ(boxes.Seen()[0].Icon, "question");
   EXPECT_EQ(boxes.Seen()[0].Buttons, (std::vector<int>{IDYES, IDNO}));
   ASSERT_TRUE(WaitForLaunch());
-  std::vector<unsigned char> directory = ReadWholeFile(marker_);
-  EXPECT_EQ(std::string(directory.begin(), directory.end()), "C:\\pgx launch");
-  // The quoted command line never reaches the program at "C:\pgx.exe".
+  const Launched launched = ReadLaunch();
+  EXPECT_EQ(launched.Folder, "C:\\pgx launch");
+  // Started by the desktop's shell, as the desktop's user, not by the (elevated) installer.
+  EXPECT_EQ(launched.Parent, "explorer.exe");
+  // The path never reaches the program at "C:\pgx.exe".
   EXPECT_FALSE(FileExists("C:\\launched-pgx.exe"));
   EXPECT_EQ(g_Installer.AbortRequested, 0);
 }
@@ -97,6 +112,32 @@ TEST_F(LaunchProductTest, WithoutTheQuestionTheProgramStartsAtOnce) {
   Launch(0);
   EXPECT_TRUE(boxes.Seen().empty());
   EXPECT_TRUE(WaitForLaunch());
+}
+
+DWORD WINAPI LaunchFromMultithreadedCom(void*) {
+  if (FAILED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) return 1;
+  LaunchProduct(nullptr, "C:/pgx launch/", "Pagix.exe", "Run Pagix now?", 0);
+  CoUninitialize();
+  return 0;
+}
+
+// Where the desktop's shell cannot be asked (here: COM on this thread is of the multithreaded
+// kind, which the launch leaves as it is), the installer starts the program itself.
+TEST_F(LaunchProductTest, WithoutTheShellTheInstallerStartsTheProgram) {
+  HANDLE thread = CreateThread(nullptr, 0, LaunchFromMultithreadedCom, nullptr, 0, nullptr);
+  ASSERT_TRUE(thread);
+  ASSERT_EQ(WaitForSingleObject(thread, 10000), WAIT_OBJECT_0);
+  DWORD initialized = 99;
+  GetExitCodeThread(thread, &initialized);
+  CloseHandle(thread);
+  EXPECT_EQ(initialized, 0u);
+  ASSERT_TRUE(WaitForLaunch());
+  const Launched launched = ReadLaunch();
+  EXPECT_EQ(launched.Folder, "C:\\pgx launch");
+  char self[MAX_PATH];
+  const std::string path(self, GetModuleFileNameA(nullptr, self, MAX_PATH));
+  EXPECT_EQ(launched.Parent, pagix_test::Lower(path.substr(path.rfind('\\') + 1)));
+  EXPECT_FALSE(FileExists("C:\\launched-pgx.exe"));
 }
 
 TEST_F(LaunchProductTest, NoOrAbortStartsNothing) {
