@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tests/e2e/e2e_scenario.h"
+#include "tests/support/parent_process.h"
 #include "tests/support/wine_test_support.h"
 
 namespace pagix_e2e {
@@ -28,8 +29,13 @@ class RoundTripTest : public testing::Test {
 TEST_F(RoundTripTest, InstallRunAndUninstallLeaveNothing) {
   ASSERT_NO_FATAL_FAILURE(InstallIntoNewFolder(kDestination, IDYES));
 
-  // Pagix itself runs from the new folder.
-  EXPECT_TRUE(WaitForWindow([] { return FindTopLevel(kProductWindowTitle); }));
+  // Pagix itself runs from the new folder, started by the desktop's shell (also the 64-bit
+  // shell of 64-bit Windows), as the desktop's user.
+  HWND product = WaitForWindow([] { return FindTopLevel(kProductWindowTitle); });
+  EXPECT_TRUE(product);
+  char parent[MAX_PATH];
+  pagix_test::FindParentProcessName(ProcessOf(product), parent, MAX_PATH);
+  EXPECT_EQ(pagix_test::Lower(parent), "explorer.exe");
   EXPECT_EQ(CloseWindowsCaptioned(kProductWindowTitle, true), 1);
 
   ASSERT_NO_FATAL_FAILURE(UninstallThroughEntry(kDestination));

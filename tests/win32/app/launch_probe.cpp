@@ -2,27 +2,8 @@
 // current directory it was started in, a line break, and the file name of the process that
 // started it.
 #include <windows.h>
-// After windows.h, whose types it uses.
-#include <tlhelp32.h>
 
-namespace {
-
-// The file name of this process's parent, or an empty text when it is gone.
-void FindParentName(char* name, int size) {
-  name[0] = '\0';
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return;
-  PROCESSENTRY32 entry = {};
-  entry.dwSize = sizeof entry;
-  DWORD parent = 0;
-  for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
-    if (entry.th32ProcessID == GetCurrentProcessId()) parent = entry.th32ParentProcessID;
-  for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
-    if (entry.th32ProcessID == parent) lstrcpynA(name, entry.szExeFile, size);
-  CloseHandle(snapshot);
-}
-
-}  // namespace
+#include "tests/support/parent_process.h"
 
 int main() {
   char self[MAX_PATH];
@@ -36,7 +17,7 @@ int main() {
   char text[2 * MAX_PATH + 2];
   DWORD textLength = GetCurrentDirectoryA(MAX_PATH, text);
   text[textLength++] = '\n';
-  FindParentName(text + textLength, MAX_PATH);
+  pagix_test::FindParentProcessName(GetCurrentProcessId(), text + textLength, MAX_PATH);
   textLength += static_cast<DWORD>(lstrlenA(text + textLength));
   // Written under another name and then renamed, so the marker appears complete or not at all.
   char partial[MAX_PATH + 24];
