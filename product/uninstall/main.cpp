@@ -413,33 +413,32 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int) {
   ParseUninstallArguments(arguments, &parsed);
   if (parsed.Mode == kUninstallBadArguments) return kExitBadArguments;
 
+  // The installation's folder: this program's own when the user started it, otherwise the one
+  // the original handed over, which holds the original.
+  char ownFolder[kPathBufferSize];
+  size_t nameStart = 0;
+  const size_t folderLength = FolderPartLength(self, length, &nameStart);
+  memcpy(ownFolder, self, folderLength);
+  ownFolder[folderLength] = '\0';
+  const int startedByUser = parsed.Mode == kUninstallStartedByUser;
+  const char* folder = startedByUser ? ownFolder : parsed.Folder;
+  // Only the installation's own uninstaller knows its folder; a copy of it elsewhere (a
+  // leftover temporary copy started by hand, or uninstall.exe copied away) would take a
+  // stranger's folder for ours. Nothing is deleted before this is settled.
+  if ((startedByUser && lstrcmpiA(self + nameStart, kUninstallerFileName) != 0) ||
+      !HoldsInstallation(folder)) {
+    SayNoInstallation(folder);
+    return kExitNoInstallation;
+  }
+
   char temp[kPathBufferSize];
   const int hasTemp = FindTemporaryFolder(temp, sizeof temp);
   if (hasTemp) DeleteStaleCopies(temp, self);
-
-  if (parsed.Mode == kUninstallStartedByUser) {
-    char folder[kPathBufferSize];
-    size_t nameStart = 0;
-    const size_t folderLength = FolderPartLength(self, length, &nameStart);
-    memcpy(folder, self, folderLength);
-    folder[folderLength] = '\0';
-    // Only the installation's own uninstaller knows its folder; a copy of it elsewhere (a
-    // leftover temporary copy started by hand, or uninstall.exe copied away) would take a
-    // stranger's folder for ours.
-    if (lstrcmpiA(self + nameStart, kUninstallerFileName) != 0 || !HoldsInstallation(folder)) {
-      SayNoInstallation(folder);
-      return kExitNoInstallation;
-    }
+  if (startedByUser) {
     if (hasTemp && StartTemporaryCopy(self, folder, temp)) return kExitRemoved;
     return Uninstall(folder, self, 1);
   }
 
-  // The temporary copy: the folder it was handed holds the original that handed it over, and an
-  // installation.
-  if (!HoldsInstallation(parsed.Folder)) {
-    SayNoInstallation(parsed.Folder);
-    return kExitNoInstallation;
-  }
   // Let the original end first, so that its file can be deleted.
   HANDLE original = reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(parsed.OriginalProcess));
   WaitForSingleObject(original, kOriginalExitWaitMs);

@@ -258,9 +258,9 @@ TEST_F(InstalledPagix, ALeftoverCopyStartedByHandRemovesNothing) {
   EXPECT_EQ(UninstallerTemporaryCopies(), std::vector<std::string>());
 }
 
-// uninstall.exe copied to another folder asks nothing and removes nothing there, itself included,
-// unless the folder holds an installation: the entry names it, or another installed file there
-// is still as installed.
+// uninstall.exe copied to another folder asks nothing and removes nothing, itself included (nor
+// a copy that an earlier run left in the temporary folder), unless the folder holds an
+// installation: the entry names it, or another installed file there is still as installed.
 TEST_F(InstalledPagix, ACopyWhereNothingIsInstalledSaysSoAndRemovesNothing) {
   struct Case {
     const char* Beside;  // an installed file copied beside it
@@ -274,6 +274,10 @@ TEST_F(InstalledPagix, ACopyWhereNothingIsInstalledSaysSoAndRemovesNothing) {
       {"Pagix.def", false, false, true},
       {nullptr, false, true, true},
   };
+  char temp[MAX_PATH];
+  GetTempPathA(sizeof temp, temp);
+  const std::string leftover = "pagix-uninstall-7-0.exe";
+  ASSERT_TRUE(CopyFileA(Path(kUninstallerFileName).c_str(), (temp + leftover).c_str(), FALSE));
   int number = 0;
   for (const Case& c : cases) {
     const std::string folder = scratch_.Join("copy " + std::to_string(++number));
@@ -309,7 +313,9 @@ TEST_F(InstalledPagix, ACopyWhereNothingIsInstalledSaysSoAndRemovesNothing) {
       ASSERT_TRUE(WaitUntil([box] { return !IsWindow(box); }));
     }
     EXPECT_EQ(FolderEntries(folder), before);
-    EXPECT_EQ(UninstallerTemporaryCopies(), std::vector<std::string>());
+    // A run that goes ahead removes the leftover copy.
+    EXPECT_EQ(UninstallerTemporaryCopies(),
+              c.Holds ? std::vector<std::string>() : std::vector<std::string>{leftover});
   }
 }
 
