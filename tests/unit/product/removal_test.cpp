@@ -249,7 +249,6 @@ TEST_F(RemovalTest, TheMakersFolderGoesOnlyWhenItIsEmptyAndNamedSo) {
        "C:\\Program Files\\Marrowby\\Other"},
       {"C:\\Program Files\\Maker\\Pagix", "C:\\Program Files\\Maker", false},
       {"C:\\Program Files\\Marrowby2\\Pagix", "C:\\Program Files\\Marrowby2", false},
-      {"C:\\Program Files\\xMarrowby\\Pagix", "C:\\Program Files\\xMarrowby", false},
       // A share is no folder of the maker's to remove.
       {"\\\\server\\Marrowby\\Pagix", "\\\\server\\Marrowby", false},
       // The second byte of ソ is the byte of "\\": the parent is "ソMarrowby".
