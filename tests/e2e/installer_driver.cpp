@@ -327,4 +327,29 @@ bool Answer(InstallerProcess& installer, HWND box, int buttonId, std::string* er
   return installer.WaitUntilClosed(box, error);
 }
 
+HWND FocusOf(HWND window) {
+  GUITHREADINFO thread = {};
+  thread.cbSize = sizeof thread;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &thread)) return nullptr;
+  return thread.hwndFocus;
+}
+
+void PressKeys(std::initializer_list<WORD> chord) {
+  std::vector<INPUT> inputs;
+  for (WORD key : chord) {
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    inputs.push_back(input);
+  }
+  for (auto key = chord.end(); key != chord.begin();) {
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = *--key;
+    input.ki.dwFlags = KEYEVENTF_KEYUP;
+    inputs.push_back(input);
+  }
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
 }  // namespace pagix_e2e

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -91,8 +92,9 @@ class InstallerProcess {
   HWND FindChooser() const;
   HWND WaitForChooser(std::string* error);
 
-  // Calls post() while the installer's thread stands still, so that every message it posts is
-  // waiting in the installer's queue, in the order posted, before the installer takes the first.
+  // Calls post() while the installer's thread stands still, so that every message it posts (or
+  // key it sends) is waiting in the installer's queue, in order, before the installer takes the
+  // first.
   // False (with the reason) when the thread could not be held.
   bool PostWhileHeld(const std::function<void()>& post, std::string* error);
 
@@ -117,5 +119,12 @@ bool InstallControlsDisabled(HWND dialog);
 
 // Answers a message box by pressing one of its buttons and waits until it is gone.
 bool Answer(InstallerProcess& installer, HWND box, int buttonId, std::string* error);
+
+// Keyboard input as a user gives it, through SendInput: the system hands each key to the focused
+// control of the thread whose window is in front, as that thread takes the key from its queue.
+// The focused control of window's thread (also another process's).
+HWND FocusOf(HWND window);
+// Presses the keys of a chord in order and lets them go in reverse (VK_MENU, 'B': Alt+B).
+void PressKeys(std::initializer_list<WORD> chord);
 
 }  // namespace pagix_e2e

@@ -264,7 +264,7 @@ TEST_F(InstallerE2eTest, EndingTheSessionIsRefusedDuringARunOnly) {
   FinishWith(IDNO);
 }
 
-// The three ways to leave the idle dialog.
+// The ways to leave the idle dialog.
 struct EndingCase {
   const char* Name;
   void (*Perform)(HWND dialog);
@@ -274,14 +274,16 @@ void PressQuit(HWND dialog) { Press(dialog, IDCANCEL); }
 
 void PressEscape(HWND dialog) {
   // The key goes to the focused control; the dialog manager turns it into the cancel command.
-  GUITHREADINFO thread = {};
-  thread.cbSize = sizeof thread;
-  HWND focus = nullptr;
-  if (GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &thread))
-    focus = thread.hwndFocus;
+  HWND focus = FocusOf(dialog);
   if (!focus) focus = GetDlgItem(dialog, IDC_DESTINATION);
   PostMessageA(focus, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
   PostMessageA(focus, WM_KEYUP, VK_ESCAPE, static_cast<LPARAM>(0xC0010001u));
+}
+
+// Quit's access key, typed into the dialog in front.
+void PressAltQ(HWND dialog) {
+  EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == dialog; }));
+  PressKeys({VK_MENU, 'Q'});
 }
 
 void PressCloseBox(HWND dialog) { PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }
@@ -295,13 +297,11 @@ TEST_P(EndingTest, IdleDialogEndsWithExitCodeZero) {
   EXPECT_FALSE(DirectoryExists(kDefaultParent));
 }
 
-INSTANTIATE_TEST_SUITE_P(Idle, EndingTest,
-                         testing::Values(EndingCase{"Quit", PressQuit},
-                                         EndingCase{"Escape", PressEscape},
-                                         EndingCase{"CloseBox", PressCloseBox}),
-                         [](const testing::TestParamInfo<EndingCase>& p) {
-                           return std::string(p.param.Name);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Idle, EndingTest,
+    testing::Values(EndingCase{"Quit", PressQuit}, EndingCase{"Escape", PressEscape},
+                    EndingCase{"AltQ", PressAltQ}, EndingCase{"CloseBox", PressCloseBox}),
+    [](const testing::TestParamInfo<EndingCase>& p) { return std::string(p.param.Name); });
 
 // A file stands where the installer needs a folder.
 struct BlockedCase {
