@@ -44,7 +44,7 @@ void LaunchProduct(HWND owner, const char* directory, const char* programFileNam
                    const char* question, int ask) {
   if (g_Installer.AbortRequested) return;
   if (ask && MessageBoxA(owner, question, InstallerTitle(),
-                         MB_TOPMOST | MB_ICONQUESTION | MB_YESNO) != IDYES) {
+                         MB_TOPMOST | MB_SETFOREGROUND | MB_ICONQUESTION | MB_YESNO) != IDYES) {
     return;
   }
   // Started by the desktop's shell, the program runs as the desktop's user; started from here,

@@ -22,6 +22,34 @@ const char kDestinationTooLong[] = "Destination path is too long";
 const char kDestinationNotValid[] = "Destination path is not valid";
 const char kChooserPattern[] = "\\*.*";
 
+// Posted to the dialog to bring it (or the question it shows) back to the front.
+const UINT kRegainForeground = WM_APP;
+
+// Between the shell's answer to the group step and the end of the run the shell may open the
+// group's window, at once or a moment later, and that window takes the foreground and with it the
+// keyboard from the launch question. The installer takes it back once from another window, and
+// every time the foreground falls to no window or the desktop (Wine does that when two
+// programs' windows change places quickly); a later switch to another program is the user's.
+enum ForegroundWatch { kNotWatching, kShellWindowAwaited, kShellWindowCame };
+ForegroundWatch g_ForegroundWatch;
+
+// Moves the keyboard focus as Tab does, so that the default button follows it.
+void FocusControl(HWND dialog, int id) {
+  SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, id)), TRUE);
+}
+
+void RegainForeground(HWND dialog) {
+  HWND front = GetForegroundWindow();
+  if (g_ForegroundWatch == kNotWatching ||
+      GetWindowThreadProcessId(front, nullptr) == GetCurrentThreadId())
+    return;
+  if (g_ForegroundWatch == kShellWindowAwaited || !front || front == GetDesktopWindow()) {
+    g_ForegroundWatch = kShellWindowCame;
+    // The launch question, when it is open, is the dialog's last active popup.
+    SetForegroundWindow(GetLastActivePopup(dialog));
+  }
+}
+
 void EnableInstallControls(HWND dialog, BOOL enable) {
   EnableWindow(GetDlgItem(dialog, IDOK), enable);
   EnableWindow(GetDlgItem(dialog, IDC_BROWSE), enable);
@@ -110,6 +138,9 @@ void OnInstall(HWND dialog) {
     return;
   }
   if (!DestinationVolumeHasRoom(dialog, fieldText)) return;
+  // Disabling the focused control would leave the keyboard nowhere: Quit, and with it Escape,
+  // must stay reachable during the run.
+  FocusControl(dialog, IDCANCEL);
   EnableInstallControls(dialog, FALSE);
   g_Installer.AbortRequested = 0;
   g_Installer.Installing = 1;
@@ -119,8 +150,10 @@ void OnInstall(HWND dialog) {
   RunInstallSequence(dialog, fieldText);
   DropShutdownBlock(dialog);
   g_Installer.Installing = 0;
+  g_ForegroundWatch = kNotWatching;
   if (g_Installer.AbortRequested) {
     EnableInstallControls(dialog, TRUE);
+    FocusControl(dialog, IDC_DESTINATION);
     return;
   }
   ProgmanDisconnect(dialog);
@@ -185,6 +218,19 @@ INT_PTR CALLBACK InstallerDialogProc(HWND dialog, UINT message, WPARAM wParam, L
       return FALSE;
     case WM_DDE_ACK:
       ProgmanOnAck(dialog, reinterpret_cast<HWND>(wParam), lParam);
+      // During a run only the group step is answered.
+      if (g_Installer.Installing) {
+        g_ForegroundWatch = kShellWindowAwaited;
+        PostMessageA(dialog, kRegainForeground, 0, 0);
+      }
+      return FALSE;
+    case WM_ACTIVATEAPP:
+      if (!wParam && g_ForegroundWatch != kNotWatching) {
+        PostMessageA(dialog, kRegainForeground, 0, 0);
+      }
+      return FALSE;
+    case kRegainForeground:
+      RegainForeground(dialog);
       return FALSE;
   }
   return FALSE;
