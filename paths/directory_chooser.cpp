@@ -16,6 +16,11 @@ namespace {
 // Set by the hook when the directory text did not fit ChosenDirectoryText and was cut.
 int g_ChosenDirectoryCut;
 
+// Set by the hook while the highlight in the directory list has moved since the chooser last
+// opened a folder: Enter in the list then opens the highlighted folder rather than taking the open
+// one.
+int g_HighlightMoved;
+
 const char kChooserTitle[] = "Directory Selection";
 // One pair "All Files" / "*.*" and the terminating empty string.
 const char kChooserFilter[] = "All Files\0*.*\0";
@@ -35,7 +40,23 @@ BOOL RunOpenFileDialog(OPENFILENAMEA* description) {
 
 }  // namespace
 
-UINT_PTR CALLBACK DirectoryChooserHook(HWND dialog, UINT message, WPARAM, LPARAM) {
+UINT_PTR CALLBACK DirectoryChooserHook(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  if (message == WM_COMMAND) {
+    // The control's id and its notification, as one number.
+    const WPARAM command = wParam;
+    if (command == MAKEWPARAM(lst2, LBN_SELCHANGE)) g_HighlightMoved = 1;
+    // A double-click opens the highlighted folder; another drive lists its own folder.
+    if (command == MAKEWPARAM(lst2, LBN_DBLCLK) || command == MAKEWPARAM(cmb2, CBN_SELCHANGE)) {
+      g_HighlightMoved = 0;
+    }
+    // Enter in the directory list sends OK; with a folder highlighted it opens that folder, as a
+    // double-click does, and the chooser stays open.
+    if (command != IDOK || !g_HighlightMoved) return 0;
+    HWND list = GetDlgItem(dialog, lst2);
+    if (GetFocus() != list) return 0;
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(lst2, LBN_DBLCLK), reinterpret_cast<LPARAM>(list));
+    return 1;
+  }
   if (message != WM_DESTROY) return 0;
   g_ChosenDirectoryCut = GetWindowTextLengthA(GetDlgItem(dialog, stc1)) >= kPathBufferSize;
   GetDlgItemTextA(dialog, stc1, ChosenDirectoryText, sizeof ChosenDirectoryText);
@@ -49,6 +70,7 @@ int ChooseDirectory(HWND owner, char* path) {
   CopyText(fileName, sizeof fileName, kAllFiles);
   ChosenDirectoryText[0] = '\0';
   g_ChosenDirectoryCut = 0;
+  g_HighlightMoved = 0;
 
   OPENFILENAMEA description = {};
   // The record's size without the fields added in Windows 2000: the old-style dialog.

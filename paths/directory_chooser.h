@@ -15,5 +15,7 @@ extern char ChosenDirectoryText[kPathBufferSize];
 int ChooseDirectory(HWND owner, char* path);
 
 // The common dialog's hook: on WM_DESTROY copies the text of the current-directory control into
-// ChosenDirectoryText and returns 1; returns 0 for every other message.
+// ChosenDirectoryText and returns 1. Enter in the directory list after the highlight has moved
+// opens the highlighted folder instead of ending the chooser (returns 1 for that OK command);
+// returns 0 for every other message.
 UINT_PTR CALLBACK DirectoryChooserHook(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

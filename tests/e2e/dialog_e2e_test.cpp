@@ -52,6 +52,11 @@ class BrowseTest : public testing::Test {
   HWND OpenChooser(const std::string& field, const std::string& expectedFolder) {
     EXPECT_TRUE(SetFieldText(dialog_, field));
     Press(dialog_, IDC_BROWSE);
+    return ExpectChooser(expectedFolder);
+  }
+
+  // The chooser as it opens after Browse; null after a recorded failure.
+  HWND ExpectChooser(const std::string& expectedFolder) {
     std::string error;
     HWND chooser = installer_.WaitForChooser(&error);
     if (!chooser) {
@@ -63,7 +68,14 @@ class BrowseTest : public testing::Test {
     EXPECT_FALSE(IsWindowEnabled(dialog_)) << "the chooser is not modal to the dialog";
     EXPECT_TRUE(IsWindowVisible(GetDlgItem(chooser, kChooserDriveList)));
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(chooser, kChooserFileName)));
-    EXPECT_FALSE(IsWindowVisible(GetDlgItem(chooser, kChooserCurrentFolder)));
+    // The folder the chooser is in is shown, on a line inside the chooser.
+    HWND folder = GetDlgItem(chooser, kChooserCurrentFolder);
+    RECT line, inside, both;
+    GetWindowRect(folder, &line);
+    GetClientRect(chooser, &inside);
+    MapWindowPoints(chooser, nullptr, reinterpret_cast<POINT*>(&inside), 2);
+    EXPECT_TRUE(IsWindowVisible(folder));
+    EXPECT_TRUE(IntersectRect(&both, &line, &inside) && EqualRect(&both, &line));
     EXPECT_TRUE(WaitUntil([&] { return ChooserFolder(chooser) == expectedFolder; }))
         << "the chooser opened at " << ChooserFolder(chooser);
     return chooser;

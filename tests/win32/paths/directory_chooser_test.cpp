@@ -284,7 +284,7 @@ TEST(DirectoryChooserTemplateTest, MatchesTheChooserLayout) {
   EXPECT_EQ(27, reader.Short());
   EXPECT_EQ(22, reader.Short());
   EXPECT_EQ(209, reader.Short());
-  EXPECT_EQ(114, reader.Short());
+  EXPECT_EQ(122, reader.Short());
   EXPECT_EQ("", reader.TextOrOrdinal());  // no menu
   EXPECT_EQ("", reader.TextOrOrdinal());  // the platform's dialog class
   EXPECT_EQ("Directory Selection", reader.TextOrOrdinal());
@@ -310,7 +310,8 @@ TEST(DirectoryChooserTemplateTest, MatchesTheChooserLayout) {
       {IDOK, "BUTTON", "OK", 140, 15, 60, 14, buttonStyle | BS_DEFPUSHBUTTON},
       {IDCANCEL, "BUTTON", "Cancel", 140, 31, 59, 14, buttonStyle | BS_PUSHBUTTON},
       {1037, "BUTTON", "Network...", 140, 47, 59, 16, buttonStyle | BS_PUSHBUTTON},
-      {1088, "STATIC", "", 7, 166, 530, 11, WS_CHILD | WS_GROUP | SS_LEFT | SS_NOPREFIX},
+      // The folder the chooser is in, on the bottom line: shortened in the middle when shown.
+      {1088, "STATIC", "", 8, 108, 192, 9, labelStyle | SS_NOPREFIX | SS_PATHELLIPSIS},
   };
   for (const TemplateItem& item : expected) {
     SCOPED_TRACE(item.Id);
