@@ -1,5 +1,5 @@
-// The real PagixSetup.exe under Wine: the folder chooser behind Browse and the dialog's layout
-// as the user sees it.
+// The real PagixSetup.exe under Wine: the folder chooser behind Browse, the whole road by keyboard
+// alone, and the dialog's layout as the user sees it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -172,12 +172,93 @@ TEST_F(BrowseTest, ChosenFolderIsWhereInstallPutsTheFiles) {
   EXPECT_TRUE(CloseGroupWindow());
 }
 
+LRESULT Highlighted(HWND list) {
+  DWORD_PTR at = static_cast<DWORD_PTR>(LB_ERR);
+  SendMessageTimeoutA(list, LB_GETCURSEL, 0, 0, SMTO_NORMAL, kWaitMs, &at);
+  return static_cast<LRESULT>(at);
+}
+
+// Waits until the keyboard focus of window's thread is on the control.
+bool FocusComesTo(HWND window, HWND control) {
+  return WaitUntil([&] { return FocusOf(window) == control; });
+}
+
+// Everything by SendInput alone, which the system hands to the window in front: no mouse, no
+// posted command.
+TEST_F(BrowseTest, KeyboardAloneChoosesStopsAndInstalls) {
+  HWND field = GetDlgItem(dialog_, IDC_DESTINATION);
+  ASSERT_TRUE(SetFieldText(dialog_, start_));
+  ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == dialog_; }));
+  PressKeys({VK_TAB});
+  ASSERT_TRUE(FocusComesTo(dialog_, GetDlgItem(dialog_, IDC_BROWSE)));
+  PressKeys({VK_MENU, 'D'});
+  EXPECT_TRUE(FocusComesTo(dialog_, field)) << "Alt+D does not lead to the field";
+
+  // Alt+B; in the chooser Alt+D goes to the directory list and the arrows highlight a folder.
+  // Enter opens it and the chooser stays; Enter again, the highlight unmoved, takes it.
+  PressKeys({VK_MENU, 'B'});
+  HWND chooser = ExpectChooser("c:\\pgx-e2e-browse\\start here");
+  ASSERT_NE(chooser, nullptr);
+  HWND list = GetDlgItem(chooser, kChooserDirectoryList);
+  ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == chooser; }));
+  PressKeys({VK_MENU, 'D'});
+  ASSERT_TRUE(FocusComesTo(chooser, list));
+  const std::vector<std::string> items = pagix_test::ListBoxLines(list);
+  const LRESULT alpha = std::find(items.begin(), items.end(), "[Alpha]") - items.begin();
+  for (size_t step = 0; step < items.size() && Highlighted(list) < alpha; ++step) {
+    const LRESULT at = Highlighted(list);
+    PressKeys({VK_DOWN});
+    WaitUntil([&] { return Highlighted(list) != at; });
+  }
+  ASSERT_EQ(Highlighted(list), alpha) << testing::PrintToString(items);
+  const std::string chosen = "c:\\pgx-e2e-browse\\start here\\alpha";
+  PressKeys({VK_RETURN});
+  EXPECT_TRUE(WaitUntil([&] { return ChooserFolder(chooser) == chosen || !IsWindow(chooser); }));
+  ASSERT_TRUE(IsWindowVisible(chooser)) << "Enter ended the chooser";
+  EXPECT_EQ(ChooserFolder(chooser), chosen);
+  PressKeys({VK_RETURN});
+  std::string error;
+  ASSERT_TRUE(installer_.WaitUntilClosed(chooser, &error)) << error;
+  EXPECT_EQ(FieldText(dialog_), chosen + "\\");
+
+  // Alt+I runs into the existing folder; Escape, waiting right behind it, stops the run between
+  // steps, and the focus is back in the field.
+  ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == dialog_; }));
+  ASSERT_TRUE(installer_.PostWhileHeld(
+      [] {
+        PressKeys({VK_MENU, 'I'});
+        PressKeys({VK_ESCAPE});
+      },
+      &error))
+      << error;
+  ExpectIdleAgain(installer_, dialog_);
+  EXPECT_TRUE(FocusComesTo(dialog_, field));
+  EXPECT_FALSE(CompareInstalledFiles(chosen, Settings().ProductDir).empty()) << "not stopped";
+  EXPECT_FALSE(ReadUninstallEntry().Exists);
+
+  // Alt+I again installs. The shell's group window takes the front for a moment; once it is there
+  // and its thread has settled, the launch question is in front and N answers it.
+  PressKeys({VK_MENU, 'I'});
+  HWND launch = ExpectBox(installer_, dialog_, kRunPagixNow);
+  ASSERT_NE(launch, nullptr);
+  HWND group = WaitForWindow([] { return FindTopLevel(kProgmanGroupName); });
+  ASSERT_NE(group, nullptr) << "the shell showed no group window";
+  SendSync(group, WM_NULL);
+  EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == launch; }))
+      << "in front: " << TextOf(GetForegroundWindow());
+  PressKeys({'N'});
+  ExpectEndsWithZero(installer_);
+  ExpectInstalled(chosen);
+  EXPECT_EQ(FindTopLevel(kProductWindowTitle), nullptr) << "Pagix was started after N";
+}
+
 // What the dialog manager makes of a program's own dialog template in this process, at the
 // session's DPI: rectangles in dialog units mapped to pixels, the texts of its controls, and the
-// extents of texts in the template's font. The template is read from the program's file, so the font is the program's.
-// The measuring dialog lives on a thread of its own that has ended before the installer starts:
-// the installer's DDE initiate is sent to every top-level window and waits for each, so this
-// process must own no window (not even the thread's hidden IME window) while the installer runs.
+// extents of texts in the template's font. The template is read from the program's file, so the
+// font is the program's. The measuring dialog lives on a thread of its own that has ended before
+// the installer starts: the installer's DDE initiate is sent to every top-level window and waits
+// for each, so this process must own no window (not even the thread's hidden IME window) while
+// the installer runs.
 class DialogUnits {
  public:
   // A text with the DrawText format that its control draws it with (beyond DT_SINGLELINE).
