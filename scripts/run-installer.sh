@@ -22,9 +22,10 @@ uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Pagix'
 mkdir -p "$state/prefix"
 export WINEPREFIX=$state/prefix WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
-# The value of one registry string of the uninstall entry, or nothing.
+# The value of one registry string of the uninstall entry, or nothing (also when there is no
+# entry, where the query fails).
 registry_value() {
-  wine reg query "$uninstall_key" /v "$1" 2>/dev/null | tr -d '\r' |
+  { wine reg query "$uninstall_key" /v "$1" 2>/dev/null || true; } | tr -d '\r' |
     sed -n "s/^ *$1 *REG_SZ *//p"
 }
 
@@ -35,7 +36,7 @@ report() {
   echo
   echo "Wine prefix: $WINEPREFIX"
   if [ -z "$uninstall" ]; then
-    echo "No uninstall entry was written: the installation did not complete in this run."
+    echo "Nothing was installed: no installation completed in this run."
     return
   fi
   # The uninstall command is the destination folder followed by uninstall.exe.
