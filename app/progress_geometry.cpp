@@ -46,8 +46,26 @@ int ComputeProgressSpan(ProgressRect frame, int iconWidth) {
 int AddProgressPercent(int total, int percent) { return Sum(total, percent); }
 
 int ComputeProgressOffset(int span, int total) {
-  // C++ division truncates toward zero, as the indicator requires for negative products too.
-  return ClampToInt(static_cast<int64_t>(span) * total / 100);
+  // The magnitude is divided by shifting and subtracting, which the 32-bit build does inline: a
+  // 64-bit division would link the runtime's helper and its unwind table into the installer.
+  // Dividing the magnitude truncates toward zero, as the indicator requires below zero too.
+  const int64_t product = static_cast<int64_t>(span) * total;
+  uint64_t magnitude =
+      product < 0 ? 0 - static_cast<uint64_t>(product) : static_cast<uint64_t>(product);
+  uint64_t quotient = 0;
+  uint32_t remainder = 0;
+  for (int bit = 0; bit < 64; ++bit) {
+    remainder = (remainder << 1) | static_cast<uint32_t>(magnitude >> 63);
+    magnitude <<= 1;
+    quotient <<= 1;
+    if (remainder >= 100) {
+      remainder -= 100;
+      quotient |= 1;
+    }
+  }
+  // The magnitude is at most 2^62, so the quotient fits an int64_t with its sign.
+  const int64_t offset = static_cast<int64_t>(quotient);
+  return ClampToInt(product < 0 ? -offset : offset);
 }
 
 ProgressPlacement PlaceProgressIcon(int originX, int originY, int offset, int iconWidth,

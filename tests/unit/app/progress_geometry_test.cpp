@@ -65,6 +65,8 @@ TEST(ProgressGeometry, OffsetIsSpanTimesTotalOverHundredTruncated) {
       {0, 100, 0},
       // A product beyond 32 bits neither wraps nor traps.
       {INT_MAX, 100, INT_MAX},
+      {INT_MAX, 50, 1073741823},
+      {INT_MIN, 3, -64424509},
       {INT_MAX, INT_MAX, INT_MAX},
       {INT_MIN, INT_MAX, INT_MIN},
   };
