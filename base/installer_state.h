@@ -6,7 +6,7 @@
 #include <stdint.h>
 
 #include "base/manifest.h"
-#include "base/progman_conversation.h"
+#include "base/progman_record.h"
 
 struct InstallerState {
   HINSTANCE Instance;

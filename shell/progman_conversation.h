@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "base/progman_conversation.h"
+#include "base/progman_record.h"
 
 // Lets WM_DDE_ACK and WM_DDE_TERMINATE through the client's message filter, then sends
 // WM_DDE_INITIATE for "PROGMAN" to every top-level window, each of which may take up to 2000 ms,
