@@ -97,6 +97,8 @@ start() {
   # shell's Program Manager DDE) started once, so each test program starts in milliseconds.
   # The server refuses to start for a prefix folder that does not exist yet.
   mkdir -p "$WINEPREFIX"
+  local restart=0
+  [ -f "$WINEPREFIX/system.reg" ] || restart=1
   wineserver -p >/dev/null 2>&1 || true  # fails when this prefix's server already runs
   "$wine" cmd /c exit >/dev/null 2>&1 </dev/null || true
   # Xvfb has no window manager: unmanaged windows close at once instead of Wine waiting for a
@@ -118,6 +120,12 @@ start() {
     done
     # The style applied when the prefix was made left its colours in the server's memory, where
     # they outrank the registry's; a new server starts without them.
+    restart=1
+  fi
+  # A prefix made just now is settled only under its second server: under the first, the shell's
+  # window list cannot be reached over COM for a while, and a program that asks too early keeps
+  # failing, so the installer would start Pagix itself instead of through the shell.
+  if [ "$restart" = 1 ]; then
     wineserver -k >/dev/null 2>&1 || true
     wineserver -w >/dev/null 2>&1 || true
     wineserver -p >/dev/null 2>&1 || true
