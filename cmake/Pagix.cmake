@@ -109,6 +109,20 @@ function(pagix_wine_test name)
   endif()
 endfunction()
 
+# pagix_wine_session(NAME STATE_DIR ENVIRONMENT): a private Wine session of its own in STATE_DIR,
+# started and stopped under ENVIRONMENT (a list of NAME=value, such as the locale or the DPI) as
+# the ctest fixture wine_session_NAME.
+function(pagix_wine_session name state environment)
+  foreach(action start stop)
+    add_test(NAME wine_session_${name}_${action}
+             COMMAND "${PAGIX_ROOT}/scripts/wine-session.sh" ${action} "${state}")
+  endforeach()
+  set_tests_properties(wine_session_${name}_start PROPERTIES
+    FIXTURES_SETUP wine_session_${name} TIMEOUT 600 ENVIRONMENT "${environment}")
+  set_tests_properties(wine_session_${name}_stop PROPERTIES
+    FIXTURES_CLEANUP wine_session_${name} ENVIRONMENT "${environment}")
+endfunction()
+
 # The private Wine sessions of this build tree: 32-bit and 64-bit Windows.
 set(PAGIX_WINE_STATE "${CMAKE_BINARY_DIR}/wine")
 set(PAGIX_WINE64_STATE "${CMAKE_BINARY_DIR}/wine64")
