@@ -10,6 +10,26 @@ else()
   set(PAGIX_WIN32 OFF)
 endif()
 
+# The Windows build is made for 32-bit x86 (win32, the programs that are released) or, from the
+# same sources, for x86-64 (win64: the Windows tests on machines that cannot start 32-bit
+# programs; never released). The tests take what they expect of the architecture from here:
+# PAGIX_WINDOWS_ARCH is also the Wine prefix the programs run in, PAGIX_PE_MACHINE the machine
+# type of their PE headers.
+if(PAGIX_WIN32)
+  if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+    set(PAGIX_WINDOWS_ARCH win64)
+    set(PAGIX_PE_MACHINE amd64)
+    set(PAGIX_MANIFEST_ARCHITECTURE amd64)
+    set(PAGIX_ENTRY_SYMBOL WinMainCRTStartup)
+  else()
+    set(PAGIX_WINDOWS_ARCH win32)
+    set(PAGIX_PE_MACHINE i386)
+    set(PAGIX_MANIFEST_ARCHITECTURE x86)
+    # C names carry a leading underscore on i686.
+    set(PAGIX_ENTRY_SYMBOL _WinMainCRTStartup)
+  endif()
+endif()
+
 # The scripts of the build and the tests run with Debian's Python, which has python3-pefile; an
 # interpreter found earlier on PATH (pyenv's, a virtual environment's) may lack it.
 find_program(PAGIX_SYSTEM_PYTHON3 python3 PATHS /usr/bin NO_DEFAULT_PATH REQUIRED)
@@ -35,6 +55,17 @@ if(PAGIX_WIN32)
 endif()
 
 include(Release)
+
+# pagix_program_manifest(TARGET RC_SOURCE TEMPLATE): the program manifest TEMPLATE (NAME.in) made
+# for the build's architecture as NAME in the current binary folder, where the resource compiler
+# finds it for RC_SOURCE of TARGET.
+function(pagix_program_manifest target rc_source template)
+  get_filename_component(name "${template}" NAME_WLE)
+  set(manifest "${CMAKE_CURRENT_BINARY_DIR}/${name}")
+  configure_file("${template}" "${manifest}" @ONLY)
+  target_include_directories(${target} PRIVATE "${CMAKE_CURRENT_BINARY_DIR}")
+  set_property(SOURCE "${rc_source}" APPEND PROPERTY OBJECT_DEPENDS "${manifest}")
+endfunction()
 
 set(PAGIX_SANITIZE_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
 
@@ -85,9 +116,10 @@ function(pagix_host_test name)
 endfunction()
 
 # pagix_wine_run(TEST SESSION COMMAND...)
-# A ctest test that runs a Win32 program under Wine in one of the build's private sessions:
-# "wine" stands for 32-bit Windows, "wine64" for 64-bit Windows, where the 32-bit programs run
-# under WoW64 (a 32-bit registry view, a system folder of their own, a 64-bit shell).
+# A ctest test that runs a Windows program under Wine in one of the build's private sessions:
+# "wine" stands for Windows of the build's architecture, "wine64" (32-bit build only) for 64-bit
+# Windows, where the 32-bit programs run under WoW64 (a 32-bit registry view, a system folder of
+# their own, a 64-bit shell).
 function(pagix_wine_run test session)
   add_test(NAME ${test} COMMAND ${ARGN})
   set_tests_properties(${test} PROPERTIES FIXTURES_REQUIRED ${session}_session TIMEOUT 300
@@ -95,16 +127,16 @@ function(pagix_wine_run test session)
 endfunction()
 
 # pagix_wine_test(NAME SOURCES... LIBS libs... [ARGS args] [WOW64_FILTER filter])
-# A Win32 GoogleTest program that ctest runs under Wine in the build's private 32-bit prefix.
-# With WOW64_FILTER, the tests it names (a gtest filter, "*" for all) run a second time as
-# NAME_wow64 in the 64-bit prefix.
+# A Windows GoogleTest program that ctest runs under Wine in the build's private prefix. With
+# WOW64_FILTER, the 32-bit build runs the tests it names (a gtest filter, "*" for all) a second
+# time as NAME_wow64 in the 64-bit prefix; the 64-bit build's own prefix is that one already.
 function(pagix_wine_test name)
   cmake_parse_arguments(ARG "" "WOW64_FILTER" "SOURCES;LIBS;ARGS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_include_directories(${name} PRIVATE "${PAGIX_ROOT}")
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} pagix_wine_test_support gtest gmock)
   pagix_wine_run(${name} wine ${name} ${ARG_ARGS})
-  if(ARG_WOW64_FILTER)
+  if(ARG_WOW64_FILTER AND PAGIX_WINDOWS_ARCH STREQUAL "win32")
     pagix_wine_run(${name}_wow64 wine64 ${name} ${ARG_ARGS} "--gtest_filter=${ARG_WOW64_FILTER}")
   endif()
 endfunction()
@@ -115,7 +147,8 @@ endfunction()
 function(pagix_wine_session name state environment)
   foreach(action start stop)
     add_test(NAME wine_session_${name}_${action}
-             COMMAND "${PAGIX_ROOT}/scripts/wine-session.sh" ${action} "${state}")
+             COMMAND "${PAGIX_ROOT}/scripts/wine-session.sh" ${action} "${state}"
+                     ${PAGIX_WINDOWS_ARCH} ${PAGIX_PE_MACHINE})
   endforeach()
   set_tests_properties(wine_session_${name}_start PROPERTIES
     FIXTURES_SETUP wine_session_${name} TIMEOUT 600 ENVIRONMENT "${environment}")
@@ -123,6 +156,7 @@ function(pagix_wine_session name state environment)
     FIXTURES_CLEANUP wine_session_${name} ENVIRONMENT "${environment}")
 endfunction()
 
-# The private Wine sessions of this build tree: 32-bit and 64-bit Windows.
+# The private Wine sessions of this build tree: Windows of the build's architecture, and in the
+# 32-bit build also 64-bit Windows.
 set(PAGIX_WINE_STATE "${CMAKE_BINARY_DIR}/wine")
 set(PAGIX_WINE64_STATE "${CMAKE_BINARY_DIR}/wine64")

@@ -2,7 +2,7 @@
 # Runs one Windows program under Wine in the build's private session (see wine-session.sh),
 # which must be running. Used by ctest as the cross-compiling emulator. The session folder is
 # PAGIX_WINE_STATE, or build/win32/wine beside this script's project; its prefix is a 32-bit or
-# a 64-bit one as the session recorded.
+# a 64-bit one, and its programs 32-bit or 64-bit ones, as the session recorded.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 state=${PAGIX_WINE_STATE:-$here/../build/win32/wine}
@@ -22,4 +22,10 @@ arch=$(cat "$state/arch" 2>/dev/null || echo win32)
 export WINEPREFIX="$state/prefix" WINEARCH=$arch WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
 export DISPLAY
 DISPLAY=$(cat "$state/display-name")
+# The 64-bit build's programs go straight to the 64-bit loader: Debian's wine script would try
+# the 32-bit one first, which a kernel without IA-32 emulation cannot start.
+if [ "$(cat "$state/machine" 2>/dev/null)" = amd64 ]; then
+  export WINELOADER=/usr/lib/wine/wine64
+  exec /usr/lib/wine/wine64 "$@"
+fi
 exec wine "$@"

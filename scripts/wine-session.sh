@@ -1,17 +1,20 @@
 #!/usr/bin/env bash
 # Starts or stops a private Wine session for the tests: a virtual X display (Xvfb), a Wine prefix
 # and its server, all kept under one state folder of the build. Never touches ~/.wine.
-#   wine-session.sh start STATE_DIR [win32|win64]
+#   wine-session.sh start STATE_DIR [win32|win64 [i386|amd64]]
 #   wine-session.sh stop  STATE_DIR
 # PAGIX_WINE_DPI (say 144 or 192) makes a prefix whose screen has that many pixels per inch, and
 # PAGIX_WINE_HIGH_CONTRAST=1 one with a white-on-black colour scheme; both are set in the new
 # prefix before any program of the session's desktop starts, since programs read them at start.
 # The prefix stands for 32-bit Windows (win32, the default) or 64-bit Windows (win64, where the
-# 32-bit programs run under WoW64, as on every Windows 11). The state folder keeps the choice in
-# its file "arch", which wine-run.sh reads, so that every program of the session uses the same.
+# 32-bit programs run under WoW64, as on every Windows 11). The programs the session runs are
+# 32-bit ones (i386, the default) or, in a win64 prefix, the 64-bit build's (amd64), which start
+# also where the kernel cannot start 32-bit programs. The state folder keeps both choices in its
+# files "arch" and "machine", which wine-run.sh reads, so that every program of the session uses
+# the same.
 set -euo pipefail
 
-usage="usage: wine-session.sh start STATE_DIR [win32|win64] | stop STATE_DIR"
+usage="usage: wine-session.sh start STATE_DIR [win32|win64 [i386|amd64]] | stop STATE_DIR"
 action=${1:?$usage}
 state=${2:?$usage}
 mkdir -p "$state"
@@ -23,6 +26,11 @@ arch=${3:-${recorded:-win32}}
 case "$arch" in
   win32 | win64) ;;
   *) echo "wine-session: unknown architecture $arch; $usage" >&2; exit 2 ;;
+esac
+machine=${4:-i386}
+case "$arch:$machine" in
+  *:i386 | win64:amd64) ;;
+  *) echo "wine-session: a $arch prefix cannot run $machine programs; $usage" >&2; exit 2 ;;
 esac
 if [ "$action" = start ] && [ -n "$recorded" ] && [ "$recorded" != "$arch" ]; then
   echo "wine-session: $state/prefix is a $recorded prefix; remove it to make a $arch one" >&2
@@ -49,25 +57,17 @@ desktop_running() {
 
 pid_alive() { [ -s "$1" ] && kill -0 "$(cat "$1")" 2>/dev/null; }
 
-# Prints why this machine cannot run the 32-bit Windows programs, or nothing when it can. Wine
-# runs them in 32-bit Linux processes: a kernel without IA-32 emulation refuses to start those,
-# and one emulated by qemu-i386 through binfmt_misc is about a hundred times too slow for the
-# tests' bounded waits (PAGIX_WINE_EMULATED=1 accepts it all the same, for a person's own runs).
+# Prints why this machine cannot run the session's programs, or nothing when it can: only the
+# 32-bit ones may not start (windows-tier.sh).
 why_unavailable() {
-  local loader=/usr/lib/wine/wine
-  [ -x "$loader" ] || return 0  # no Debian wine32: the start below reports what is missing
-  if ! "$loader" --version >/dev/null 2>&1; then
-    echo "this machine cannot start 32-bit programs (its kernel has no IA-32 emulation)"
-  elif grep -qsx enabled /proc/sys/fs/binfmt_misc/qemu-i386 &&
-    [ "${PAGIX_WINE_EMULATED:-0}" != 1 ]; then
-    echo "this machine starts 32-bit programs only through qemu-i386 emulation (too slow;" \
-      "PAGIX_WINE_EMULATED=1 runs them all the same)"
-  fi
+  [ "$machine" = i386 ] || return 0
+  "$(dirname "$0")/windows-tier.sh" --why-not
 }
 
 start() {
-  # Without 32-bit programs there is no session: every Windows test then reports itself skipped,
-  # with this reason (wine-run.sh).
+  # Without 32-bit programs there is no session for them: every Windows test of the 32-bit build
+  # then reports itself skipped, with this reason (wine-run.sh). `make test` runs the 64-bit
+  # build there instead.
   local reason
   reason=$(why_unavailable)
   if [ -n "$reason" ]; then
@@ -77,6 +77,7 @@ start() {
   fi
   rm -f "$state/unavailable"
   echo "$arch" >"$state/arch"
+  echo "$machine" >"$state/machine"
   if ! pid_alive "$state/xvfb.pid"; then
     rm -f "$state/display"
     # -displayfd picks a free display number and writes it to fd 3 once the server is ready.

@@ -165,7 +165,7 @@ std::string ExpectedUninstallString(const std::string& destination) {
 }
 
 void ExpectUninstallEntry(const std::string& destination) {
-  EXPECT_TRUE(RegistryKeyExists(kUninstallKey, KEY_WOW64_32KEY))
+  EXPECT_TRUE(RegistryKeyExists(kUninstallKey, kUninstallKeyView))
       << "no uninstall entry HKLM\\" << kUninstallKey;
   // The installed files' total, in KiB rounded up.
   const uint64_t bytes = ProductFileBytes(Settings().ProductDir);
@@ -187,13 +187,13 @@ void ExpectUninstallEntry(const std::string& destination) {
       {"NoRepair", REG_DWORD, "", 1},
   };
   for (const auto& value : expected) {
-    const RegistryValue found = ReadRegistryValue(kUninstallKey, value.Name, KEY_WOW64_32KEY);
+    const RegistryValue found = ReadRegistryValue(kUninstallKey, value.Name, kUninstallKeyView);
     EXPECT_TRUE(found.Present) << value.Name;
     EXPECT_EQ(found.Type, value.Type) << value.Name;
     EXPECT_EQ(found.Text(), value.Text) << value.Name;
     EXPECT_EQ(found.Number(), value.Number) << value.Name;
   }
-  EXPECT_EQ(RegistryValueNames(kUninstallKey, KEY_WOW64_32KEY).size(),
+  EXPECT_EQ(RegistryValueNames(kUninstallKey, kUninstallKeyView).size(),
             sizeof expected / sizeof expected[0]);
   // On 64-bit Windows the 32-bit installer's entry lies in the 32-bit view of the registry,
   // which the 64-bit view shows below Wow6432Node, and nowhere else.

@@ -70,10 +70,10 @@ uint64_t ProductRoomInUnits(const std::string& productDir, uint64_t unitBytes) {
 
 UninstallEntry ReadUninstallEntry() {
   UninstallEntry entry;
-  entry.Exists = RegistryKeyExists(kUninstallKey, KEY_WOW64_32KEY);
-  entry.DisplayName = ReadRegistryValue(kUninstallKey, "DisplayName", KEY_WOW64_32KEY).Text();
+  entry.Exists = RegistryKeyExists(kUninstallKey, kUninstallKeyView);
+  entry.DisplayName = ReadRegistryValue(kUninstallKey, "DisplayName", kUninstallKeyView).Text();
   entry.UninstallString =
-      ReadRegistryValue(kUninstallKey, "UninstallString", KEY_WOW64_32KEY).Text();
+      ReadRegistryValue(kUninstallKey, "UninstallString", kUninstallKeyView).Text();
   return entry;
 }
 
@@ -82,7 +82,7 @@ void RemoveInstallation(const std::string& destination, const std::string& empty
   CloseWindowsCaptioned(kProgmanGroupName, false);
   if (!destination.empty()) pagix_test::RemoveTree(destination);
   if (!emptyParent.empty()) RemoveDirectoryA(emptyParent.c_str());
-  // A 32-bit program's registry calls go to the 32-bit view, as the installer's do.
+  // This program's registry calls go to the view of its build, as the installer's do.
   RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
   pagix_test::RemoveTree(ProgramsGroupFolder());
   pagix_test::RemoveTree(CommonProgramsFolder() + "\\" + kProgmanGroupName);

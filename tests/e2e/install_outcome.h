@@ -18,6 +18,7 @@ using pagix_test::CloseGroupWindow;
 using pagix_test::CommonProgramsFolder;
 using pagix_test::kUninstallKey;
 using pagix_test::kUninstallKeyIn64BitView;
+using pagix_test::kUninstallKeyView;
 using pagix_test::ProgramsGroupFolder;
 using pagix_test::ReadRegistryValue;
 using pagix_test::RegistryKeyExists;

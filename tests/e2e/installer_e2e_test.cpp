@@ -23,7 +23,10 @@ const std::string kDefaultParent = "C:\\Program Files\\Marrowby";
 // What assistive technology reads as a control's name (MSAA, as a screen reader asks for it).
 std::string AccessibleName(HWND control) {
   IAccessible* accessible = nullptr;
-  if (FAILED(AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+  // The interface's id from its declaration: mingw-w64's 64-bit oleacc import library also
+  // names a code stub IID_IAccessible, which the linker may take for the data.
+  if (FAILED(AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT),
+                                        __uuidof(IAccessible),
                                         reinterpret_cast<void**>(&accessible)))) {
     return "(no accessible object)";
   }

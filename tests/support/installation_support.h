@@ -10,9 +10,11 @@
 
 namespace pagix_test {
 
-// The uninstall entry below HKEY_LOCAL_MACHINE, in the registry's 32-bit view, where a 32-bit
-// program writes it also on 64-bit Windows.
+// The uninstall entry below HKEY_LOCAL_MACHINE, in the registry's view of this build's programs:
+// the 32-bit view for the 32-bit build, also on 64-bit Windows, and the 64-bit one for the 64-bit
+// build (the build names it).
 constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pagix";
+constexpr REGSAM kUninstallKeyView = PAGIX_PROGRAMS_REGISTRY_VIEW;
 // The same key as the 64-bit view of 64-bit Windows shows it.
 constexpr char kUninstallKeyIn64BitView[] =
     "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pagix";

@@ -2,6 +2,7 @@
 // damaged after the build, and a DLL planted beside it.
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -38,7 +39,11 @@ ResourcePlace FindResource(const std::vector<unsigned char>& image, const char* 
   size_t pe = Read32(image, 0x3C);
   size_t sections = Read16(image, pe + 6);
   size_t optional = pe + 24;
-  uint32_t resourceRva = Read32(image, optional + 96 + 2 * 8);
+  // The optional header is the one of this build's architecture (PE32 or PE32+), as the
+  // installer's is.
+  uint32_t resourceRva =
+      Read32(image, optional + offsetof(IMAGE_OPTIONAL_HEADER, DataDirectory) +
+                        IMAGE_DIRECTORY_ENTRY_RESOURCE * sizeof(IMAGE_DATA_DIRECTORY));
   size_t sectionTable = optional + Read16(image, pe + 20);
   auto toOffset = [&](uint32_t rva) -> size_t {
     for (size_t i = 0; i < sections; ++i) {

@@ -1,9 +1,10 @@
 #!/usr/bin/python3
-"""Checks the built PagixSetup.exe as a file: PE32 for i386, a Windows GUI program with ASLR and
-DEP, importing only the allowed system DLLs, with no zero-filled buffer stored in its .data
-section, with its manifest, version information and icon.
+"""Checks the built PagixSetup.exe as a file: PE32 for i386 (or PE32+ for amd64, the 64-bit
+build), a Windows GUI program with ASLR and DEP, importing only the allowed system DLLs, with no
+zero-filled buffer stored in its .data section, with its manifest, version information and icon.
 
-usage: check_exe.py EXE --allowed-imports DLL... [--binary-only [--manifest-level LEVEL]]
+usage: check_exe.py EXE --machine i386|amd64 --allowed-imports DLL...
+                        [--binary-only [--manifest-level LEVEL]]
 """
 import argparse
 import os
@@ -17,9 +18,13 @@ import pefile
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../../scripts"))
 from pe_resources import resources  # noqa: E402  (the project's one PE resource reader)
 
-IMAGE_FILE_MACHINE_I386 = 0x14C
+# Per build: the machine type and the optional header's magic (PE32, or PE32+ for 64 bits), and
+# the architecture the manifest names.
+MACHINES = {
+    "i386": (0x14C, 0x10B, "x86"),
+    "amd64": (0x8664, 0x20B, "amd64"),
+}
 IMAGE_FILE_RELOCS_STRIPPED = 0x0001
-PE32_MAGIC = 0x10B
 SUBSYSTEM_WINDOWS_GUI = 2
 LONGEST_ZERO_RUN_IN_DATA = 64
 DYNAMIC_BASE = 0x0040
@@ -44,9 +49,10 @@ EXPECTED_VERSION_STRINGS = {
 }
 
 
-def check_manifest(found, level, check):
-    """One well-formed manifest, id 1, asking for the execution level, declining UI access,
-    declaring the program DPI-aware and every supported Windows version. Returns its text."""
+def check_manifest(found, level, architecture, check):
+    """One well-formed manifest, id 1, for the build's architecture, asking for the execution
+    level, declining UI access, declaring the program DPI-aware and every supported Windows
+    version. Returns its text."""
     manifests = [data for kind, name, _, data in found if kind == "MANIFEST"]
     check(len(manifests) == 1 and [name for kind, name, _, _ in found
                                    if kind == "MANIFEST"] == [1], "one manifest, id 1")
@@ -69,6 +75,8 @@ def check_manifest(found, level, check):
     text = "".join(node.data for element in aware for node in element.childNodes
                    if node.nodeType == node.TEXT_NODE).strip().lower()
     check(len(aware) == 1 and text == "true", "manifest declares the program DPI-aware (%r)" % text)
+    check('processorArchitecture="%s"' % architecture in manifest,
+          "manifest names the architecture %s" % architecture)
     check('level="%s"' % level in manifest, "manifest asks for execution level %s" % level)
     check('uiAccess="false"' in manifest, "manifest declines UI access")
     for guid, system in SUPPORTED_OS.items():
@@ -79,6 +87,7 @@ def check_manifest(found, level, check):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("exe")
+    parser.add_argument("--machine", choices=sorted(MACHINES), required=True)
     parser.add_argument("--allowed-imports", nargs="+", required=True)
     parser.add_argument("--binary-only", action="store_true",
                         help="check the image and its imports only (no version or icon, and the "
@@ -95,9 +104,10 @@ def main():
             failures.append(what)
 
     pe = pefile.PE(args.exe)
+    expected_machine, expected_magic, architecture = MACHINES[args.machine]
     magic, machine = pe.OPTIONAL_HEADER.Magic, pe.FILE_HEADER.Machine
-    check(magic == PE32_MAGIC, "PE32 optional header (magic 0x%x)" % magic)
-    check(machine == IMAGE_FILE_MACHINE_I386, "machine i386 (0x%x)" % machine)
+    check(magic == expected_magic, "optional header magic 0x%x (0x%x)" % (expected_magic, magic))
+    check(machine == expected_machine, "machine %s (0x%x)" % (args.machine, machine))
     subsystem = pe.OPTIONAL_HEADER.Subsystem
     check(subsystem == SUBSYSTEM_WINDOWS_GUI, "subsystem Windows GUI (%s)" % subsystem)
     flags = pe.OPTIONAL_HEADER.DllCharacteristics
@@ -129,11 +139,11 @@ def main():
     check(len(imports) > 0, "import table read")
     if args.binary_only:
         if args.manifest_level:
-            check_manifest(resources(pe), args.manifest_level, check)
+            check_manifest(resources(pe), args.manifest_level, architecture, check)
         return 1 if failures else 0
 
     found = resources(pe)
-    manifest = check_manifest(found, "requireAdministrator", check)
+    manifest = check_manifest(found, "requireAdministrator", architecture, check)
     check("Common-Controls" not in manifest, "manifest keeps the classic common controls")
 
     versions = [data for kind, _, _, data in found if kind == "VERSION"]
