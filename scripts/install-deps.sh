@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that the two builds and the Wine test run need.
+# Installs the Debian packages that the three builds and the Wine test run need.
 # Idempotent: quiet and quick when everything is already there.
 set -euo pipefail
 
@@ -10,6 +10,7 @@ packages=(
   cmake ninja-build make g++ clang libclang-rt-dev clang-format
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine32:i386 wine64 xvfb x11-utils imagemagick
   python3 python3-pefile gzip osslsigncode openssl valgrind locales
 )

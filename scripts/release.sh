@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# `make release`: builds PagixSetup.exe with the presets of `make test` and puts it into
+# `make release`: builds PagixSetup.exe with the host and win32 presets and puts it into
 # build/release with SHA256SUMS. Signs Pagix.exe and uninstall.exe (before they are packed into
 # the payload) and PagixSetup.exe when a certificate is given:
 #   PAGIX_SIGN_CERT + PAGIX_SIGN_KEY   PEM certificate (chain) and private key, or

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # `make run`: starts build/win32/PagixSetup.exe under Wine in a prefix of its own
-# (build/win32/run-wine/prefix, apart from the test sessions).
+# (build/win32/run-wine/prefix, apart from the test sessions); with the argument win64 (a machine
+# that cannot start 32-bit programs, scripts/windows-tier.sh) the 64-bit build's, from build/win64
+# in a 64-bit prefix.
 #   - With a reachable X display ($DISPLAY): the installer opens there for you to use; when it
 #     has ended, this script shows where the installation went.
 #   - Without one: a private Xvfb display, on which the test driver performs a default
@@ -10,7 +12,8 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${PAGIX_RUN_BUILD:-$root/build/win32}
+tier=${1:-win32}
+build=${PAGIX_RUN_BUILD:-$root/build/$tier}
 setup=$build/PagixSetup.exe
 driver=$build/tests/e2e/pagix_drive_install.exe
 state=$build/run-wine
@@ -20,7 +23,14 @@ uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Pagix'
 
 [ -f "$setup" ] || { echo "run-installer: $setup is missing (make win32 builds it)" >&2; exit 1; }
 mkdir -p "$state/prefix"
-export WINEPREFIX=$state/prefix WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX=$state/prefix WINEARCH=$tier WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+machine=i386
+if [ "$tier" = win64 ]; then
+  # Debian's wine script would try the 32-bit loader first, which such a machine cannot start.
+  machine=amd64
+  export WINELOADER=/usr/lib/wine/wine64
+  wine() { /usr/lib/wine/wine64 "$@"; }
+fi
 
 # The value of one registry string of the uninstall entry, or nothing (also when there is no
 # entry, where the query fails).
@@ -43,7 +53,7 @@ report() {
   destination=${uninstall#\"}
   destination=${destination%\"}
   destination=${destination%uninstall.exe}
-  destination=$(readlink -f "$(winepath -u "$destination" 2>/dev/null | tr -d '\r')")
+  destination=$(readlink -f "$(wine winepath.exe -u "$destination" 2>/dev/null | tr -d '\r')")
   group=$(find "$WINEPREFIX/drive_c" -type d -name Marrowby -path '*Start Menu*' 2>/dev/null |
     head -n 1)
   echo "Installed files:  ${destination%/}/ ($(find "$destination" -type f | wc -l) files)"
@@ -85,7 +95,7 @@ echo "$(basename "$driver")"
 # and stopped when the script ends.
 session=$root/scripts/wine-session.sh
 trap '"$session" stop "$state"' EXIT
-"$session" start "$state"
+"$session" start "$state" "$tier" "$machine"
 if [ -s "$state/unavailable" ]; then
   echo "run-installer: cannot run PagixSetup.exe here: $(cat "$state/unavailable")" >&2
   exit 1
