@@ -26,6 +26,19 @@ const char kChooserTitle[] = "Directory Selection";
 const char kChooserFilter[] = "All Files\0*.*\0";
 const char kAllFiles[] = "*.*";
 
+// The current-directory control's own window procedure, which FollowOpenFolder passes on to.
+WNDPROC g_OpenFolderSource;
+
+// The current-directory control's procedure while the chooser is open: every text the dialog
+// gives it (a new folder or drive) is shown on the chooser's own line as well.
+LRESULT CALLBACK FollowOpenFolder(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
+  const LRESULT result = CallWindowProcA(g_OpenFolderSource, control, message, wParam, lParam);
+  if (message == WM_SETTEXT) {
+    SetDlgItemTextA(GetParent(control), IDC_CHOOSER_OPEN_FOLDER, reinterpret_cast<LPCSTR>(lParam));
+  }
+  return result;
+}
+
 typedef BOOL(WINAPI* GetOpenFileNameFunction)(OPENFILENAMEA*);
 
 // The one place where COMDLG32 is called. It is loaded from the system folder when Browse is
@@ -41,6 +54,16 @@ BOOL RunOpenFileDialog(OPENFILENAMEA* description) {
 }  // namespace
 
 UINT_PTR CALLBACK DirectoryChooserHook(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  if (message == WM_INITDIALOG) {
+    // The dialog has set its current-directory control already; the line follows it from here.
+    HWND openFolder = GetDlgItem(dialog, stc1);
+    g_OpenFolderSource = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(openFolder, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FollowOpenFolder)));
+    char text[kPathBufferSize];
+    GetWindowTextA(openFolder, text, sizeof text);
+    SetDlgItemTextA(dialog, IDC_CHOOSER_OPEN_FOLDER, text);
+    return 0;  // the dialog places the keyboard focus as without the hook
+  }
   if (message == WM_COMMAND) {
     // The control's id and its notification, as one number.
     const WPARAM command = wParam;

@@ -14,7 +14,8 @@ extern char ChosenDirectoryText[kPathBufferSize];
 // be shown, and when the chosen folder's text is too long to come back whole with its pattern.
 int ChooseDirectory(HWND owner, char* path);
 
-// The common dialog's hook: on WM_DESTROY copies the text of the current-directory control into
+// The common dialog's hook: on WM_INITDIALOG lets the chooser's own line follow the hidden
+// current-directory control; on WM_DESTROY copies the text of the current-directory control into
 // ChosenDirectoryText and returns 1. Enter in the directory list after the highlight has moved
 // opens the highlighted folder instead of ending the chooser (returns 1 for that OK command);
 // returns 0 for every other message.

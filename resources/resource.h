@@ -17,6 +17,10 @@
 #define IDC_PROGRESS_BAR 1001
 #define IDC_DESTINATION_LABEL 1003
 
+// The folder chooser's own line that shows the open folder (the open-file dialog's ids lie
+// between 0x400 and 0x4FF).
+#define IDC_CHOOSER_OPEN_FOLDER 1300
+
 // The installer's icon group; the progress indicator's icon control shows it by this name.
 // Deliberate: "QRINS" is the name the icon group is known by outside the installer, not a typo.
 #define IDI_INSTALLER "QRINS"

@@ -68,8 +68,8 @@ class BrowseTest : public testing::Test {
     EXPECT_FALSE(IsWindowEnabled(dialog_)) << "the chooser is not modal to the dialog";
     EXPECT_TRUE(IsWindowVisible(GetDlgItem(chooser, kChooserDriveList)));
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(chooser, kChooserFileName)));
-    // The folder the chooser is in is shown, on a line inside the chooser.
-    HWND folder = GetDlgItem(chooser, kChooserCurrentFolder);
+    // The folder the chooser is in is shown, on a line of its own inside the chooser.
+    HWND folder = GetDlgItem(chooser, IDC_CHOOSER_OPEN_FOLDER);
     RECT line, inside, both;
     GetWindowRect(folder, &line);
     GetClientRect(chooser, &inside);

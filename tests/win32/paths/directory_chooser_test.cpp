@@ -37,6 +37,7 @@ struct ChooserDriver {
   HWND Dialog = nullptr;
   std::string InitialText;  // the current-directory text when the chooser appeared
   std::string FinalText;    // the same text right before the dialog was ended
+  std::string ShownText;    // the chooser's own line then
   bool MissingVisit = false;
 };
 
@@ -60,6 +61,7 @@ void CALLBACK DriveChooser(HWND, UINT, UINT_PTR timer, DWORD) {
   }
   if (!driver.TypedName.empty()) SetDlgItemTextA(dialog, edt1, driver.TypedName.c_str());
   driver.FinalText = ControlText(dialog, stc1);
+  driver.ShownText = ControlText(dialog, IDC_CHOOSER_OPEN_FOLDER);
   switch (driver.End) {
     case ChooserDriver::kOk:
       pagix_test::PressDialogButton(dialog, IDOK);
@@ -130,6 +132,7 @@ TEST_F(DirectoryChooserTest, DoubleClicksMoveBetweenFolders) {
   EXPECT_NE(0, result);
   EXPECT_EQ(Lower(folder_ + "\\Beta"), Lower(driver.FinalText));
   EXPECT_EQ(driver.FinalText + "\\*.*", path);
+  EXPECT_EQ(driver.FinalText, driver.ShownText) << "the line shows the open folder";
 }
 
 TEST_F(DirectoryChooserTest, InitialFolderComesFromTheFolderPartOfTheInput) {
@@ -280,11 +283,11 @@ TEST(DirectoryChooserTemplateTest, MatchesTheChooserLayout) {
             style);
   EXPECT_EQ(0u, reader.Dword());
   WORD count = reader.Word();
-  ASSERT_EQ(11, count);
+  ASSERT_EQ(12, count);
   EXPECT_EQ(27, reader.Short());
   EXPECT_EQ(22, reader.Short());
   EXPECT_EQ(209, reader.Short());
-  EXPECT_EQ(122, reader.Short());
+  EXPECT_EQ(114, reader.Short());
   EXPECT_EQ("", reader.TextOrOrdinal());  // no menu
   EXPECT_EQ("", reader.TextOrOrdinal());  // the platform's dialog class
   EXPECT_EQ("Directory Selection", reader.TextOrOrdinal());
@@ -310,8 +313,11 @@ TEST(DirectoryChooserTemplateTest, MatchesTheChooserLayout) {
       {IDOK, "BUTTON", "OK", 140, 15, 60, 14, buttonStyle | BS_DEFPUSHBUTTON},
       {IDCANCEL, "BUTTON", "Cancel", 140, 31, 59, 14, buttonStyle | BS_PUSHBUTTON},
       {1037, "BUTTON", "Network...", 140, 47, 59, 16, buttonStyle | BS_PUSHBUTTON},
-      // The folder the chooser is in, on the bottom line: shortened in the middle when shown.
-      {1088, "STATIC", "", 8, 108, 192, 9, labelStyle | SS_NOPREFIX | SS_PATHELLIPSIS},
+      // The folder the chooser is in: hidden and wider than the dialog, so never shortened;
+      // its own line shows it, shortened in the middle where it is longer.
+      {1088, "STATIC", "", 7, 166, 530, 11, WS_CHILD | WS_GROUP | SS_LEFT | SS_NOPREFIX},
+      {IDC_CHOOSER_OPEN_FOLDER, "STATIC", "", 8, 104, 192, 9,
+       labelStyle | SS_NOPREFIX | SS_PATHELLIPSIS},
   };
   for (const TemplateItem& item : expected) {
     SCOPED_TRACE(item.Id);
