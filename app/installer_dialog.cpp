@@ -94,12 +94,20 @@ const char* ReadDestinationField(HWND dialog, char* fieldText, char* shown, int 
   return CopyText(fieldText, kPathBufferSize, shown) ? nullptr : kDestinationTooLong;
 }
 
+// Whether ending the Windows session now would leave the installation half-written: a run is
+// writing folders, files, the group or the entry. Not while a box of the installer waits for the
+// person (it disables the dialog, its owner), nor after a stop or once the entry is written.
+int IsWriting(HWND dialog) {
+  return g_Installer.Installing && !g_Installer.AbortRequested && g_Installer.ProgressTotal < 100 &&
+         IsWindowEnabled(dialog);
+}
+
 // Windows Vista and later list the programs that hold up a shutdown with a reason each; older
 // systems lack the calls.
 typedef BOOL(WINAPI* ShutdownBlockReasonCreateFunction)(HWND, LPCWSTR);
 typedef BOOL(WINAPI* ShutdownBlockReasonDestroyFunction)(HWND);
 
-// Lists the dialog as "Installing Pagix 0.9d" for the run.
+// Lists the dialog as "Installing Pagix 0.9d" while the run writes.
 void NameShutdownBlock(HWND dialog) {
   ShutdownBlockReasonCreateFunction create =
       LoadSystemFunctionAs<ShutdownBlockReasonCreateFunction>("user32.dll",
@@ -152,6 +160,7 @@ void OnInstall(HWND dialog) {
   g_Installer.Installing = 0;
   g_ForegroundWatch = kNotWatching;
   if (g_Installer.AbortRequested) {
+    NameProgress();
     EnableInstallControls(dialog, TRUE);
     FocusControl(dialog, IDC_DESTINATION);
     return;
@@ -208,11 +217,20 @@ INT_PTR CALLBACK InstallerDialogProc(HWND dialog, UINT message, WPARAM wParam, L
       }
       return FALSE;
     case WM_QUERYENDSESSION:
-      // Ending the session now would leave the installation half-written: while it runs the
-      // answer is no (a dialog procedure gives it through DWLP_MSGRESULT); idle, the default yes.
-      if (!g_Installer.Installing) return FALSE;
+      // No while the run writes (a dialog procedure answers through DWLP_MSGRESULT); otherwise,
+      // also while a question waits, the default yes.
+      if (!IsWriting(dialog)) return FALSE;
       SetWindowLongPtrA(dialog, DWLP_MSGRESULT, FALSE);
       return TRUE;
+    case WM_ENABLE:
+      // A box of the installer opens or closes: the shutdown block lasts only while it writes.
+      if (!g_Installer.Installing) return FALSE;
+      if (IsWriting(dialog)) {
+        NameShutdownBlock(dialog);
+      } else {
+        DropShutdownBlock(dialog);
+      }
+      return FALSE;
     case WM_DDE_TERMINATE:
       ProgmanOnTerminate(dialog, reinterpret_cast<HWND>(wParam));
       return FALSE;

@@ -77,10 +77,7 @@ void AdvanceProgress(int percent) {
   MoveControl(IDC_PROGRESS_BAR,
               PlaceProgressBar(origin.x, origin.y, offset, g_Installer.IconHeight));
 
-  // Screen readers read the progress from the bar's name, which the bar never draws.
-  char text[kProgressTextSize];
-  FormatProgressText(text, sizeof text, g_Installer.ProgressTotal);
-  SetAccessibleName(IDC_PROGRESS_BAR, text);
+  NameProgress();
 
   // The sequence does not return to the message loop between steps, so paint now rather than
   // wait for queued paint messages.
@@ -88,6 +85,13 @@ void AdvanceProgress(int percent) {
   UpdateWindow(ProgressControl(IDC_PROGRESS_BAR));
 
   PumpMessages(g_Installer.DialogWindow);
+}
+
+void NameProgress() {
+  // Screen readers read the progress from the bar's name, which the bar never draws.
+  char text[kProgressTextSize];
+  FormatProgressText(text, sizeof text, g_Installer.ProgressTotal, g_Installer.Installing);
+  SetAccessibleName(IDC_PROGRESS_BAR, text);
 }
 
 void PumpMessages(HWND dialog) {

@@ -6,3 +6,6 @@
 void LayoutProgress();
 void AdvanceProgress(int percent);
 void PumpMessages(HWND dialog);
+// Names the bar for assistive technology after the run's state (app/progress_text.h) and
+// announces the name; each advance does so, and the dialog once a stopped run has returned.
+void NameProgress();

@@ -8,6 +8,7 @@ enum {
   kProgressTextSize = 64
 };
 
-// "Installing Pagix 0.9d: 42 %" while the total is below 100, "Pagix 0.9d is installed" from 100
-// on. Returns 1 when the whole text fitted into out[0..size-1].
-int FormatProgressText(char* out, size_t size, int total);
+// "Pagix 0.9d is installed" from a total of 100 on; below it "Installing Pagix 0.9d: 42 %" while
+// a run is installing, otherwise (before the first run, after a stopped one) "Pagix 0.9d: ready
+// to install". Returns 1 when the whole text fitted into out[0..size-1].
+int FormatProgressText(char* out, size_t size, int total, int installing);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/install_sequence.h"
+#include "app/installer_dialog.h"
 #include "base/installer_state.h"
 #include "tests/support/wine_test_support.h"
 
@@ -51,6 +52,46 @@ TEST(ReportInstallErrorTest, ShowsOneErrorBoxAndSetsAbort) {
 TEST(ProductConstantsTest, TitleAndDefaultDestination) {
   EXPECT_STREQ(InstallerTitle(), "Pagix 0.9d Install");
   EXPECT_STREQ(DefaultDestination(), "C:\\Program Files\\Marrowby\\Pagix");
+}
+
+// Windows asks before it ends the session: the dialog says no only while a run writes, not while
+// a box of the installer (which disables the dialog) waits, after a stop or once all is written.
+TEST(EndOfSessionTest, IsRefusedOnlyWhileTheRunWrites) {
+  struct {
+    DWORD Style, ExtendedStyle;
+    WORD Count;
+    short X, Y, Width, Height;
+    WORD Menu, Class, Title;
+  } empty = {0, 0, 0, 0, 0, 10, 10, 0, 0, 0};  // a hidden dialog without controls
+  auto ignore = [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; };
+  HWND dialog = CreateDialogIndirectParamA(nullptr, reinterpret_cast<LPCDLGTEMPLATEA>(&empty),
+                                           nullptr, ignore, 0);
+  ASSERT_TRUE(dialog);
+  const struct {
+    const char* State;
+    int Installing, Aborting, Total;
+    BOOL Enabled;
+    bool Refused;
+  } cases[] = {
+      {"idle", 0, 0, 0, TRUE, false},
+      {"writing", 1, 0, 40, TRUE, true},
+      {"a question waits", 1, 0, 40, FALSE, false},
+      {"stopped", 1, 1, 40, TRUE, false},
+      {"all written", 1, 0, 100, TRUE, false},
+  };
+  for (const auto& c : cases) {
+    g_Installer = InstallerState();
+    g_Installer.Installing = c.Installing;
+    g_Installer.AbortRequested = c.Aborting;
+    g_Installer.ProgressTotal = c.Total;
+    EnableWindow(dialog, c.Enabled);
+    SetWindowLongPtrA(dialog, DWLP_MSGRESULT, TRUE);
+    const bool refused = InstallerDialogProc(dialog, WM_QUERYENDSESSION, 0, 0) &&
+                         GetWindowLongPtrA(dialog, DWLP_MSGRESULT) == FALSE;
+    EXPECT_EQ(refused, c.Refused) << c.State;
+  }
+  g_Installer = InstallerState();
+  DestroyWindow(dialog);
 }
 
 // A destination with a space, and a program at the place where an unquoted command line would
