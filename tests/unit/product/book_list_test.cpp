@@ -59,6 +59,7 @@ INSTANTIATE_TEST_SUITE_P(
                   {{"Only a title", "", ""}, {"Titled", "Someone", ""}}},
         ParseCase{"NoTitleSkipped", " | Nobody | 1901\n|\nKept||1902\n", {{"Kept", "", "1902"}}},
         ParseCase{"ExtraFieldsIgnored", "T | A | 1903 | extra | more\n", {{"T", "A", "1903"}}},
+        ParseCase{"TabsAroundFields", "\tTabbed\t|\tA\t|\t1905\t\n", {{"Tabbed", "A", "1905"}}},
         ParseCase{"ControlBytesNeverEndAField",
                   std::string("Nul\0Title | A\tB | 19\x01"
                               "04\n",

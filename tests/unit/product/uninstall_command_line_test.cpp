@@ -49,6 +49,7 @@ INSTANTIATE_TEST_SUITE_P(
                   kUninstallTemporaryCopy, 123, "C:\\Program Files\\Marrowby\\Pagix"},
         ParseCase{"CopyUpperCaseAndBlanks", "  /COPY   4294967295   \"D:\\P\"  ",
                   kUninstallTemporaryCopy, 4294967295ul, "D:\\P"},
+        ParseCase{"CopyWithTabs", "\t/copy\t9\t\"D:\\P\"\t", kUninstallTemporaryCopy, 9, "D:\\P"},
         ParseCase{"TrailingSeparatorsDropped", "/copy 7 \"C:/P//\"", kUninstallTemporaryCopy, 7,
                   "C:/P"},
         ParseCase{"NoHandle", "/copy \"C:\\P\"", kUninstallBadArguments, 0, ""},

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -77,9 +78,13 @@ TEST(ProgmanCommands, UninstallerCommandsOneEach) {
   for (const Case& c : {Case{FormatProgmanDeleteGroup, "Marrowby", "[DeleteGroup(\"Marrowby\")]"},
                         Case{FormatProgmanShowGroup, "Marrowby", "[ShowGroup(\"Marrowby\",0)]"},
                         Case{FormatProgmanDeleteItem, "Pagix", "[DeleteItem(\"Pagix\")]"}}) {
+    const size_t whole = std::strlen(c.Expected) + 1;
     char out[64];
-    EXPECT_EQ(1, c.Format(out, sizeof out, c.Name));
+    EXPECT_EQ(1, c.Format(out, whole, c.Name));
     EXPECT_STREQ(c.Expected, out);
+    // One byte short: cut, terminated, and said so.
+    EXPECT_EQ(0, c.Format(out, whole - 1, c.Name));
+    EXPECT_EQ(std::string(c.Expected, whole - 2), out);
   }
 }
 

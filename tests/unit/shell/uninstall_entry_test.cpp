@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -25,6 +26,17 @@ TEST(UninstallEntry, KeyPathFitsUpTo207CharactersAndRefusesLonger) {
     EXPECT_EQ(c.Fits ? std::string(kKeyPrefix) + name : std::string(), std::string(out));
     EXPECT_EQ("####", std::string(out + kPathBufferSize, 4));
   }
+}
+
+// The names the list of installed programs reads; the installer writes and the uninstaller
+// deletes the values by this one table, so a misspelt or swapped name would pass both unseen.
+TEST(UninstallEntry, ValueNamesAreTheOnesTheListReads) {
+  const char* const names[] = {"DisplayName",   "UninstallString", "DisplayVersion",
+                               "Publisher",     "InstallLocation", "DisplayIcon",
+                               "EstimatedSize", "NoModify",        "NoRepair"};
+  ASSERT_EQ(std::size(names), static_cast<size_t>(kUninstallEntryValueCount));
+  for (size_t i = 0; i < std::size(names); ++i)
+    EXPECT_STREQ(kUninstallEntryValueNames[i], names[i]);
 }
 
 TEST(UninstallEntry, CommandIsQuotedOrRefusedWhole) {
