@@ -1,6 +1,15 @@
 // Integer geometry of the sliding-icon progress indicator, kept apart from the window system.
 #pragma once
 
+#include <limits.h>
+
+enum {
+  // The total of a whole run, which its advances add up to (base/manifest.h).
+  kProgressTotalMax = 100,
+  // The widest span the indicator takes, far beyond any screen: span * total fits an int.
+  kProgressSpanMax = INT_MAX / kProgressTotalMax
+};
+
 // A rectangle as the window system reports one: left, top, right and bottom edges.
 struct ProgressRect {
   int Left;
@@ -28,13 +37,15 @@ ProgressPlacement PlacementOfRect(ProgressRect rect);
 // At least 1, since a size of 0 would ask for the image's own size.
 int FitProgressIconSize(int systemIconSize, ProgressRect shrunkFrame);
 
-// How far the icon's left edge travels from 0 to 100 percent: frame width minus icon width.
+// How far the icon's left edge travels from 0 to 100 percent: frame width minus icon width, at
+// most kProgressSpanMax.
 int ComputeProgressSpan(ProgressRect frame, int iconWidth);
 
-// The running total after an advance by percent.
+// The running total after an advance by percent (0 or more), at most kProgressTotalMax.
 int AddProgressPercent(int total, int percent);
 
-// The icon's offset from the frame's left edge: span * total / 100, truncated toward zero.
+// The icon's offset from the frame's left edge: span * total / 100, truncated toward zero, for a
+// span of ComputeProgressSpan and a total of AddProgressPercent.
 int ComputeProgressOffset(int span, int total);
 
 // The icon at offset along the frame whose top-left corner is the origin.

@@ -63,12 +63,10 @@ TEST(ProgressGeometry, OffsetIsSpanTimesTotalOverHundredTruncated) {
       {454, -1, -4},
       {-454, 1, -4},
       {0, 100, 0},
-      // A product beyond 32 bits neither wraps nor traps.
-      {INT_MAX, 100, INT_MAX},
-      {INT_MAX, 50, 1073741823},
-      {INT_MIN, 3, -64424509},
-      {INT_MAX, INT_MAX, INT_MAX},
-      {INT_MIN, INT_MAX, INT_MIN},
+      // The widest span the layout gives, over a whole run, neither wraps nor traps.
+      {kProgressSpanMax, 100, kProgressSpanMax},
+      {kProgressSpanMax, 50, kProgressSpanMax / 2},
+      {-kProgressSpanMax, 3, -644245},  // -64424508 / 100
   };
   for (const OffsetCase& c : cases) {
     EXPECT_EQ(ComputeProgressOffset(c.span, c.total), c.offset)
@@ -76,11 +74,13 @@ TEST(ProgressGeometry, OffsetIsSpanTimesTotalOverHundredTruncated) {
   }
 }
 
-TEST(ProgressGeometry, TotalsAddUpAndSaturate) {
+TEST(ProgressGeometry, TotalsAddUpToAWholeRunAtMost) {
   EXPECT_EQ(AddProgressPercent(0, 0), 0);
   EXPECT_EQ(AddProgressPercent(90, 10), 100);
-  EXPECT_EQ(AddProgressPercent(INT_MAX, 10), INT_MAX);
-  EXPECT_EQ(AddProgressPercent(INT_MIN, -10), INT_MIN);
+  EXPECT_EQ(AddProgressPercent(100, 10), kProgressTotalMax);
+  EXPECT_EQ(AddProgressPercent(95, 10), kProgressTotalMax);
+  // A frame wider than any screen gives the widest span the offsets allow.
+  EXPECT_EQ(ComputeProgressSpan({0, 0, INT_MAX, 20}, 32), kProgressSpanMax);
 }
 
 struct PlacementCase {
