@@ -4,7 +4,7 @@
 
 InstallerState g_Installer;
 
-const char* InstallerTitle() { return "Pagix 0.9d Install"; }
+const char* InstallerTitle() { return "Pagix " PAGIX_PRODUCT_VERSION " Install"; }
 
 const char* DefaultDestination() { return "C:\\Program Files\\Marrowby\\Pagix"; }
 

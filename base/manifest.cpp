@@ -47,8 +47,9 @@ const char kProgramItemTitle[] = "Pagix";
 const char kUninstallerItemTitle[] = "uninstall Pagix";
 const char kProgmanGroupName[] = "Marrowby";
 const char kUninstallKeyName[] = "Pagix";
-const char kUninstallDisplayName[] = "Pagix 0.9d";
-const char kProductVersion[] = "0.9d";
+// The version comes from the build (the top CMakeLists.txt), as it does for the resources.
+const char kUninstallDisplayName[] = "Pagix " PAGIX_PRODUCT_VERSION;
+const char kProductVersion[] = PAGIX_PRODUCT_VERSION;
 const char kPublisherName[] = "Marrowby";
 const char kLaunchQuestion[] = "Run Pagix now?";
 

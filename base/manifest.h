@@ -27,8 +27,8 @@ extern const char kProgramItemTitle[];      // "Pagix"
 extern const char kUninstallerItemTitle[];  // "uninstall Pagix"
 extern const char kProgmanGroupName[];      // "Marrowby"
 extern const char kUninstallKeyName[];      // "Pagix"
-extern const char kUninstallDisplayName[];  // "Pagix 0.9d"
-extern const char kProductVersion[];        // "0.9d"
+extern const char kUninstallDisplayName[];  // "Pagix " and the product's version
+extern const char kProductVersion[];        // the product's version, as "0.9d"
 extern const char kPublisherName[];         // "Marrowby"
 extern const char kLaunchQuestion[];        // "Run Pagix now?"
 

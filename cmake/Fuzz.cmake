@@ -20,7 +20,8 @@ function(pagix_fuzz_target name)
   # One object per source, each with its own dependency file: clang given several sources writes
   # the headers of the last one only, so an edit to another source's header would leave the
   # target stale.
-  set(flags -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all)
+  set(flags -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all
+            "-DPAGIX_PRODUCT_VERSION=\"${PAGIX_PRODUCT_VERSION}\"")
   set(objects)
   foreach(source ${ARG_UNPARSED_ARGUMENTS})
     string(MAKE_C_IDENTIFIER "${source}" stem)

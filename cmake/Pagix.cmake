@@ -56,6 +56,9 @@ endif()
 
 include(Release)
 
+# The version resource writes the four numbers with commas.
+string(REPLACE "." "," PAGIX_FILE_VERSION_NUMBERS "${PROJECT_VERSION}")
+
 # pagix_program_manifest(TARGET RC_SOURCE TEMPLATE): the program manifest TEMPLATE (NAME.in) made
 # for the build's architecture as NAME in the current binary folder, where the resource compiler
 # finds it for RC_SOURCE of TARGET.
