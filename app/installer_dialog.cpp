@@ -18,8 +18,6 @@
 namespace {
 
 const char kNoticeLine[] = "Pagix is made by Marrowby";
-const char kDestinationTooLong[] = "Destination path is too long";
-const char kDestinationNotValid[] = "Destination path is not valid";
 const char kChooserPattern[] = "\\*.*";
 
 // Posted to the dialog to bring it (or the question it shows) back to the front.
@@ -70,13 +68,11 @@ void InitializeDialog(HWND dialog) {
   g_Installer.AbortRequested = 0;
 }
 
-// Reads the destination field into fieldText (kPathBufferSize bytes) as ANSI text. The field is
-// read as wide text and converted without best-fit mapping, so that no character is silently
-// replaced by a look-alike (which may be a separator or a quote). Returns null, or the refusal:
-// too long when the field holds more than kPathMaxLength characters or bytes, not valid when it
-// holds a character the ANSI code page cannot hold exactly; shown then receives the field's text
-// as far as it goes, for the message.
-const char* ReadDestinationField(HWND dialog, char* fieldText, char* shown, int shownSize) {
+// Judges the destination field (paths/destination_room.h) into destination (kPathBufferSize
+// bytes); typed receives the field's text as far as it goes, for a refusal's message. The field
+// is read as wide text and converted without best-fit mapping, so that no character is silently
+// replaced by a look-alike (which may be a separator or a quote).
+const char* JudgeDestinationField(HWND dialog, char* destination, char* typed, int typedSize) {
   HWND field = GetDlgItem(dialog, IDC_DESTINATION);
   WCHAR wide[kMessageTextSize];
   const int length = GetWindowTextLengthW(field);
@@ -85,13 +81,10 @@ const char* ReadDestinationField(HWND dialog, char* fieldText, char* shown, int 
   const int utf8 = GetACP() == CP_UTF8;
   BOOL usedDefault = FALSE;
   const int converted =
-      WideCharToMultiByte(CP_ACP, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, wide, -1, shown, shownSize,
+      WideCharToMultiByte(CP_ACP, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, wide, -1, typed, typedSize,
                           nullptr, utf8 ? nullptr : &usedDefault);
-  if (converted == 0) shown[0] = '\0';
-  if (length > kPathMaxLength) return kDestinationTooLong;
-  if (converted == 0 || usedDefault) return kDestinationNotValid;
-  // Double-byte characters may take more bytes than a path holds.
-  return CopyText(fieldText, kPathBufferSize, shown) ? nullptr : kDestinationTooLong;
+  if (converted == 0) typed[0] = '\0';
+  return JudgeDestination(typed, length, converted != 0 && !usedDefault, destination);
 }
 
 // Whether ending the Windows session now would leave the installation half-written: a run is
@@ -130,17 +123,10 @@ void OnInstall(HWND dialog) {
   // A posted Install reaches this procedure through the progress pump of a running sequence.
   if (g_Installer.Installing) return;
   // The destination lives here for the whole run of the sequence, which re-enters the dialog
-  // procedure only for Quit and DDE messages.
+  // procedure only for Quit and DDE messages. It is judged before anything is created or asked.
   char fieldText[kPathBufferSize];
   char typed[kMessageTextSize];
-  // Every installed path is the destination plus a relative name; refuse a destination that
-  // leaves no room for them, or that is no full path to a folder Windows would create under that
-  // very name (as typed and as normalised), before anything is created or asked.
-  const char* refusal = ReadDestinationField(dialog, fieldText, typed, sizeof typed);
-  if (!refusal && !NormalizePath(fieldText, fieldText, 0)) refusal = kDestinationTooLong;
-  if (!refusal && (!TypedDestinationIsSound(typed) || !DestinationIsSound(fieldText)))
-    refusal = kDestinationNotValid;
-  if (!refusal && !DestinationLeavesRoom(fieldText)) refusal = kDestinationTooLong;
+  const char* refusal = JudgeDestinationField(dialog, fieldText, typed, sizeof typed);
   if (refusal) {
     ReportInstallError(dialog, refusal, typed);
     return;

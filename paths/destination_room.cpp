@@ -8,6 +8,25 @@
 #include "paths/path_scan.h"
 #include "paths/path_text.h"
 
+const char kDestinationTooLong[] = "Destination path is too long";
+const char kDestinationNotValid[] = "Destination path is not valid";
+
+const char* JudgeDestination(const char* fieldText, int fieldCharacters, int exact,
+                             char* destination) {
+  if (fieldCharacters > kPathMaxLength) return kDestinationTooLong;
+  if (!exact) return kDestinationNotValid;
+  // Double-byte characters may take more bytes than a path holds.
+  if (!CopyText(destination, kPathBufferSize, fieldText) ||
+      !NormalizePath(destination, destination, 0)) {
+    return kDestinationTooLong;
+  }
+  // A folder Windows would create under that very name, as typed and as normalised.
+  if (!TypedDestinationIsSound(fieldText) || !DestinationIsSound(destination))
+    return kDestinationNotValid;
+  // Every installed path is the destination plus a relative name.
+  return DestinationLeavesRoom(destination) ? nullptr : kDestinationTooLong;
+}
+
 int DestinationLeavesRoom(const char* destinationDirectory) {
   size_t length = 0;
   while (length < kPathBufferSize && destinationDirectory[length] != '\0') ++length;

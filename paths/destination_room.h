@@ -1,6 +1,19 @@
-// Whether a normalised destination can be the installation folder: room for every path built
+// Whether the destination field names a folder the installer can use: room for every path built
 // from it, and a full path to a folder that Windows creates under that very name.
 #pragma once
+
+// The refusals of a destination, which Install shows with the field's text as their detail.
+extern const char kDestinationTooLong[];   // "Destination path is too long"
+extern const char kDestinationNotValid[];  // "Destination path is not valid"
+
+// Judges the destination field as Install takes it, every check in its order, and normalises it.
+// fieldText is the field's text in the ANSI code page, fieldCharacters the number of characters
+// the field holds, exact 0 when one of them has no exact form in the code page. Returns null and
+// leaves the destination in directory form (NormalizePath) in destination (kPathBufferSize
+// bytes), or returns the refusal. Only the volume's free space is left to judge, which needs the
+// system (paths/volume_space_win.h).
+const char* JudgeDestination(const char* fieldText, int fieldCharacters, int exact,
+                             char* destination);
 
 // Nonzero when every path the installer composes from destinationDirectory (the directory
 // followed by the longest relative name of the install tree) fits in kPathMaxLength characters.

@@ -147,16 +147,45 @@ const SoundRow kSoundRows[] = {
     {"C:\\" CP936_JOU "\\" CP936_JUE, true, 936},
 };
 
-TEST(DestinationIsSoundTest, FieldTextsAsTyped) {
+TEST(JudgeDestinationTest, FieldTextsAsTyped) {
   for (const SoundRow& row : kSoundRows) {
     for (int codePage : CodePagesOf(row.CodePage)) {
       CodePageScope scope(codePage);
       char destination[kPathBufferSize];
-      ASSERT_EQ(1, NormalizePath(destination, row.Field, 0)) << row.Field;
-      EXPECT_EQ(row.Sound, TypedDestinationIsSound(row.Field) && DestinationIsSound(destination))
-          << "\"" << row.Field << "\" normalised to \"" << destination << "\" code page "
-          << codePage;
+      const char* refusal =
+          JudgeDestination(row.Field, static_cast<int>(std::strlen(row.Field)), 1, destination);
+      EXPECT_EQ(refusal, row.Sound ? nullptr : kDestinationNotValid)
+          << "\"" << row.Field << "\" code page " << codePage;
+      if (!refusal) {
+        char normalised[kPathBufferSize];
+        NormalizePath(normalised, row.Field, 0);
+        EXPECT_STREQ(destination, normalised);
+      }
     }
+  }
+}
+
+// The checks run in Install's order: the field's length first, then its characters, then the
+// path it makes.
+TEST(JudgeDestinationTest, LengthBeforeCharactersBeforeRoom) {
+  const std::string tooLongInvalid = "C:\\" + std::string(256, 'x') + "|";
+  // More bytes than a path holds in fewer characters than a path may have.
+  const std::string twoBytesEach = "C:\\" + std::string(2 * 200, '\x82');
+  const std::string noRoom = "C:\\" + std::string(230, 'r');
+  const struct {
+    std::string Field;
+    int Characters;
+    int Exact;
+    const char* Refusal;
+  } cases[] = {
+      {tooLongInvalid, 260, 1, kDestinationTooLong}, {"C:\\Pagix", 8, 0, kDestinationNotValid},
+      {twoBytesEach, 203, 1, kDestinationTooLong},   {noRoom, 233, 1, kDestinationTooLong},
+      {"C:\\a|b", 6, 1, kDestinationNotValid},
+  };
+  for (const auto& c : cases) {
+    char destination[kPathBufferSize];
+    EXPECT_EQ(JudgeDestination(c.Field.c_str(), c.Characters, c.Exact, destination), c.Refusal)
+        << c.Field.substr(0, 12);
   }
 }
 
