@@ -10,23 +10,14 @@ namespace {
 typedef BOOL(WINAPI* SetDefaultDllDirectoriesFunction)(DWORD);
 typedef BOOL(WINAPI* SetDllDirectoryFunction)(LPCSTR);
 
-// Converts a looked-up address to a function type; the detour through void(*)() is the generic
-// function pointer type that converts to any other without a warning.
-template <typename Function>
-Function AsFunction(FARPROC address) {
-  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(address));
-}
-
 }  // namespace
 
 void RestrictDllSearch() {
-  HMODULE kernel = GetModuleHandleA("kernel32.dll");
-  if (!kernel) return;
-  SetDefaultDllDirectoriesFunction setDefault = AsFunction<SetDefaultDllDirectoriesFunction>(
-      GetProcAddress(kernel, "SetDefaultDllDirectories"));
+  auto setDefault = LoadSystemFunctionAs<SetDefaultDllDirectoriesFunction>(
+      "kernel32.dll", "SetDefaultDllDirectories");
   if (setDefault) setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
-  SetDllDirectoryFunction setDirectory =
-      AsFunction<SetDllDirectoryFunction>(GetProcAddress(kernel, "SetDllDirectoryA"));
+  auto setDirectory =
+      LoadSystemFunctionAs<SetDllDirectoryFunction>("kernel32.dll", "SetDllDirectoryA");
   if (setDirectory) setDirectory("");
 }
 

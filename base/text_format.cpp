@@ -20,7 +20,8 @@ int FormatText(char* out, size_t size, const char* format, ...) {
   int fits = length >= 0 && static_cast<size_t>(length) < size;
 #endif
   va_end(args);
-  out[size - 1] = '\0';
+  // A cut text ends before the character that does not fit whole, as CopyText's does.
+  if (!fits) out[WholeCharactersLength(out, size - 1)] = '\0';
   return fits;
 }
 

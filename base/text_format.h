@@ -12,8 +12,8 @@ enum {
 };
 
 // Formats like printf into out[0..size-1]. The result is always zero-terminated, also when it is
-// cut; nothing is written beyond size bytes. Returns 1 when the whole text fitted, 0 when it was
-// cut (or size is 0).
+// cut (never inside a double-byte character); nothing is written beyond size bytes. Returns 1 when
+// the whole text fitted, 0 when it was cut (or size is 0).
 int FormatText(char* out, size_t size, const char* format, ...)
 #if defined(__GNUC__)
     __attribute__((format(printf, 3, 4)))

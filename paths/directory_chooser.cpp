@@ -39,16 +39,11 @@ LRESULT CALLBACK FollowOpenFolder(HWND control, UINT message, WPARAM wParam, LPA
   return result;
 }
 
-typedef BOOL(WINAPI* GetOpenFileNameFunction)(OPENFILENAMEA*);
-
 // The one place where COMDLG32 is called. It is loaded from the system folder when Browse is
 // first pressed, never found by the DLL search, so a planted comdlg32.dll is not loaded.
 BOOL RunOpenFileDialog(OPENFILENAMEA* description) {
-  FARPROC address = LoadSystemFunction("comdlg32.dll", "GetOpenFileNameA");
-  if (!address) return FALSE;
-  GetOpenFileNameFunction open =
-      reinterpret_cast<GetOpenFileNameFunction>(reinterpret_cast<void (*)()>(address));
-  return open(description);
+  auto open = LoadSystemFunctionAs<decltype(&GetOpenFileNameA)>("comdlg32.dll", "GetOpenFileNameA");
+  return open && open(description);
 }
 
 }  // namespace

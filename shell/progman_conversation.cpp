@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include "base/system_library.h"
+
 namespace {
 
 const char kProgmanName[] = "PROGMAN";
@@ -19,11 +21,7 @@ const UINT kInitiateTimeoutMs = 2000;
 const DWORD kMessageFilterAllow = 1;  // MSGFLT_ALLOW
 
 ProgmanMessageFilter FindMessageFilter() {
-  HMODULE user32 = GetModuleHandleA("user32.dll");
-  if (!user32) return nullptr;
-  // The detour through void(*)() converts the looked-up address to the filter's type.
-  return reinterpret_cast<ProgmanMessageFilter>(
-      reinterpret_cast<void (*)()>(GetProcAddress(user32, "ChangeWindowMessageFilterEx")));
+  return LoadSystemFunctionAs<ProgmanMessageFilter>("user32.dll", "ChangeWindowMessageFilterEx");
 }
 
 // Whether the status word of an execute's acknowledgement, a DDEACK, has its fAck bit set.
