@@ -37,6 +37,16 @@ constexpr PayloadManifestRow kInstallManifest[kPayloadItemCount] = {
 
 static_assert(EveryRowNamed(kInstallManifest), "a row of the install manifest is missing");
 
+// The sequence advances 10 after the destination folder and 10 after each of its three later
+// steps, so the items take the progress from 10 to exactly 70.
+constexpr int ItemWeights() {
+  int total = 0;
+  for (const PayloadManifestRow& row : kInstallManifest)
+    total += row.Weight > 0 ? row.Weight : 1000;
+  return total;
+}
+static_assert(ItemWeights() == 60, "the items' weights add up to 60, each above 0");
+
 constexpr const char* kSubFolderNames[kSubFolderCount] = {"DICTIONARY", "PF1", "PGN", "SKINS",
                                                           "LANG"};
 static_assert(EveryNameGiven(kSubFolderNames), "a sub-folder name is missing");

@@ -79,13 +79,9 @@ void ExtractPayloadItem(HWND owner, int itemId, const char* directory, const cha
   if (g_Installer.AbortRequested) return;
 
   char fullPath[kPathBufferSize];
-  if (!FormatText(fullPath, sizeof fullPath, "%s%s", directory, relativeName)) {
-    // A cut path would name another file; refuse it like any other failure of this step.
-    ReportInstallError(owner, "Cannot Create File", relativeName);
-    return;
-  }
-
-  if (askBeforeOverwrite && FileSizeOrZero(fullPath) > 0) {
+  // A cut path would name another file; it fails like any other write of this step.
+  const int fits = FormatText(fullPath, sizeof fullPath, "%s%s", directory, relativeName);
+  if (fits && askBeforeOverwrite && FileSizeOrZero(fullPath) > 0) {
     char question[kMessageTextSize];
     FormatText(question, sizeof question, "%s exists, Overwrite?", relativeName);
     if (MessageBoxA(owner, question, InstallerTitle(), MB_OKCANCEL | MB_ICONQUESTION) != IDOK) {
@@ -94,26 +90,22 @@ void ExtractPayloadItem(HWND owner, int itemId, const char* directory, const cha
     }
   }
 
-  FILE* file = fopen(fullPath, "wb+");
-  if (!file) {
-    ReportInstallError(owner, "Cannot Create File", relativeName);
-    return;
+  FILE* file = fits ? fopen(fullPath, "wb+") : nullptr;
+  int written = 0;
+  if (file) {
+    int32_t size = 0;
+    const uint8_t* bytes = FindPayloadItem(itemId, &size);
+    uint64_t length = 0;
+    written = bytes && PassCheckedItemBytes(itemId, bytes, size, compressed, file, &length);
+    // A full disk shows only when the buffered bytes are flushed; a file that did not reach the
+    // disk whole must not pass for an installed one.
+    if (written && (fflush(file) != 0 || ferror(file))) written = 0;
+    if (fclose(file) != 0) written = 0;
+    // A partial or damaged file goes; a missing item leaves its empty file as the record of the
+    // failure.
+    if (!written && bytes) remove(fullPath);
   }
-
-  int32_t size = 0;
-  const uint8_t* bytes = FindPayloadItem(itemId, &size);
-  uint64_t length = 0;
-  int written = bytes && PassCheckedItemBytes(itemId, bytes, size, compressed, file, &length);
-  // A full disk shows only when the buffered bytes are flushed; a file that did not reach the
-  // disk whole must not pass for an installed one.
-  if (written && (fflush(file) != 0 || ferror(file))) written = 0;
-  if (fclose(file) != 0) written = 0;
-  if (!written) {
-    // A partial or damaged file must not pass for an installed one; a missing item leaves its
-    // empty file as the record of the failure.
-    if (bytes) remove(fullPath);
-    ReportInstallError(owner, "Cannot Create File", relativeName);
-  }
+  if (!written) ReportInstallError(owner, "Cannot Create File", relativeName);
 }
 
 int FindDamagedPayloadItem() {

@@ -18,20 +18,26 @@ enum LzhufPhase {
   kLzhufCopyMatch = 1,     // go on copying the current match
 };
 
+// The decoder record: one allocation of 12,920 bytes (12,928 in a 64-bit build), almost all of it
+// the ring and the tree, owned by its creator.
 struct LzhufDecoder {
-  uint8_t Ring[kLzhufRingSize];
-  uint32_t Weight[kLzhufTreeSize + 1];  // slot 627 holds the sentinel
+  uint8_t Ring[kLzhufRingSize];         // the last 4096 bytes delivered, each at WritePos
+  uint32_t Weight[kLzhufTreeSize + 1];  // each tree position's weight; slot 627 the sentinel
+  // Entries 0..626: the parent of each position (0 for the root); entry 627 + s: the position of
+  // the leaf of symbol s.
   int32_t Parent[kLzhufTreeSize + kLzhufSymbolCount];
+  // An internal node's first child (the second is at the next position); 627 + s for the leaf of
+  // symbol s.
   int32_t Child[kLzhufTreeSize];
-  uint32_t BitBuffer;
-  uint8_t BitCount;
-  int32_t WritePos;
-  int32_t MatchSource;
-  int32_t MatchLength;
-  int32_t MatchDone;
-  int32_t Phase;  // an LzhufPhase
-  int32_t SourceEnded;
-  void* SourceContext;
+  uint32_t BitBuffer;   // pending input bits: the next one in bit 15, the others below it
+  uint8_t BitCount;     // how many bits are pending, 0..16
+  int32_t WritePos;     // the next ring position to write, 0..4095
+  int32_t MatchSource;  // the ring position of the current match's first byte
+  int32_t MatchLength;  // the current match's length, 3..60 (0 before the first match)
+  int32_t MatchDone;    // bytes of the current match delivered so far
+  int32_t Phase;        // an LzhufPhase
+  int32_t SourceEnded;  // set once the source has returned a negative value, never cleared
+  void* SourceContext;  // passed to SourceFunction
   ByteSource SourceFunction;
 };
 

@@ -26,16 +26,9 @@ EntryValue Text(const char* text) { return {REG_SZ, text, static_cast<DWORD>(str
 
 EntryValue Number(const DWORD* number) { return {REG_DWORD, number, sizeof *number}; }
 
-}  // namespace
-
-void RegisterUninstall(HWND owner, const char* keyName, const char* displayName,
-                       const char* destinationDirectory) {
-  if (g_Installer.AbortRequested) return;
-  char keyPath[kPathBufferSize];
-  if (!FormatUninstallKeyPath(keyPath, sizeof keyPath, keyName)) {
-    ReportInstallError(owner, kCannotWriteRegistry, keyName);
-    return;
-  }
+// Writes the entry's values below keyPath. Returns 0 when a text does not fit or the key or a
+// value cannot be written; a key made by this call is then gone again.
+int WriteEntry(const char* keyPath, const char* displayName, const char* destinationDirectory) {
   // A cut text would name some other program or folder: an entry that cannot be written whole
   // is not written at all.
   char uninstaller[kPathBufferSize];
@@ -47,8 +40,7 @@ void RegisterUninstall(HWND owner, const char* keyName, const char* displayName,
       !FormatUninstallCommand(command, sizeof command, uninstaller) ||
       !FormatInstalledPath(location, sizeof location, destinationDirectory, "") ||
       !FormatInstalledPath(icon, sizeof icon, destinationDirectory, kProgramFileName)) {
-    ReportInstallError(owner, kCannotWriteRegistry, keyPath);
-    return;
+    return 0;
   }
   const DWORD estimatedSize = KibibytesRoundedUp(g_Installer.InstalledBytes);
   const DWORD one = 1;
@@ -67,9 +59,7 @@ void RegisterUninstall(HWND owner, const char* keyName, const char* displayName,
   if (g_UninstallRegistryCalls.CreateKey(HKEY_LOCAL_MACHINE, keyPath, 0, emptyClass,
                                          REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &key,
                                          &disposition) != ERROR_SUCCESS) {
-    // There is no key to write to, to clean or to close.
-    ReportInstallError(owner, kCannotWriteRegistry, keyPath);
-    return;
+    return 0;  // there is no key to write to, to clean or to close
   }
   size_t written = 0;
   while (written < valueCount &&
@@ -80,12 +70,24 @@ void RegisterUninstall(HWND owner, const char* keyName, const char* displayName,
     ++written;
   }
   g_UninstallRegistryCalls.CloseKey(key);
-  if (written < valueCount) {
-    // Only a key made by this call goes again. A key that was there keeps every value: the ones
-    // written replace their older namesakes, and deleting them would leave an earlier
-    // installation's entry without its name or command.
-    if (disposition == REG_CREATED_NEW_KEY)
-      g_UninstallRegistryCalls.DeleteKey(HKEY_LOCAL_MACHINE, keyPath);
-    ReportInstallError(owner, kCannotWriteRegistry, keyPath);
+  if (written == valueCount) return 1;
+  // Only a key made by this call goes again. A key that was there keeps every value: the ones
+  // written replace their older namesakes, and deleting them would leave an earlier
+  // installation's entry without its name or command.
+  if (disposition == REG_CREATED_NEW_KEY)
+    g_UninstallRegistryCalls.DeleteKey(HKEY_LOCAL_MACHINE, keyPath);
+  return 0;
+}
+
+}  // namespace
+
+void RegisterUninstall(HWND owner, const char* keyName, const char* displayName,
+                       const char* destinationDirectory) {
+  if (g_Installer.AbortRequested) return;
+  char keyPath[kPathBufferSize];
+  // The failure names the sub-key, or the key's name where even the sub-key is too long.
+  if (!FormatUninstallKeyPath(keyPath, sizeof keyPath, keyName) ||
+      !WriteEntry(keyPath, displayName, destinationDirectory)) {
+    ReportInstallError(owner, kCannotWriteRegistry, keyPath[0] ? keyPath : keyName);
   }
 }
