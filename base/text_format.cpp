@@ -26,8 +26,11 @@ int FormatText(char* out, size_t size, const char* format, ...) {
 }
 
 int CopyText(char* out, size_t size, const char* text) {
+  return CopyTextPart(out, size, text, strlen(text));
+}
+
+int CopyTextPart(char* out, size_t size, const char* text, size_t length) {
   if (size == 0) return 0;
-  size_t length = strlen(text);
   int fits = length < size;
   // A cut text ends before the character that does not fit whole.
   size_t count = fits ? length : WholeCharactersLength(text, size - 1);

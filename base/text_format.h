@@ -24,3 +24,6 @@ int FormatText(char* out, size_t size, const char* format, ...)
 // always terminates when size > 0.
 // Returns 1 when the whole text fitted, 0 when it was cut.
 int CopyText(char* out, size_t size, const char* text);
+
+// CopyText of the part text[0..length) of a text (which may lie in out itself).
+int CopyTextPart(char* out, size_t size, const char* text, size_t length);

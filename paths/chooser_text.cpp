@@ -3,18 +3,13 @@
 #include <string.h>
 
 #include "base/code_page.h"
-#include "paths/path_scan.h"
+#include "base/path_scan.h"
 #include "paths/path_text.h"
 
 int ComputeInitialFolder(char* out, const char* in) {
-  const size_t drive = in[0] != '\0' && in[1] == ':' ? 2 : 0;
-  size_t length = LastSegmentStart(in, strlen(in));
-  if (length < drive) length = drive;
-  int whole = length <= kPathMaxLength;
-  if (!whole) length = WholeCharactersLength(in, kPathMaxLength);
-  memmove(out, in, length);
-  out[length] = '\0';
-  return whole;
+  const size_t volume = VolumeNameLength(in);
+  const size_t length = LastSegmentStart(in, strlen(in));
+  return CopyTextPart(out, kPathBufferSize, in, length < volume ? volume : length);
 }
 
 int ComposeChosenPath(char* out, const char* chosen) {

@@ -5,7 +5,7 @@
 
 #include "base/code_page.h"
 #include "base/manifest.h"
-#include "paths/path_scan.h"
+#include "base/path_scan.h"
 #include "paths/path_text.h"
 
 const char kDestinationTooLong[] = "Destination path is too long";

@@ -3,21 +3,11 @@
 #include <string.h>
 
 #include "base/code_page.h"
-#include "paths/path_scan.h"
+#include "base/path_scan.h"
 
 namespace {
 
 const size_t kWorkLimit = kPathWorkSize - 1;
-
-// Copies the first length bytes of text into out and terminates it; at most kPathMaxLength of
-// them, and never part of a character. Returns 1 when nothing was cut.
-int StorePart(char* out, const char* text, size_t length) {
-  int whole = length <= kPathMaxLength;
-  if (!whole) length = WholeCharactersLength(text, kPathMaxLength);
-  memmove(out, text, length);
-  out[length] = '\0';
-  return whole;
-}
 
 // Position of the first "../" at position 1 or later, or 0 when there is none.
 size_t FindParentRef(const char* path) {
@@ -91,7 +81,7 @@ int NormalizePath(char* out, const char* in, int fileForm) {
     CollapseParentRefs(work);
     length = strlen(work);
   }
-  return StorePart(out, work, length) && complete;
+  return CopyTextPart(out, kPathBufferSize, work, length) && complete;
 }
 
 int SplitPath(const char* in, char* directoryOut, char* nameOut) {
@@ -108,7 +98,7 @@ int SplitPath(const char* in, char* directoryOut, char* nameOut) {
   // The name runs from split, the length of the directory part, to end.
   const size_t end = LengthWithoutTrailingSeparators(work, length);
   const size_t split = LastSegmentStart(work, end);
-  if (nameOut && !StorePart(nameOut, work + split, end - split)) complete = 0;
-  if (directoryOut && !StorePart(directoryOut, work, split)) complete = 0;
+  if (nameOut && !CopyTextPart(nameOut, kPathBufferSize, work + split, end - split)) complete = 0;
+  if (directoryOut && !CopyTextPart(directoryOut, kPathBufferSize, work, split)) complete = 0;
   return complete;
 }

@@ -1,18 +1,16 @@
 #include "paths/volume_space.h"
 
 #include "base/manifest.h"
+#include "base/path_scan.h"
 #include "base/text_format.h"
-#include "paths/path_scan.h"
 
 int FormatVolumeRoot(char* out, size_t size, const char* destinationDirectory) {
-  const char* at = destinationDirectory;
-  const size_t length = VolumePrefixLength(at);
-  if (length == 0 || length >= size) {
+  const size_t length = VolumePrefixLength(destinationDirectory);
+  if (length == 0 || !CopyTextPart(out, size, destinationDirectory, length)) {
     if (size > 0) out[0] = '\0';
     return 0;
   }
-  for (size_t i = 0; i < length; ++i) out[i] = at[i] == '/' ? '\\' : at[i];
-  out[length] = '\0';
+  UseBackslashes(out);
   return 1;
 }
 

@@ -4,8 +4,8 @@
 
 #include "base/installer_state.h"
 #include "base/manifest.h"
+#include "base/path_scan.h"
 #include "base/text_format.h"
-#include "paths/path_scan.h"
 #include "paths/volume_space.h"
 
 namespace {
@@ -26,10 +26,8 @@ int DestinationVolumeHasRoom(HWND owner, const char* destinationDirectory) {
   if (!FormatVolumeRoot(existing, sizeof existing, destinationDirectory)) return 1;
   const size_t root = strlen(existing);
   CopyText(existing + root, sizeof existing - root, destinationDirectory + root);
+  UseBackslashes(existing);
   size_t length = strlen(existing);
-  for (size_t i = root; i < length; ++i) {
-    if (existing[i] == '/') existing[i] = '\\';
-  }
   int newFolders = 0;
   while (!IsFolder(existing)) {
     // Not even the volume's root: a drive or share that cannot be reached is left to the steps.

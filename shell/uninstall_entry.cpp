@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "base/path_scan.h"
 #include "base/text_format.h"
 
 const char* const kUninstallEntryValueNames[kUninstallEntryValueCount] = {
@@ -29,11 +30,10 @@ int FormatInstalledPath(char* out, size_t size, const char* destinationDirectory
     if (size > 0) out[0] = '\0';
     return 0;
   }
-  for (char* at = out; *at != '\0'; ++at) {
-    if (*at == '/') *at = '\\';
-  }
+  UseBackslashes(out);
+  // A drive's root keeps its separator: "C:" alone means the drive's current folder.
   const size_t length = strlen(out);
-  const int driveRoot = length == 3 && out[1] == ':';
+  const int driveRoot = length == 3 && VolumeNameLength(out) == 2;
   if (length > 1 && out[length - 1] == '\\' && !driveRoot) out[length - 1] = '\0';
   return 1;
 }

@@ -4,8 +4,8 @@
 
 #include "base/code_page_win.h"
 #include "base/manifest.h"
+#include "base/path_scan.h"
 #include "base/text_format.h"
-#include "paths/path_scan.h"
 #include "product/pagix/book_list.h"
 #include "product/pagix/pagix_resource.h"
 

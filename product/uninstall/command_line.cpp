@@ -2,9 +2,9 @@
 
 #include <string.h>
 
+#include "base/path_scan.h"
 #include "base/text_characters.h"
 #include "base/text_format.h"
-#include "paths/path_scan.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <string.h>
 
 #include "base/manifest.h"
+#include "base/path_scan.h"
 #include "base/text_format.h"
-#include "paths/path_scan.h"
 #include "payload/crc32.h"
 #include "product/uninstall/command_line.h"
 

@@ -1,8 +1,10 @@
 // Cases of the path scanner that the operations built on it do not reach: the bounds of the
 // drive letter, and a length that ends inside a character.
-#include "paths/path_scan.h"
+#include "base/path_scan.h"
 
 #include <gtest/gtest.h>
+
+#include <cstring>
 
 #include "tests/support/code_page_scope.h"
 
@@ -17,6 +19,13 @@ TEST(PathScanTest, DriveLetterOfAVolumePrefix) {
   }
   for (const char* other : {"@:/", "[:/", "`:/", "{:/", "1:/x/"}) {
     EXPECT_EQ(0u, VolumePrefixLength(other)) << other;
+  }
+  // A volume's root itself, in either form, with or without its separator.
+  for (const char* root : {"C:", "c:\\", "C:/", "\\\\server\\share", "//server/share/"}) {
+    EXPECT_TRUE(IsVolumeRoot(root, std::strlen(root))) << root;
+  }
+  for (const char* other : {"C:\\x", "\\\\server\\share\\x", "\\\\server\\", "//server", "x", ""}) {
+    EXPECT_FALSE(IsVolumeRoot(other, std::strlen(other))) << other;
   }
 }
 

@@ -19,7 +19,18 @@ size_t LastSegmentStart(const char* text, size_t length);
 // nothing else).
 size_t LengthWithoutTrailingSeparators(const char* text, size_t length);
 
-// The length of the volume part of a normalised path (forward slashes): 3 for a drive letter,
-// ":" and "/" ("C:/"), the length of "//server/share/" for a share (both names present), 0 for
-// anything else.
+// The length of the volume's name at the start of path: 2 for a drive letter and ":" ("C:"), the
+// length of "\\server\share" for a share (both names present, either separator), 0 for anything
+// else.
+size_t VolumeNameLength(const char* path);
+
+// The length of the volume part of path: its volume name and the separator after it ("C:/",
+// "//server/share/"), 0 when there is none.
 size_t VolumePrefixLength(const char* path);
+
+// Whether path[0..length) is a volume's root itself: a drive ("C:") or a share
+// ("\\server\share"), with or without separators after it.
+int IsVolumeRoot(const char* path, size_t length);
+
+// Turns every "/" of text into "\", the form Windows shows ("/" is never a second byte).
+void UseBackslashes(char* text);
