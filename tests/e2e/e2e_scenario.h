@@ -84,8 +84,11 @@ std::string ExpectedUninstallString(const std::string& destination);
 // all); returns whether it started (and ended).
 bool RunCommand(const std::string& command, const std::string* environment = nullptr,
                 DWORD waitMs = 0);
+// Answers the uninstaller's question Yes and checks that its closing message says that
+// everything was removed, then closes it.
+void ConfirmCompleteUninstall(HWND question);
 // Runs the command of the Add/Remove Programs entry, answers its question Yes and checks that
-// destination, the entry and the group go and that the uninstaller ends without a message.
+// destination, the entry and the group go and that the uninstaller says so and ends.
 void UninstallThroughEntry(const std::string& destination);
 
 }  // namespace pagix_e2e

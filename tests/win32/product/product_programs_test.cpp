@@ -42,6 +42,10 @@ std::string g_tree;  // the build's product tree, as a Windows path
 
 bool UninstallKeyExists() { return pagix_test::RegistryKeyExists(kUninstallKey); }
 
+// The closing message of a complete removal.
+const std::string kRemoved =
+    std::string(kUninstallDisplayName) + " was removed from your computer.";
+
 // A sub-key that another program keeps below the entry's key.
 const std::string kForeignSubKey = std::string(kUninstallKey) + "\\Other";
 
@@ -184,9 +188,9 @@ TEST_F(InstalledPagix, YesRemovesFilesFoldersGroupAndEntry) {
   std::string spelling = scratch_.Path() + "/Elsewhere/../Pagix 0.9d";
   for (char& c : spelling) c = c == '\\' ? '/' : c;
   Register(spelling);
-  HWND box = StartUninstaller();
-  ASSERT_TRUE(box);
-  PressDialogButton(box, IDYES);
+  const SeenBox seen = ConfirmAndReadReport();
+  EXPECT_EQ(seen.Text, kRemoved);
+  EXPECT_EQ(seen.Buttons, std::vector<int>{IDOK});
   EXPECT_EQ(FinishCopy(), 0);
   ExpectFilesGone();
   for (const char* folder : kSubFolderNames) EXPECT_FALSE(DirectoryExists(Path(folder))) << folder;
@@ -204,7 +208,8 @@ TEST_F(InstalledPagix, ChangedFilesAndTheUsersShortcutStay) {
   const std::string shortcut = ProgramsGroupFolder() + "\\Notes.lnk";
   ASSERT_TRUE(pagix_test::WriteWholeFile(shortcut, edited));
   const SeenBox seen = ConfirmAndReadReport();
-  EXPECT_EQ(seen.Text, "These files were changed after the installation and are kept:\n\n" +
+  EXPECT_EQ(seen.Text, kRemoved +
+                           "\n\nThese files were changed after the installation and are kept:\n\n" +
                            Path("Pagix.def") + "\n" + Path("SKINS/Back.jpg") + "\n");
   EXPECT_EQ(FinishCopy(), 0);
   EXPECT_EQ(ReadWholeFile(Path("Pagix.def")), edited);
@@ -318,9 +323,7 @@ TEST_F(InstalledPagix, AUsersOwnFileStaysWithItsFolder) {
   Register();
   const std::string notes = Path("SKINS/my notes.txt");
   ASSERT_TRUE(pagix_test::WriteWholeFile(notes, {'m', 'i', 'n', 'e'}));
-  HWND box = StartUninstaller();
-  ASSERT_TRUE(box);
-  PressDialogButton(box, IDYES);
+  EXPECT_EQ(ConfirmAndReadReport().Text, kRemoved);
   EXPECT_EQ(FinishCopy(), 0) << "a kept folder is no failure";
   ExpectFilesGone();
   EXPECT_EQ(ReadWholeFile(notes), (std::vector<unsigned char>{'m', 'i', 'n', 'e'}));
@@ -341,6 +344,7 @@ TEST_F(InstalledPagix, NoChangesNothing) {
   EXPECT_TRUE(FileExists(Path(kUninstallerFileName)));
 }
 
+// The file in use keeps the entry and the uninstaller with it, for another run.
 TEST_F(InstalledPagix, AFileInUseIsNamedInOneMessageAndTheRestIsRemoved) {
   Register();
   const std::string busy = Path("Pagix.def");
@@ -351,16 +355,17 @@ TEST_F(InstalledPagix, AFileInUseIsNamedInOneMessageAndTheRestIsRemoved) {
   EXPECT_EQ(seen.Buttons, std::vector<int>{IDOK});
   EXPECT_NE(seen.Text.find(busy + " (in use)"), std::string::npos) << seen.Text;
   EXPECT_EQ(seen.Text.find("Pagix.exe"), std::string::npos) << "only the failure is listed";
+  EXPECT_NE(seen.Text.find(std::string(kUninstallerFileName) + " stays"), std::string::npos);
   EXPECT_EQ(FinishCopy(), 2);
   CloseHandle(held);
-  EXPECT_TRUE(FileExists(busy));
   for (const PayloadManifestRow& row : kInstallManifest) {
-    if (std::string(row.RelativePath) == "Pagix.def") continue;
-    EXPECT_FALSE(FileExists(Path(row.RelativePath))) << row.RelativePath;
+    const std::string name = row.RelativePath;
+    const bool stays = name == "Pagix.def" || name == kUninstallerFileName;
+    EXPECT_EQ(FileExists(Path(name)), stays) << name;
   }
   EXPECT_FALSE(DirectoryExists(Path("SKINS")));
   EXPECT_FALSE(DirectoryExists(ProgramsGroupFolder()));
-  EXPECT_FALSE(UninstallKeyExists());
+  EXPECT_TRUE(UninstallKeyExists());
 }
 
 TEST_F(InstalledPagix, AnEntryOfAnotherInstallationIsLeftAlone) {
@@ -374,9 +379,7 @@ TEST_F(InstalledPagix, AnEntryOfAnotherInstallationIsLeftAlone) {
     }
     Register();
     WriteUninstallKey(command);
-    HWND box = StartUninstaller();
-    ASSERT_TRUE(box);
-    PressDialogButton(box, IDYES);
+    EXPECT_EQ(ConfirmAndReadReport().Text, kRemoved);
     EXPECT_EQ(WaitForExit(copy_), 0);
     ExpectFilesGone();
     EXPECT_TRUE(UninstallKeyExists()) << command.size();
@@ -385,7 +388,7 @@ TEST_F(InstalledPagix, AnEntryOfAnotherInstallationIsLeftAlone) {
 }
 
 // Another program keeps a value or a sub-key of its own in the entry's key: the entry's values
-// go, the key stays with the rest, and the uninstaller ends without a message.
+// go, the key stays with the rest, and the removal is complete.
 TEST_F(InstalledPagix, AKeyThatHoldsMoreLosesOnlyTheEntrysValues) {
   for (const bool subKey : {false, true}) {
     SCOPED_TRACE(subKey ? "sub-key" : "value");
@@ -395,9 +398,7 @@ TEST_F(InstalledPagix, AKeyThatHoldsMoreLosesOnlyTheEntrysValues) {
     Register();
     const std::string foreign = subKey ? kForeignSubKey : kUninstallKey;
     ASSERT_TRUE(pagix_test::WriteRegistryText(foreign, "Comments", "not Pagix's"));
-    HWND box = StartUninstaller();
-    ASSERT_TRUE(box);
-    PressDialogButton(box, IDYES);
+    EXPECT_EQ(ConfirmAndReadReport().Text, kRemoved);
     EXPECT_EQ(FinishCopy(), 0);
     ExpectFilesGone();
     EXPECT_FALSE(DirectoryExists(ProgramsGroupFolder()));
@@ -409,34 +410,48 @@ TEST_F(InstalledPagix, AKeyThatHoldsMoreLosesOnlyTheEntrysValues) {
   }
 }
 
+// A file in use keeps the entry (a second run finds the installation), and the run that removes
+// the rest leaves its own file and folder. Started as a shortcut starts it, in its own folder.
 TEST_F(InstalledPagix, WithoutATemporaryCopyItRemovesInPlaceAndNamesWhatItLeaves) {
   Register();
   const std::string environment =
       pagix_test::EnvironmentWithoutTemporaryFolder(scratch_.Join("no such folder"));
-  Process original =
-      StartProcess("\"" + Path(kUninstallerFileName) + "\"", scratch_.Path(), &environment);
-  ASSERT_TRUE(original.Handle);
-  HWND box = WaitForUninstallerBox();
-  ASSERT_TRUE(box);
-  DWORD asking = 0;
-  GetWindowThreadProcessId(box, &asking);
-  EXPECT_EQ(asking, original.Id) << "the original asks itself";
-  PressDialogButton(box, IDYES);
-  // Its own file and its folder stay, and its closing message says so.
-  HWND report = WaitForUninstallerBox(box);
-  ASSERT_TRUE(report) << "no closing message";
-  EXPECT_EQ(DescribeMessageBox(report).Text, "uninstall.exe and its folder " + destination_ +
-                                                 " remain; you may delete them by hand.");
-  PressDialogButton(report, IDOK);
-  EXPECT_EQ(WaitForExit(original.Handle), 0);
+  const std::string busy = Path("Pagix.def");
+  HANDLE held = CreateFileA(busy.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  for (const bool inUse : {true, false}) {
+    SCOPED_TRACE(inUse ? "a file in use" : "the rest");
+    Process original =
+        StartProcess("\"" + Path(kUninstallerFileName) + "\"", destination_, &environment);
+    ASSERT_TRUE(original.Handle);
+    HWND box = WaitForUninstallerBox();
+    ASSERT_TRUE(box);
+    DWORD asking = 0;
+    GetWindowThreadProcessId(box, &asking);
+    EXPECT_EQ(asking, original.Id) << "the original asks itself";
+    PressDialogButton(box, IDYES);
+    HWND report = WaitForUninstallerBox(box);
+    ASSERT_TRUE(report) << "no closing message";
+    const std::string text = DescribeMessageBox(report).Text;
+    PressDialogButton(report, IDOK);
+    EXPECT_EQ(WaitForExit(original.Handle), inUse ? 2 : 0);
+    EXPECT_TRUE(FileExists(Path(kUninstallerFileName)));
+    EXPECT_EQ(UninstallKeyExists(), inUse);
+    if (inUse) {
+      EXPECT_NE(text.find(busy + " (in use)"), std::string::npos) << text;
+      CloseHandle(held);
+      continue;
+    }
+    // Its own file and its folder stay, and its closing message says so.
+    EXPECT_EQ(text, "uninstall.exe and its folder " + destination_ +
+                        " remain; you may delete them by hand.");
+  }
   for (const PayloadManifestRow& row : kInstallManifest) {
     if (std::string(row.RelativePath) == kUninstallerFileName) continue;
     EXPECT_FALSE(FileExists(Path(row.RelativePath))) << row.RelativePath;
   }
   for (const char* folder : kSubFolderNames) EXPECT_FALSE(DirectoryExists(Path(folder))) << folder;
-  EXPECT_TRUE(FileExists(Path(kUninstallerFileName)));
   EXPECT_FALSE(DirectoryExists(ProgramsGroupFolder()));
-  EXPECT_FALSE(UninstallKeyExists());
   // Nothing is left to the next restart, which would take a new installation's uninstaller.
   const std::string pending = PendingRenames();
   EXPECT_EQ(pending.find(destination_), std::string::npos) << pending;
