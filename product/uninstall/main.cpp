@@ -3,21 +3,21 @@
 // Started by the user (no arguments) from its installation folder it copies itself to the
 // temporary folder, starts the copy with the install folder and an inheritable handle of itself,
 // and exits, so that the copy can remove the original's file too. The copy waits for the
-// original to end, asks once, and removes the installation in the order of
-// RemoveInstalledProduct: what fails keeps the Add/Remove Programs entry (removed only when it
-// names this very folder) and the uninstaller for another run. It ends with one message. The copy's
-// file is opened for deletion on close by the original and goes when the copy ends; copies an
-// earlier run could not remove are deleted at the start. When no copy can be started, the original
-// does the same work in place and leaves its own file and folder, which its closing message names
-// for the user to delete (nothing is left to a deletion at the next restart: a new installation
-// into the same folder would lose its uninstaller then).
+// original to end, asks once, waits while this installation's Pagix runs, and removes the
+// installation in the order of RemoveInstalledProduct: what fails keeps the Add/Remove Programs
+// entry (removed only when it names this very folder) and the uninstaller for another run. It
+// ends with one message. The copy's file is opened for deletion on close by the original and goes
+// when the copy ends; copies an earlier run could not remove are deleted at the start. When no
+// copy can be started, the original does the same work in place and leaves its own file and
+// folder, which its closing message names for the user to delete (nothing is left to a deletion
+// at the next restart: a new installation into the same folder would lose its uninstaller then).
 //
 // A program that is not the installation's own uninstall.exe (a leftover temporary copy started
 // by hand, or uninstall.exe copied to a folder without an installation) removes nothing: only
 // the original names a folder, and it and its copy go ahead only when that folder holds
 // uninstall.exe and an installation (see HoldsInstallation), before anything is asked.
 //
-// Exit codes: 0 removed, 1 the user said No, 2 something could not be removed, 3 bad
+// Exit codes: 0 removed, 1 the user said No or Cancel, 2 something could not be removed, 3 bad
 // arguments, 4 no installation in this program's folder.
 #include <shlobj.h>
 #include <string.h>
@@ -29,6 +29,7 @@
 #include "payload/crc32.h"
 #include "payload/resource_bytes_win.h"
 #include "product/uninstall/command_line.h"
+#include "product/uninstall/process_image_win.h"
 #include "product/uninstall/removal.h"
 #include "shell/progman_commands.h"
 #include "shell/progman_execute.h"
@@ -102,6 +103,8 @@ int RemoveFileWin32(void* context, const char* path, unsigned long* error) {
     }
   }
   *error = code;
+  // A running program's file is denied too, but it is in use, and no longer once it ends.
+  if (code == ERROR_ACCESS_DENIED && IsRunningImage(path)) return kRemovalInUse;
   const int outcome = OutcomeForError(code);
   return outcome == kRemovalNotEmpty ? kRemovalFailed : outcome;
 }
@@ -144,25 +147,6 @@ int FileChecksumWin32(void*, const char* path, uint32_t* crc, unsigned long* err
   return read ? kRemovalDone : kRemovalFailed;
 }
 
-// Whether two paths name the same folder on disk (same volume, same file index), however they
-// are spelt. 0 when either cannot be opened.
-int SameFolder(const char* a, const char* b) {
-  BY_HANDLE_FILE_INFORMATION info[2];
-  const char* paths[2] = {a, b};
-  for (int i = 0; i < 2; ++i) {
-    HANDLE folder = CreateFileA(paths[i], FILE_READ_ATTRIBUTES,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (folder == INVALID_HANDLE_VALUE) return 0;
-    const BOOL known = GetFileInformationByHandle(folder, &info[i]);
-    CloseHandle(folder);
-    if (!known || !(info[i].dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return 0;
-  }
-  return info[0].dwVolumeSerialNumber == info[1].dwVolumeSerialNumber &&
-         info[0].nFileIndexHigh == info[1].nFileIndexHigh &&
-         info[0].nFileIndexLow == info[1].nFileIndexLow;
-}
-
 // Which installation the Add/Remove Programs entry (and with it the Program Manager items, which
 // always point at the latest installation) belongs to.
 enum EntryOwner {
@@ -188,7 +172,7 @@ int FindEntryOwner(const char* keyPath, const char* folder) {
   command[size < sizeof command ? size : sizeof command - 1] = '\0';
   char registered[kPathBufferSize];
   return UninstallCommandFolder(command, registered, sizeof registered) &&
-                 SameFolder(registered, folder)
+                 SameOnDisk(registered, folder)
              ? kEntryOfThisFolder
              : kEntryOfAnotherFolder;
 }
@@ -283,13 +267,26 @@ void RemoveEntryWin32(void* context, RemovalReport* report) {
   }
 }
 
+// Pagix's files cannot go while it runs: the user closes it (Retry) or gives up (Cancel, 0).
+int WaitForProgramToEnd(const char* folder, const char* caption) {
+  char program[kPathBufferSize], text[kMessageTextSize];
+  if (!ComposeInstalledPath(program, sizeof program, folder, kProgramFileName)) return 1;
+  FormatText(text, sizeof text, "Close %s, then press Retry", kUninstallDisplayName);
+  while (IsRunningImage(program)) {
+    if (MessageBoxA(nullptr, text, caption, MB_RETRYCANCEL | MB_ICONWARNING | MB_SETFOREGROUND) !=
+        IDRETRY)
+      return 0;
+  }
+  return 1;
+}
+
 int Uninstall(const char* folder, const char* selfPath, int inPlace) {
   char caption[kCaptionSize], text[kMessageTextSize];
   FormatText(caption, sizeof caption, "%s Uninstall", kUninstallDisplayName);
   FormatText(text, sizeof text, "Remove %s and all of its components?", kUninstallDisplayName);
   const int answer = MessageBoxA(nullptr, text, caption,
                                  MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2 | MB_SETFOREGROUND);
-  if (answer != IDYES) return kExitDeclined;
+  if (answer != IDYES || !WaitForProgramToEnd(folder, caption)) return kExitDeclined;
 
   char keyPath[kPathBufferSize];
   FormatUninstallKeyPath(keyPath, sizeof keyPath, kUninstallKeyName);

@@ -481,6 +481,43 @@ class PagixProgram : public InstalledPagix {
   HANDLE process_ = nullptr;
 };
 
+// A running Pagix is closed first: Retry asks again while it runs, Cancel removes nothing, and
+// Retry once it has ended removes everything.
+TEST_F(PagixProgram, TheUninstallerWaitsUntilPagixIsClosed) {
+  Register();
+  HWND window = StartPagix();
+  ASSERT_TRUE(window);
+  for (const int last : {IDCANCEL, IDRETRY}) {
+    HWND box = StartUninstaller();
+    ASSERT_TRUE(box);
+    PressDialogButton(box, IDYES);
+    // Retry while Pagix still runs asks again; then Pagix ends before the last answer.
+    for (int round = 0; round < 2; ++round) {
+      HWND close = WaitForUninstallerBox(box);
+      ASSERT_TRUE(close) << "no question to close Pagix";
+      const SeenBox seen = DescribeMessageBox(close);
+      EXPECT_EQ(seen.Text, "Close Pagix 0.9d, then press Retry");
+      EXPECT_EQ(seen.Buttons, (std::vector<int>{IDCANCEL, IDRETRY}));
+      if (round == 1 && last == IDRETRY) CloseAndExpectExit(window);
+      PressDialogButton(close, round == 0 ? IDRETRY : last);
+      ASSERT_TRUE(WaitUntil([close] { return !IsWindow(close); }));
+      box = close;
+    }
+    if (last == IDCANCEL) {
+      EXPECT_EQ(FinishCopy(), 1);
+      ExpectEverythingInstalled();
+      continue;
+    }
+    HWND report = WaitForUninstallerBox(box);
+    ASSERT_TRUE(report) << "no closing message";
+    EXPECT_EQ(DescribeMessageBox(report).Text, kRemoved);
+    PressDialogButton(report, IDOK);
+    EXPECT_EQ(FinishCopy(), 0);
+    ExpectFilesGone();
+    EXPECT_FALSE(UninstallKeyExists());
+  }
+}
+
 TEST_F(PagixProgram, ShowsItsFolderAndTheInstalledBooksAndClosesOnRequest) {
   HWND window = StartPagix();
   ASSERT_TRUE(window) << "no window titled \"Pagix 0.9d\"";
