@@ -161,7 +161,7 @@ if os.path.exists(exe):
     total, items, payload, own = int(out[1]), int(out[3]), int(out[6]), int(out[10])
     installed_files, installed = int(out[13]), int(out[15])
     installer = [
-        ("installer: PagixSetup.exe (bytes)", "%s of 74000" % beside_nsis(total)),
+        ("installer: PagixSetup.exe (bytes)", "%s of 75000" % beside_nsis(total)),
         ("installer: %d RAW items (bytes)" % items, str(payload)),
         ("installer: own weight (bytes)", "%d of 38912" % own),
         ("installed: %d files (bytes)" % installed_files,

@@ -3,24 +3,22 @@
 // Started by the user (no arguments) from its installation folder it copies itself to the
 // temporary folder, starts the copy with the install folder and an inheritable handle of itself,
 // and exits, so that the copy can remove the original's file too. The copy waits for the
-// original to end, asks once, removes the installed files that are still as installed (files the
-// user changed are kept and named), the folders that are left empty, its two Program Manager
-// items (with the group when nothing else is in it) and the Add/Remove Programs entry's values
-// when it names this very folder (with its key when nothing else is in it), and reports in one
-// message what it could not remove or kept. The copy's file is opened for deletion on close by the
-// original and goes when the copy ends; copies an earlier run could not remove are deleted at the
-// start. When no copy can be started, the original does the same work in place and leaves its own
-// file and folder, which its closing message names for the user to delete (nothing is left to a
-// deletion at the next restart: a new installation into the same folder would lose its uninstaller
-// then).
+// original to end, asks once, waits while this installation's Pagix runs, and removes the
+// installation in the order of RemoveInstalledProduct: what fails keeps the Add/Remove Programs
+// entry (removed only when it names this very folder) and the uninstaller for another run. It
+// ends with one message. The copy's file is opened for deletion on close by the original and goes
+// when the copy ends; copies an earlier run could not remove are deleted at the start. When no
+// copy can be started, the original does the same work in place and leaves its own file and
+// folder, which its closing message names for the user to delete (nothing is left to a deletion
+// at the next restart: a new installation into the same folder would lose its uninstaller then).
 //
 // A program that is not the installation's own uninstall.exe (a leftover temporary copy started
 // by hand, or uninstall.exe copied to a folder without an installation) removes nothing: only
 // the original names a folder, and it and its copy go ahead only when that folder holds
 // uninstall.exe and an installation (see HoldsInstallation), before anything is asked.
 //
-// Exit codes: 0 removed, 1 the user said No, 2 something could not be removed, 3 bad arguments,
-// 4 no installation in this program's folder.
+// Exit codes: 0 removed, 1 the user said No or Cancel, 2 something could not be removed, 3 bad
+// arguments, 4 no installation in this program's folder.
 #include <shlobj.h>
 #include <string.h>
 #include <windows.h>
@@ -31,6 +29,7 @@
 #include "payload/crc32.h"
 #include "payload/resource_bytes_win.h"
 #include "product/uninstall/command_line.h"
+#include "product/uninstall/process_image_win.h"
 #include "product/uninstall/removal.h"
 #include "shell/progman_commands.h"
 #include "shell/progman_execute.h"
@@ -67,6 +66,7 @@ const DWORD kProgmanWaitMs = 10000;       // for Program Manager's acknowledgeme
 struct Win32Removal {
   const char* SelfPath;  // this program's file
   int InPlace;           // this program runs from the install folder
+  const char* KeyPath;   // the entry's key below HKEY_LOCAL_MACHINE
 };
 
 int OutcomeForError(DWORD error) {
@@ -103,6 +103,8 @@ int RemoveFileWin32(void* context, const char* path, unsigned long* error) {
     }
   }
   *error = code;
+  // A running program's file is denied too, but it is in use, and no longer once it ends.
+  if (code == ERROR_ACCESS_DENIED && IsRunningImage(path)) return kRemovalInUse;
   const int outcome = OutcomeForError(code);
   return outcome == kRemovalNotEmpty ? kRemovalFailed : outcome;
 }
@@ -111,6 +113,20 @@ int RemoveFolderWin32(void*, const char* path, unsigned long* error) {
   if (RemoveDirectoryA(path)) return kRemovalDone;
   *error = GetLastError();
   return OutcomeForError(*error);
+}
+
+int ListFolderWin32(void*, const char* path, FolderEntryVisitor visit, void* visitContext) {
+  char pattern[kPathBufferSize];
+  WIN32_FIND_DATAA found;
+  HANDLE search = FormatText(pattern, sizeof pattern, "%s\\*", path)
+                      ? FindFirstFileA(pattern, &found)
+                      : INVALID_HANDLE_VALUE;
+  if (search == INVALID_HANDLE_VALUE) return kRemovalFailed;
+  do {
+    visit(visitContext, found.cFileName);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return kRemovalDone;
 }
 
 int FileChecksumWin32(void*, const char* path, uint32_t* crc, unsigned long* error) {
@@ -129,25 +145,6 @@ int FileChecksumWin32(void*, const char* path, uint32_t* crc, unsigned long* err
   *error = read ? 0 : GetLastError();
   CloseHandle(file);
   return read ? kRemovalDone : kRemovalFailed;
-}
-
-// Whether two paths name the same folder on disk (same volume, same file index), however they
-// are spelt. 0 when either cannot be opened.
-int SameFolder(const char* a, const char* b) {
-  BY_HANDLE_FILE_INFORMATION info[2];
-  const char* paths[2] = {a, b};
-  for (int i = 0; i < 2; ++i) {
-    HANDLE folder = CreateFileA(paths[i], FILE_READ_ATTRIBUTES,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (folder == INVALID_HANDLE_VALUE) return 0;
-    const BOOL known = GetFileInformationByHandle(folder, &info[i]);
-    CloseHandle(folder);
-    if (!known || !(info[i].dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return 0;
-  }
-  return info[0].dwVolumeSerialNumber == info[1].dwVolumeSerialNumber &&
-         info[0].nFileIndexHigh == info[1].nFileIndexHigh &&
-         info[0].nFileIndexLow == info[1].nFileIndexLow;
 }
 
 // Which installation the Add/Remove Programs entry (and with it the Program Manager items, which
@@ -175,7 +172,7 @@ int FindEntryOwner(const char* keyPath, const char* folder) {
   command[size < sizeof command ? size : sizeof command - 1] = '\0';
   char registered[kPathBufferSize];
   return UninstallCommandFolder(command, registered, sizeof registered) &&
-                 SameFolder(registered, folder)
+                 SameOnDisk(registered, folder)
              ? kEntryOfThisFolder
              : kEntryOfAnotherFolder;
 }
@@ -221,7 +218,7 @@ void ExecuteProgman(const char* command, const char* what, RemovalReport* report
 
 // Removes our two items from the group: with the group when nothing of the user's is in it,
 // otherwise one by one, leaving the group and the user's items.
-void RemoveGroupItems(RemovalReport* report) {
+void RemoveGroupItems(void*, RemovalReport* report) {
   char command[kGroupCommandSize], what[kGroupWhatSize];
   FormatText(what, sizeof what, "Program Manager group \"%s\"", kProgmanGroupName);
   if (!GroupHoldsOthers()) {
@@ -258,8 +255,8 @@ LONG RemoveEntry(const char* keyPath) {
   return RegDeleteKeyA(HKEY_LOCAL_MACHINE, keyPath);
 }
 
-void RemoveRegistration(const char* keyPath, RemovalReport* report) {
-  RemoveGroupItems(report);
+void RemoveEntryWin32(void* context, RemovalReport* report) {
+  const char* keyPath = static_cast<const Win32Removal*>(context)->KeyPath;
   const LONG result = RemoveEntry(keyPath);
   if (result != ERROR_SUCCESS && result != ERROR_FILE_NOT_FOUND) {
     static const char kRoot[] = "HKEY_LOCAL_MACHINE\\";
@@ -270,13 +267,26 @@ void RemoveRegistration(const char* keyPath, RemovalReport* report) {
   }
 }
 
+// Pagix's files cannot go while it runs: the user closes it (Retry) or gives up (Cancel, 0).
+int WaitForProgramToEnd(const char* folder, const char* caption) {
+  char program[kPathBufferSize], text[kMessageTextSize];
+  if (!ComposeInstalledPath(program, sizeof program, folder, kProgramFileName)) return 1;
+  FormatText(text, sizeof text, "Close %s, then press Retry", kUninstallDisplayName);
+  while (IsRunningImage(program)) {
+    if (MessageBoxA(nullptr, text, caption, MB_RETRYCANCEL | MB_ICONWARNING | MB_SETFOREGROUND) !=
+        IDRETRY)
+      return 0;
+  }
+  return 1;
+}
+
 int Uninstall(const char* folder, const char* selfPath, int inPlace) {
   char caption[kCaptionSize], text[kMessageTextSize];
   FormatText(caption, sizeof caption, "%s Uninstall", kUninstallDisplayName);
   FormatText(text, sizeof text, "Remove %s and all of its components?", kUninstallDisplayName);
   const int answer = MessageBoxA(nullptr, text, caption,
                                  MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2 | MB_SETFOREGROUND);
-  if (answer != IDYES) return kExitDeclined;
+  if (answer != IDYES || !WaitForProgramToEnd(folder, caption)) return kExitDeclined;
 
   char keyPath[kPathBufferSize];
   FormatUninstallKeyPath(keyPath, sizeof keyPath, kUninstallKeyName);
@@ -284,16 +294,20 @@ int Uninstall(const char* folder, const char* selfPath, int inPlace) {
 
   static RemovalReport report;
   StartRemovalReport(&report);
-  Win32Removal removal = {selfPath, inPlace};
-  RemovalOps ops = {RemoveFileWin32, RemoveFolderWin32, FileChecksumWin32, &removal};
+  Win32Removal removal = {selfPath, inPlace, keyPath};
+  RemovalOps ops = {RemoveFileWin32,
+                    RemoveFolderWin32,
+                    FileChecksumWin32,
+                    ListFolderWin32,
+                    registrationIsOurs ? RemoveGroupItems : nullptr,
+                    registrationIsOurs ? RemoveEntryWin32 : nullptr,
+                    &removal};
   size_t recordSize = 0;
   const uint8_t* record = LoadChecksumRecord(nullptr, &recordSize);
   RemoveInstalledProduct(folder, record, recordSize, &ops, &report);
-  if (registrationIsOurs) RemoveRegistration(keyPath, &report);
 
   static char message[kRemovalMessageSize];
   FormatRemovalReport(&report, message, sizeof message);
-  if (message[0] == '\0') return kExitRemoved;
   const UINT icon = report.FailureCount ? MB_ICONERROR : MB_ICONINFORMATION;
   MessageBoxA(nullptr, message, caption, MB_OK | icon | MB_SETFOREGROUND);
   return report.FailureCount ? kExitIncomplete : kExitRemoved;
@@ -388,7 +402,7 @@ int HoldsInstallation(const char* folder) {
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return 0;
   FormatUninstallKeyPath(keyPath, sizeof keyPath, kUninstallKeyName);
   if (FindEntryOwner(keyPath, folder) == kEntryOfThisFolder) return 1;
-  RemovalOps ops = {RemoveFileWin32, RemoveFolderWin32, FileChecksumWin32, nullptr};
+  RemovalOps ops = {nullptr, nullptr, FileChecksumWin32, nullptr, nullptr, nullptr, nullptr};
   size_t recordSize = 0;
   const uint8_t* record = LoadChecksumRecord(nullptr, &recordSize);
   return HoldsInstalledFile(folder, record, recordSize, &ops);
@@ -436,6 +450,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int) {
   if (hasTemp) DeleteStaleCopies(temp, self);
   if (startedByUser) {
     if (hasTemp && StartTemporaryCopy(self, folder, temp)) return kExitRemoved;
+    // Started from a shortcut, its own current folder would keep the installation's in use.
+    if (GetSystemDirectoryA(temp, sizeof temp)) SetCurrentDirectoryA(temp);
     return Uninstall(folder, self, 1);
   }
 

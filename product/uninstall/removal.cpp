@@ -11,7 +11,11 @@
 namespace {
 
 const char kHeading[] = "Some parts of %s could not be removed:\n\n";
-const char kClosing[] = "\nRemove them by hand when they are no longer in use.";
+const char kClosingStays[] =
+    "\n%s stays, so that you can close what uses them and then uninstall %s again.";
+// Past the uninstaller's own turn: nothing is left to run again.
+const char kClosingByHand[] = "\nRemove them by hand when they are no longer in use.";
+const char kRemoved[] = "%s was removed from your computer.";
 const char kKeptHeading[] = "These files were changed after the installation and are kept:\n\n";
 const char kLeftInPlace[] = "%s and its folder %s remain; you may delete them by hand.";
 
@@ -76,6 +80,49 @@ int FileIsAsInstalled(const char* path, int itemId, const uint8_t* record, size_
   return 1;
 }
 
+// What a folder of the installation may hold and still be the installation's own: relative
+// names the folder below the installation ("" for the installation's own), or is null for the
+// maker's folder, which holds nothing of its own.
+struct OwnEntries {
+  const char* Relative;
+  int Others;  // an entry that is not the installation's was seen
+};
+
+int IsOwnEntry(const char* relative, const char* name) {
+  if (!relative) return 0;
+  const size_t length = strlen(name), prefix = strlen(relative);
+  for (const PayloadManifestRow& row : kInstallManifest) {
+    const char* path = row.RelativePath;
+    if (prefix > 0 && (strncmp(path, relative, prefix) != 0 || path[prefix] != '/')) continue;
+    if (IsNameIgnoringCase(name, length, prefix > 0 ? path + prefix + 1 : path)) return 1;
+  }
+  for (const char* subFolder : kSubFolderNames) {
+    if (prefix == 0 && IsNameIgnoringCase(name, length, subFolder)) return 1;
+  }
+  return 0;
+}
+
+void VisitOwnEntry(void* visitContext, const char* name) {
+  OwnEntries* entries = static_cast<OwnEntries*>(visitContext);
+  if (strcmp(name, ".") != 0 && strcmp(name, "..") != 0 && !IsOwnEntry(entries->Relative, name))
+    entries->Others = 1;
+}
+
+// Removes a folder; a failure is named only when nothing but the installation's own is in it
+// (see OwnEntries), since one that holds the user's files is theirs to keep. Returns the outcome.
+int RemoveOwnFolder(const char* path, const char* relative, const RemovalOps* ops,
+                    RemovalReport* report) {
+  unsigned long error = 0;
+  const int outcome = ops->RemoveFolder(ops->Context, path, &error);
+  if (!IsFailure(outcome)) return outcome;
+  OwnEntries entries = {relative, 0};
+  if (ops->ListFolder(ops->Context, path, VisitOwnEntry, &entries) == kRemovalDone &&
+      !entries.Others) {
+    AddRemovalFailure(report, path, outcome, error);
+  }
+  return outcome;
+}
+
 }  // namespace
 
 void StartRemovalReport(RemovalReport* report) {
@@ -88,6 +135,7 @@ void StartRemovalReport(RemovalReport* report) {
   report->KeptLength = 0;
   report->Kept[0] = '\0';
   report->LeftFolder[0] = '\0';
+  report->UninstallerStays = 0;
 }
 
 void AddRemovalFailure(RemovalReport* report, const char* what, int outcome, unsigned long error) {
@@ -122,10 +170,18 @@ void AddKeptFile(RemovalReport* report, const char* path) {
 void FormatRemovalReport(const RemovalReport* report, char* out, size_t size) {
   CopyText(out, size, "");
   if (report->FailureCount > 0) {
-    char heading[96], more[48];
+    char heading[96], more[48], closing[160];
     FormatText(heading, sizeof heading, kHeading, kUninstallDisplayName);
     FormatMore(more, sizeof more, report->FailureCount, report->ListedCount);
-    FormatText(out, size, "%s%s%s%s", heading, report->Lines, more, kClosing);
+    if (report->UninstallerStays) {
+      FormatText(closing, sizeof closing, kClosingStays, kUninstallerFileName,
+                 kUninstallDisplayName);
+    } else {
+      CopyText(closing, sizeof closing, kClosingByHand);
+    }
+    FormatText(out, size, "%s%s%s%s", heading, report->Lines, more, closing);
+  } else if (report->LeftFolder[0] == '\0') {
+    FormatText(out, size, kRemoved, kUninstallDisplayName);
   }
   if (report->KeptCount > 0) {
     char more[48];
@@ -173,32 +229,34 @@ void RemoveInstalledProduct(const char* folder, const uint8_t* record, size_t re
   char path[kPathBufferSize];
   unsigned long error = 0;
   for (const PayloadManifestRow& row : kInstallManifest) {
+    if (strcmp(row.RelativePath, kUninstallerFileName) == 0) continue;
     if (!ComposeInstalledPath(path, sizeof path, folder, row.RelativePath)) {
       char what[kPathBufferSize + 96];
       FormatText(what, sizeof what, "%s\\...\\%s, path too long", folder, row.RelativePath);
       AddRemovalFailure(report, what, kRemovalFailed, 0);
       continue;
     }
-    const int uninstaller = strcmp(row.RelativePath, kUninstallerFileName) == 0;
-    if (!uninstaller && !FileIsAsInstalled(path, row.ResourceId, record, recordSize, ops, report))
-      continue;
+    if (!FileIsAsInstalled(path, row.ResourceId, record, recordSize, ops, report)) continue;
+    Note(report, path, ops->RemoveFile(ops->Context, path, &error), error);
+  }
+  if (ops->RemoveGroupItems) ops->RemoveGroupItems(ops->Context, report);
+  // Whatever failed is still the installation's: the entry and the uninstaller stay with it, so
+  // that the next run finds it.
+  if (report->FailureCount == 0 && ops->RemoveEntry) ops->RemoveEntry(ops->Context, report);
+  if (report->FailureCount > 0) {
+    report->UninstallerStays = 1;
+  } else if (ComposeInstalledPath(path, sizeof path, folder, kUninstallerFileName)) {
     const int outcome = ops->RemoveFile(ops->Context, path, &error);
-    if (uninstaller && outcome == kRemovalLeftInPlace) {
-      CopyText(report->LeftFolder, sizeof report->LeftFolder, folder);
-    }
+    if (outcome == kRemovalLeftInPlace) CopyText(report->LeftFolder, kPathBufferSize, folder);
     Note(report, path, outcome, error);
   }
   // The sub-folders in the reverse order of their creation, then the folder itself.
   for (int i = kSubFolderCount - 1; i >= 0; --i) {
-    if (!ComposeInstalledPath(path, sizeof path, folder, kSubFolderNames[i])) continue;
-    Note(report, path, ops->RemoveFolder(ops->Context, path, &error), error);
+    if (ComposeInstalledPath(path, sizeof path, folder, kSubFolderNames[i]))
+      RemoveOwnFolder(path, kSubFolderNames[i], ops, report);
   }
-  if (IsDriveRoot(folder)) return;
-  const int outcome = ops->RemoveFolder(ops->Context, folder, &error);
-  Note(report, folder, outcome, error);
+  if (IsDriveRoot(folder) || RemoveOwnFolder(folder, "", ops, report) != kRemovalDone) return;
   // The maker's folder of the default destination goes too once nothing else is in it.
   char parent[kPathBufferSize];
-  if (outcome == kRemovalDone && FindMakersFolder(folder, parent)) {
-    Note(report, parent, ops->RemoveFolder(ops->Context, parent, &error), error);
-  }
+  if (FindMakersFolder(folder, parent)) RemoveOwnFolder(parent, nullptr, ops, report);
 }

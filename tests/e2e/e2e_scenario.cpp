@@ -138,13 +138,20 @@ bool RunCommand(const std::string& command, const std::string* environment, DWOR
   return true;
 }
 
+void ConfirmCompleteUninstall(HWND question) {
+  pagix_test::PressDialogButton(question, IDYES);
+  HWND closing = pagix_test::WaitForUninstallerBox(question);
+  ASSERT_TRUE(closing) << "no closing message";
+  pagix_test::PressDialogButton(closing, IDOK);
+}
+
 void UninstallThroughEntry(const std::string& destination) {
   const UninstallEntry entry = ReadUninstallEntry();
   ASSERT_TRUE(RunCommand(entry.UninstallString)) << entry.UninstallString;
   HWND question = pagix_test::WaitForUninstallerBox();
   ASSERT_TRUE(question) << "the uninstaller asked nothing";
   EXPECT_EQ(ViewMessageBox(question).Text, "Remove Pagix 0.9d and all of its components?");
-  pagix_test::PressDialogButton(question, IDYES);
+  ASSERT_NO_FATAL_FAILURE(ConfirmCompleteUninstall(question));
   EXPECT_TRUE(WaitUntil([&] { return !pagix_test::DirectoryExists(destination); }))
       << "left behind: " << testing::PrintToString(FolderEntries(destination));
   EXPECT_TRUE(WaitUntil([] { return !ReadUninstallEntry().Exists; }));

@@ -84,8 +84,10 @@ std::string ExpectedUninstallString(const std::string& destination);
 // all); returns whether it started (and ended).
 bool RunCommand(const std::string& command, const std::string* environment = nullptr,
                 DWORD waitMs = 0);
+// Answers the uninstaller's question Yes, then its closing message OK.
+void ConfirmCompleteUninstall(HWND question);
 // Runs the command of the Add/Remove Programs entry, answers its question Yes and checks that
-// destination, the entry and the group go and that the uninstaller ends without a message.
+// destination, the entry and the group go and that the uninstaller ends.
 void UninstallThroughEntry(const std::string& destination);
 
 }  // namespace pagix_e2e

@@ -1,6 +1,7 @@
 // The uninstaller's removal plan over a stand-in file system.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <string>
@@ -19,7 +20,8 @@ struct FakeDisk {
   std::map<std::string, std::string> Content;  // a file's bytes, when not the installed ones
   std::set<std::string> Folders;
   std::map<std::string, int> Failing;  // path -> outcome to return
-  std::vector<std::string> Calls;      // "file <path>" / "folder <path>"
+  bool GroupFails = false;             // Program Manager does not answer
+  std::vector<std::string> Calls;      // "file <path>" / "folder <path>" / "group" / "entry"
 
   bool HasChildren(const std::string& folder) const {
     const std::string prefix = folder + "\\";
@@ -75,6 +77,30 @@ struct FakeDisk {
     disk->Folders.erase(path);
     return kRemovalDone;
   }
+
+  static int ListFolder(void* context, const char* path, FolderEntryVisitor visit, void* with) {
+    const FakeDisk* disk = static_cast<FakeDisk*>(context);
+    for (const char* dots : {".", ".."}) visit(with, dots);
+    const std::string prefix = std::string(path) + "\\";
+    for (const auto* entries : {&disk->Files, &disk->Folders})
+      for (const std::string& entry : *entries)
+        if (entry.rfind(prefix, 0) == 0 && entry.find('\\', prefix.size()) == std::string::npos)
+          visit(with, entry.c_str() + prefix.size());
+    return kRemovalDone;
+  }
+
+  static void RemoveGroupItems(void* context, RemovalReport* report) {
+    static_cast<FakeDisk*>(context)->Calls.push_back("group");
+    if (static_cast<FakeDisk*>(context)->GroupFails)
+      AddRemovalFailure(report, "g", kRemovalNoAnswer, 0);
+  }
+  static void RemoveEntry(void* context, RemovalReport*) {
+    static_cast<FakeDisk*>(context)->Calls.push_back("entry");
+  }
+  RemovalOps Ops() {
+    return {RemoveFile,       RemoveFolder, FileChecksum, ListFolder,
+            RemoveGroupItems, RemoveEntry,  this};
+  }
 };
 
 std::string Windows(std::string path) {
@@ -110,7 +136,7 @@ class RemovalTest : public ::testing::Test {
     const std::vector<uint8_t> full = Record();
     if (!record) record = &full;
     StartRemovalReport(&report_);
-    RemovalOps ops = {FakeDisk::RemoveFile, FakeDisk::RemoveFolder, FakeDisk::FileChecksum, &disk_};
+    const RemovalOps ops = disk_.Ops();
     RemoveInstalledProduct(folder_.c_str(), record->data(), record->size(), &ops, &report_);
     FormatRemovalReport(&report_, message_, sizeof message_);
   }
@@ -126,11 +152,15 @@ TEST_F(RemovalTest, RemovesEveryFileThenTheEmptyFoldersInOrder) {
   EXPECT_TRUE(disk_.Files.empty());
   EXPECT_TRUE(disk_.Folders.empty());
   EXPECT_EQ(report_.FailureCount, 0);
-  EXPECT_STREQ(message_, "");
+  EXPECT_EQ(message_, std::string(kUninstallDisplayName) + " was removed from your computer.");
 
+  // The entry and the uninstaller go last, once everything else has gone.
   std::vector<std::string> expected;
-  for (const PayloadManifestRow& row : kInstallManifest)
-    expected.push_back("file " + folder_ + "\\" + Windows(row.RelativePath));
+  for (const PayloadManifestRow& row : kInstallManifest) {
+    if (std::string(row.RelativePath) != kUninstallerFileName)
+      expected.push_back("file " + folder_ + "\\" + Windows(row.RelativePath));
+  }
+  expected.insert(expected.end(), {"group", "entry", "file " + folder_ + "\\uninstall.exe"});
   for (int i = kSubFolderCount - 1; i >= 0; --i)
     expected.push_back("folder " + folder_ + "\\" + kSubFolderNames[i]);
   expected.push_back("folder " + folder_);
@@ -159,9 +189,10 @@ TEST_F(RemovalTest, FilesNoLongerAsInstalledAreKeptAndNamed) {
   EXPECT_EQ(disk_.Folders, (std::set<std::string>{"C:\\Pagix", "C:\\Pagix\\SKINS"}));
   EXPECT_EQ(report_.FailureCount, 0);
   EXPECT_EQ(report_.KeptCount, 2);
-  EXPECT_STREQ(message_,
-               "These files were changed after the installation and are kept:\n\n"
-               "C:\\Pagix\\Pagix.def\nC:\\Pagix\\SKINS\\Back.jpg\n");
+  EXPECT_EQ(message_, std::string(kUninstallDisplayName) +
+                          " was removed from your computer.\n\n"
+                          "These files were changed after the installation and are kept:\n\n"
+                          "C:\\Pagix\\Pagix.def\nC:\\Pagix\\SKINS\\Back.jpg\n");
 }
 
 TEST_F(RemovalTest, WhatIsAlreadyGoneIsNoError) {
@@ -180,15 +211,18 @@ TEST_F(RemovalTest, FailuresAreListedAndEverythingElseIsStillRemoved) {
   disk_.Failing["C:\\Pagix\\LANG"] = kRemovalDenied;
   disk_.Failing["C:\\Pagix\\SKINS\\Back.jpg"] = kRemovalFailed;
   Remove();
-  // Every other file is gone.
+  // Every other file is gone, but the uninstaller, which stays with the entry for another run.
   EXPECT_EQ(disk_.Files,
-            (std::set<std::string>{"C:\\Pagix\\Pagix.def", "C:\\Pagix\\SKINS\\Back.jpg"}));
+            (std::set<std::string>{"C:\\Pagix\\Pagix.def", "C:\\Pagix\\SKINS\\Back.jpg",
+                                   "C:\\Pagix\\uninstall.exe"}));
+  EXPECT_EQ(std::count(disk_.Calls.begin(), disk_.Calls.end(), "entry"), 0);
   EXPECT_EQ(report_.FailureCount, 3);
   const std::string message = message_;
   EXPECT_NE(message.find("Some parts of Pagix 0.9d could not be removed"), std::string::npos);
   EXPECT_NE(message.find("C:\\Pagix\\Pagix.def (in use)\n"), std::string::npos) << message;
   EXPECT_NE(message.find("C:\\Pagix\\SKINS\\Back.jpg (error 32)\n"), std::string::npos) << message;
   EXPECT_NE(message.find("C:\\Pagix\\LANG (access denied)\n"), std::string::npos) << message;
+  EXPECT_NE(message.find("\nuninstall.exe stays"), std::string::npos) << message;
   // The folders kept because of the failed files are not reported on their own.
   EXPECT_EQ(message.find("C:\\Pagix\\SKINS ("), std::string::npos) << message;
   EXPECT_EQ(message.find("C:\\Pagix ("), std::string::npos) << message;
@@ -211,11 +245,11 @@ TEST_F(RemovalTest, APathTooLongIsReportedAndNeverTriedCut) {
 TEST_F(RemovalTest, AnUninstallerInPlaceLeavesItselfAndItsFolderAndSaysSo) {
   Install("C:\\Pagix");
   disk_.Failing["C:\\Pagix\\uninstall.exe"] = kRemovalLeftInPlace;
-  disk_.Failing["C:\\Pagix\\PF1\\Pagix.pf2"] = kRemovalInUse;
+  disk_.Content["C:\\Pagix\\PF1\\Pagix.pf2"] = "changed";
   Remove();
   EXPECT_EQ(disk_.Files,
             (std::set<std::string>{"C:\\Pagix\\uninstall.exe", "C:\\Pagix\\PF1\\Pagix.pf2"}));
-  EXPECT_EQ(report_.FailureCount, 1);
+  EXPECT_EQ(report_.FailureCount, 0);
   const std::string message = message_;
   const std::string left =
       "\n\nuninstall.exe and its folder C:\\Pagix remain; you may delete them by hand.";
@@ -249,6 +283,8 @@ TEST_F(RemovalTest, TheMakersFolderGoesOnlyWhenItIsEmptyAndNamedSo) {
        "C:\\Program Files\\Marrowby\\Other"},
       {"C:\\Program Files\\Maker\\Pagix", "C:\\Program Files\\Maker", false},
       {"C:\\Program Files\\Marrowby2\\Pagix", "C:\\Program Files\\Marrowby2", false},
+      {"C:\\Program Files\\Marrow\\Pagix", "C:\\Program Files\\Marrow", false},
+      {"C:\\M\\Pagix", "C:\\M", false},
       // A share is no folder of the maker's to remove.
       {"\\\\server\\Marrowby\\Pagix", "\\\\server\\Marrowby", false},
       // The second byte of ソ is the byte of "\\": the parent is "ソMarrowby".
@@ -290,10 +326,54 @@ TEST_F(RemovalTest, AFolderHoldsAnInstallationWhenAnotherFileIsAsInstalled) {
     for (const std::string& file : c.Files) disk_.Files.insert(folder_ + "\\" + file);
     if (c.Changed) disk_.Content[folder_ + "\\" + c.Changed] = "the user's own";
     const std::vector<uint8_t> record = Record();
-    RemovalOps ops = {FakeDisk::RemoveFile, FakeDisk::RemoveFolder, FakeDisk::FileChecksum, &disk_};
+    const RemovalOps ops = disk_.Ops();
     EXPECT_EQ(c.Holds,
               HoldsInstalledFile(folder_.c_str(), record.data(), record.size(), &ops) == 1);
     EXPECT_TRUE(disk_.Calls.empty()) << "nothing is removed";
+  }
+}
+
+// Program Manager's silence keeps them too.
+TEST_F(RemovalTest, AGroupThatStaysKeepsTheEntryAndTheUninstaller) {
+  Install("C:\\Pagix");
+  disk_.GroupFails = true;
+  Remove();
+  EXPECT_EQ(disk_.Files, std::set<std::string>{"C:\\Pagix\\uninstall.exe"});
+  EXPECT_EQ(std::count(disk_.Calls.begin(), disk_.Calls.end(), "entry"), 0);
+}
+
+// A folder whose removal fails (as when another process has it as its current folder) is named
+// only while nothing but the installation's own is in it; one that holds anything else is kept
+// without a word, whatever the error.
+TEST_F(RemovalTest, AFolderThatFailsIsNamedOnlyWhileItHoldsNothingButOurs) {
+  struct Case {
+    const char* Folder;  // fails as in use
+    const char* Busy;    // an installed file in use
+    const char* Other;   // not the installation's
+    bool Named;
+  };
+  const Case cases[] = {
+      {"C:\\Marrowby\\Pagix", nullptr, "C:\\Marrowby\\Pagix\\notes.txt", false},
+      {"C:\\Marrowby\\Pagix", "C:\\Marrowby\\Pagix\\Pagix.exe", nullptr, true},
+      {"C:\\Marrowby\\Pagix\\SKINS", "C:\\Marrowby\\Pagix\\SKINS\\Back.jpg", nullptr, true},
+      // Named like an installed file, but not at its place.
+      {"C:\\Marrowby\\Pagix\\SKINS", nullptr, "C:\\Marrowby\\Pagix\\SKINS\\Pagix.exe", false},
+      // Nothing in the maker's folder is the installation's own.
+      {"C:\\Marrowby", nullptr, nullptr, true},
+      {"C:\\Marrowby", nullptr, "C:\\Marrowby\\Pagix.def", false},
+  };
+  for (const Case& c : cases) {
+    disk_ = FakeDisk();
+    disk_.Folders.insert("C:\\Marrowby");
+    Install("C:\\Marrowby\\Pagix");
+    disk_.Failing[c.Folder] = kRemovalInUse;
+    if (c.Busy) disk_.Failing[c.Busy] = kRemovalInUse;
+    if (c.Other) disk_.Files.insert(c.Other);
+    Remove();
+    SCOPED_TRACE(message_);
+    EXPECT_EQ(std::string(message_).find(c.Folder + std::string(" (in use)")) != std::string::npos,
+              c.Named);
+    EXPECT_EQ(report_.FailureCount, (c.Busy ? 1 : 0) + (c.Named ? 1 : 0));
   }
 }
 
@@ -309,6 +389,7 @@ TEST(RemovalReport, ManyFailuresEndInACountThatFits) {
   StartRemovalReport(&report);
   const std::string what = "C:\\" + std::string(200, 'x');
   for (int i = 0; i < 40; ++i) AddRemovalFailure(&report, what.c_str(), kRemovalInUse, 32);
+  report.UninstallerStays = 1;  // the longer closing line
   EXPECT_EQ(report.FailureCount, 40);
   EXPECT_GT(report.ListedCount, 0);
   EXPECT_LT(report.ListedCount, 40);
@@ -318,7 +399,7 @@ TEST(RemovalReport, ManyFailuresEndInACountThatFits) {
   snprintf(expected_more, sizeof expected_more, "and %d more\n", 40 - report.ListedCount);
   const std::string text = message;
   EXPECT_NE(text.find(expected_more), std::string::npos) << text;
-  EXPECT_NE(text.find("Remove them by hand"), std::string::npos) << "the closing line was cut";
+  EXPECT_EQ(text.substr(text.size() - 7), " again.") << "the closing line was cut";
 }
 
 TEST(RemovalReport, ALongLineDoesNotLetLaterShortOnesJumpTheQueue) {

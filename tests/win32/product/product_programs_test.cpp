@@ -42,6 +42,10 @@ std::string g_tree;  // the build's product tree, as a Windows path
 
 bool UninstallKeyExists() { return pagix_test::RegistryKeyExists(kUninstallKey); }
 
+// The closing message of a complete removal.
+const std::string kRemoved =
+    std::string(kUninstallDisplayName) + " was removed from your computer.";
+
 // A sub-key that another program keeps below the entry's key.
 const std::string kForeignSubKey = std::string(kUninstallKey) + "\\Other";
 
@@ -184,9 +188,7 @@ TEST_F(InstalledPagix, YesRemovesFilesFoldersGroupAndEntry) {
   std::string spelling = scratch_.Path() + "/Elsewhere/../Pagix 0.9d";
   for (char& c : spelling) c = c == '\\' ? '/' : c;
   Register(spelling);
-  HWND box = StartUninstaller();
-  ASSERT_TRUE(box);
-  PressDialogButton(box, IDYES);
+  EXPECT_EQ(ConfirmAndReadReport().Text, kRemoved);
   EXPECT_EQ(FinishCopy(), 0);
   ExpectFilesGone();
   for (const char* folder : kSubFolderNames) EXPECT_FALSE(DirectoryExists(Path(folder))) << folder;
@@ -204,7 +206,8 @@ TEST_F(InstalledPagix, ChangedFilesAndTheUsersShortcutStay) {
   const std::string shortcut = ProgramsGroupFolder() + "\\Notes.lnk";
   ASSERT_TRUE(pagix_test::WriteWholeFile(shortcut, edited));
   const SeenBox seen = ConfirmAndReadReport();
-  EXPECT_EQ(seen.Text, "These files were changed after the installation and are kept:\n\n" +
+  EXPECT_EQ(seen.Text, kRemoved +
+                           "\n\nThese files were changed after the installation and are kept:\n\n" +
                            Path("Pagix.def") + "\n" + Path("SKINS/Back.jpg") + "\n");
   EXPECT_EQ(FinishCopy(), 0);
   EXPECT_EQ(ReadWholeFile(Path("Pagix.def")), edited);
@@ -318,9 +321,7 @@ TEST_F(InstalledPagix, AUsersOwnFileStaysWithItsFolder) {
   Register();
   const std::string notes = Path("SKINS/my notes.txt");
   ASSERT_TRUE(pagix_test::WriteWholeFile(notes, {'m', 'i', 'n', 'e'}));
-  HWND box = StartUninstaller();
-  ASSERT_TRUE(box);
-  PressDialogButton(box, IDYES);
+  ConfirmAndReadReport();
   EXPECT_EQ(FinishCopy(), 0) << "a kept folder is no failure";
   ExpectFilesGone();
   EXPECT_EQ(ReadWholeFile(notes), (std::vector<unsigned char>{'m', 'i', 'n', 'e'}));
@@ -341,6 +342,7 @@ TEST_F(InstalledPagix, NoChangesNothing) {
   EXPECT_TRUE(FileExists(Path(kUninstallerFileName)));
 }
 
+// The file in use keeps the entry and the uninstaller with it, for another run.
 TEST_F(InstalledPagix, AFileInUseIsNamedInOneMessageAndTheRestIsRemoved) {
   Register();
   const std::string busy = Path("Pagix.def");
@@ -351,16 +353,17 @@ TEST_F(InstalledPagix, AFileInUseIsNamedInOneMessageAndTheRestIsRemoved) {
   EXPECT_EQ(seen.Buttons, std::vector<int>{IDOK});
   EXPECT_NE(seen.Text.find(busy + " (in use)"), std::string::npos) << seen.Text;
   EXPECT_EQ(seen.Text.find("Pagix.exe"), std::string::npos) << "only the failure is listed";
+  EXPECT_NE(seen.Text.find(std::string(kUninstallerFileName) + " stays"), std::string::npos);
   EXPECT_EQ(FinishCopy(), 2);
   CloseHandle(held);
-  EXPECT_TRUE(FileExists(busy));
   for (const PayloadManifestRow& row : kInstallManifest) {
-    if (std::string(row.RelativePath) == "Pagix.def") continue;
-    EXPECT_FALSE(FileExists(Path(row.RelativePath))) << row.RelativePath;
+    const std::string name = row.RelativePath;
+    const bool stays = name == "Pagix.def" || name == kUninstallerFileName;
+    EXPECT_EQ(FileExists(Path(name)), stays) << name;
   }
   EXPECT_FALSE(DirectoryExists(Path("SKINS")));
   EXPECT_FALSE(DirectoryExists(ProgramsGroupFolder()));
-  EXPECT_FALSE(UninstallKeyExists());
+  EXPECT_TRUE(UninstallKeyExists());
 }
 
 TEST_F(InstalledPagix, AnEntryOfAnotherInstallationIsLeftAlone) {
@@ -374,9 +377,7 @@ TEST_F(InstalledPagix, AnEntryOfAnotherInstallationIsLeftAlone) {
     }
     Register();
     WriteUninstallKey(command);
-    HWND box = StartUninstaller();
-    ASSERT_TRUE(box);
-    PressDialogButton(box, IDYES);
+    ConfirmAndReadReport();
     EXPECT_EQ(WaitForExit(copy_), 0);
     ExpectFilesGone();
     EXPECT_TRUE(UninstallKeyExists()) << command.size();
@@ -385,7 +386,7 @@ TEST_F(InstalledPagix, AnEntryOfAnotherInstallationIsLeftAlone) {
 }
 
 // Another program keeps a value or a sub-key of its own in the entry's key: the entry's values
-// go, the key stays with the rest, and the uninstaller ends without a message.
+// go, the key stays with the rest, and the removal is complete.
 TEST_F(InstalledPagix, AKeyThatHoldsMoreLosesOnlyTheEntrysValues) {
   for (const bool subKey : {false, true}) {
     SCOPED_TRACE(subKey ? "sub-key" : "value");
@@ -395,9 +396,7 @@ TEST_F(InstalledPagix, AKeyThatHoldsMoreLosesOnlyTheEntrysValues) {
     Register();
     const std::string foreign = subKey ? kForeignSubKey : kUninstallKey;
     ASSERT_TRUE(pagix_test::WriteRegistryText(foreign, "Comments", "not Pagix's"));
-    HWND box = StartUninstaller();
-    ASSERT_TRUE(box);
-    PressDialogButton(box, IDYES);
+    ConfirmAndReadReport();
     EXPECT_EQ(FinishCopy(), 0);
     ExpectFilesGone();
     EXPECT_FALSE(DirectoryExists(ProgramsGroupFolder()));
@@ -413,8 +412,9 @@ TEST_F(InstalledPagix, WithoutATemporaryCopyItRemovesInPlaceAndNamesWhatItLeaves
   Register();
   const std::string environment =
       pagix_test::EnvironmentWithoutTemporaryFolder(scratch_.Join("no such folder"));
+  // Started as a shortcut starts it, in its own folder, which is then not in use by itself.
   Process original =
-      StartProcess("\"" + Path(kUninstallerFileName) + "\"", scratch_.Path(), &environment);
+      StartProcess("\"" + Path(kUninstallerFileName) + "\"", destination_, &environment);
   ASSERT_TRUE(original.Handle);
   HWND box = WaitForUninstallerBox();
   ASSERT_TRUE(box);
@@ -465,6 +465,42 @@ class PagixProgram : public InstalledPagix {
   }
   HANDLE process_ = nullptr;
 };
+
+// A running Pagix is closed first: Retry asks again while it runs, Cancel removes nothing, and
+// Retry once it has ended removes everything.
+TEST_F(PagixProgram, TheUninstallerWaitsUntilPagixIsClosed) {
+  Register();
+  HWND window = StartPagix();
+  ASSERT_TRUE(window);
+  for (const int last : {IDCANCEL, IDRETRY}) {
+    HWND box = StartUninstaller();
+    ASSERT_TRUE(box);
+    PressDialogButton(box, IDYES);
+    // Retry while Pagix still runs asks again; Pagix ends before the last Retry.
+    for (int round = 0; round < 2; ++round) {
+      HWND close = WaitForUninstallerBox(box);
+      ASSERT_TRUE(close) << "no question to close Pagix";
+      const SeenBox seen = DescribeMessageBox(close);
+      EXPECT_EQ(seen.Text, "Close Pagix 0.9d, then press Retry");
+      EXPECT_EQ(seen.Buttons, (std::vector<int>{IDCANCEL, IDRETRY}));
+      if (round == 1 && last == IDRETRY) CloseAndExpectExit(window);
+      PressDialogButton(close, round == 0 ? IDRETRY : last);
+      ASSERT_TRUE(WaitUntil([close] { return !IsWindow(close); }));
+      box = close;
+    }
+    if (last == IDCANCEL) {
+      EXPECT_EQ(FinishCopy(), 1);
+      ExpectEverythingInstalled();
+      continue;
+    }
+    HWND report = WaitForUninstallerBox(box);
+    ASSERT_TRUE(report);
+    EXPECT_EQ(DescribeMessageBox(report).Text, kRemoved);
+    PressDialogButton(report, IDOK);
+    EXPECT_EQ(FinishCopy(), 0);
+    ExpectFilesGone();
+  }
+}
 
 TEST_F(PagixProgram, ShowsItsFolderAndTheInstalledBooksAndClosesOnRequest) {
   HWND window = StartPagix();
