@@ -28,6 +28,12 @@ size_t LengthWithoutTrailingSeparators(const char* text, size_t length) {
   return kept;
 }
 
+size_t FolderPartLength(const char* path, size_t length, size_t* nameStart) {
+  const size_t name = LastSegmentStart(path, length);
+  if (nameStart) *nameStart = name;
+  return LengthWithoutTrailingSeparators(path, name);
+}
+
 size_t VolumeNameLength(const char* path) {
   const unsigned char letter = static_cast<unsigned char>((path[0] | 0x20) - 'a');
   if (letter < 26 && path[1] == ':') return 2;

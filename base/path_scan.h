@@ -19,6 +19,12 @@ size_t LastSegmentStart(const char* text, size_t length);
 // nothing else).
 size_t LengthWithoutTrailingSeparators(const char* text, size_t length);
 
+// The folder part of path[0..length) (ending at a terminator, a quote or a blank, or at its
+// end): everything before its last "\" or "/", without separators at its end; 0 when there is no
+// separator. nameStart, when given, receives where the name after that separator starts. The
+// text is read by characters (base/code_page.h), as every text here is.
+size_t FolderPartLength(const char* path, size_t length, size_t* nameStart);
+
 // The length of the volume's name at the start of path: 2 for a drive letter and ":" ("C:"), the
 // length of "\\server\share" for a share (both names present, either separator), 0 for anything
 // else.

@@ -6,6 +6,7 @@
 #include "base/code_page.h"
 #include "base/manifest.h"
 #include "base/path_scan.h"
+#include "base/text_characters.h"
 #include "paths/path_text.h"
 
 const char kDestinationTooLong[] = "Destination path is too long";
@@ -36,8 +37,6 @@ int DestinationLeavesRoom(const char* destinationDirectory) {
 
 namespace {
 
-char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
 // Characters that Windows refuses in a file or folder name (the separators aside).
 int IsForbiddenInName(char c) {
   return static_cast<unsigned char>(c) < 0x20 || strchr("<>\"|?*:", c) != nullptr;
@@ -54,12 +53,12 @@ int IsDeviceName(const char* at, size_t length) {
   while (base > 0 && at[base - 1] == ' ') --base;
   if (base < 3 || base > 7) return 0;
   char name[8] = {};
-  for (size_t i = 0; i < base; ++i) name[i] = Upper(at[i]);
-  static const char kNames[] = "CON\0PRN\0AUX\0NUL\0CONIN$\0CONOUT$\0";
+  for (size_t i = 0; i < base; ++i) name[i] = LowerAscii(at[i]);
+  static const char kNames[] = "con\0prn\0aux\0nul\0conin$\0conout$\0";
   for (const char* known = kNames; *known; known += strlen(known) + 1) {
     if (strcmp(name, known) == 0) return 1;
   }
-  if (strncmp(name, "COM", 3) != 0 && strncmp(name, "LPT", 3) != 0) return 0;
+  if (strncmp(name, "com", 3) != 0 && strncmp(name, "lpt", 3) != 0) return 0;
   if (base == 4 && name[3] >= '0' && name[3] <= '9') return 1;
   for (const char* digit : g_SuperscriptDigits) {
     if (*digit && strlen(digit) == base - 3 && memcmp(digit, at + 3, base - 3) == 0) return 1;

@@ -43,3 +43,9 @@ int FormatUninstallCommand(char* out, size_t size, const char* command);
 // not fit is refused as a whole: out is left empty and 0 is returned.
 int FormatInstalledPath(char* out, size_t size, const char* destinationDirectory,
                         const char* relativeName);
+
+// The folder of the program that command (an "UninstallString" value: a program path, quoted or
+// not, with "\\" or "/" between its parts, perhaps followed by arguments when quoted) names:
+// everything before the program's name, without separators at its end. Returns 1 when there is
+// such a folder and it fitted into out[0..size), 0 otherwise (out then holds an empty text).
+int UninstallCommandFolder(const char* command, char* out, size_t size);

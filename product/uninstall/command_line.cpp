@@ -17,12 +17,10 @@ const char* SkipBlanks(const char* text) {
   return text;
 }
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 // Whether text begins with prefix (written in lower case), in any letter case.
 int StartsWithIgnoringCase(const char* text, const char* prefix) {
   for (; *prefix; ++text, ++prefix) {
-    if (Lower(*text) != *prefix) return 0;
+    if (LowerAscii(*text) != *prefix) return 0;
   }
   return 1;
 }
@@ -65,9 +63,7 @@ void ParseUninstallArguments(const char* arguments, UninstallArguments* out) {
   const char* end = strchr(begin, '"');
   if (!end || *SkipBlanks(end + 1) != '\0') return;
   const size_t length = LengthWithoutTrailingSeparators(begin, static_cast<size_t>(end - begin));
-  if (length == 0 || length >= sizeof out->Folder) return;
-  memcpy(out->Folder, begin, length);
-  out->Folder[length] = '\0';
+  if (length == 0 || !CopyTextPart(out->Folder, sizeof out->Folder, begin, length)) return;
   out->Mode = kUninstallTemporaryCopy;
 }
 
@@ -78,37 +74,10 @@ int FormatCopyCommandLine(char* out, size_t size, const char* copyPath,
                     static_cast<int>(folderLength), folder);
 }
 
-int UninstallCommandFolder(const char* command, char* out, size_t size) {
-  const char* begin = SkipBlanks(command);
-  const char* end;
-  if (*begin == '"') {
-    ++begin;
-    end = strchr(begin, '"');
-    if (!end) end = begin + strlen(begin);
-  } else {
-    end = begin + strlen(begin);
-    while (end > begin && IsBlankOrTab(end[-1])) --end;
-  }
-  const size_t length = FolderPartLength(begin, static_cast<size_t>(end - begin), nullptr);
-  if (length == 0 || length >= size) {
-    if (size > 0) out[0] = '\0';
-    return 0;
-  }
-  memcpy(out, begin, length);
-  out[length] = '\0';
-  return 1;
-}
-
-size_t FolderPartLength(const char* path, size_t length, size_t* nameStart) {
-  const size_t name = LastSegmentStart(path, length);
-  if (nameStart) *nameStart = name;
-  return LengthWithoutTrailingSeparators(path, name);
-}
-
 int IsNameIgnoringCase(const char* text, size_t length, const char* name) {
   if (strlen(name) != length) return 0;
   for (size_t i = 0; i < length; ++i) {
-    if (Lower(text[i]) != Lower(name[i])) return 0;
+    if (LowerAscii(text[i]) != LowerAscii(name[i])) return 0;
   }
   return 1;
 }

@@ -36,18 +36,6 @@ enum { kCopyCommandLineSize = 2 * kPathBufferSize + 32 };
 int FormatCopyCommandLine(char* out, size_t size, const char* copyPath,
                           unsigned long originalProcess, const char* folder);
 
-// The folder of the program that command (an "UninstallString" value: a program path, quoted or
-// not, with "\\" or "/" between its parts, perhaps followed by arguments when quoted) names:
-// everything before the program's name, without separators at its end. Returns 1 when there is
-// such a folder and it fitted into out[0..size), 0 otherwise (out then holds an empty text).
-int UninstallCommandFolder(const char* command, char* out, size_t size);
-
-// The folder part of path[0..length) (ending at a terminator, a quote or a blank, or at its
-// end): everything before its last "\" or "/", without separators at its end; 0 when there is no
-// separator. nameStart, when given, receives where the name after that separator starts. The
-// text is read by characters (base/code_page.h), as every text here is.
-size_t FolderPartLength(const char* path, size_t length, size_t* nameStart);
-
 // Whether text[0..length) is name (plain ASCII text), with the letters A to Z in any case. A
 // double-byte character never matches: its lead byte is no ASCII character.
 int IsNameIgnoringCase(const char* text, size_t length, const char* name);

@@ -19,12 +19,12 @@
 //
 // Exit codes: 0 removed, 1 the user said No or Cancel, 2 something could not be removed, 3 bad
 // arguments, 4 no installation in this program's folder.
-#include <shlobj.h>
 #include <string.h>
 #include <windows.h>
 
 #include "base/code_page_win.h"
 #include "base/manifest.h"
+#include "base/path_scan.h"
 #include "base/text_format.h"
 #include "payload/crc32.h"
 #include "payload/resource_bytes_win.h"
@@ -34,6 +34,7 @@
 #include "shell/progman_commands.h"
 #include "shell/progman_execute.h"
 #include "shell/uninstall_entry.h"
+#include "shell/uninstall_entry_win.h"
 
 namespace {
 
@@ -47,18 +48,12 @@ enum {
 
 enum {
   kCaptionSize = 64,  // "Pagix 0.9d Uninstall", the caption of its message boxes
-  // An UninstallString as read back. Ours is at most kUninstallCommandSize - 1 characters; one
-  // that another program wrote with arguments may be longer and is still read whole.
-  kRegisteredCommandSize = 1024,
   // One Program Manager command of the uninstaller, and the group as the report names it.
   kGroupCommandSize = 128,
   kGroupWhatSize = 96,
   kChecksumPieceSize = 65536,   // an installed file is read for its checksum in pieces this big
   kTemporaryCopyAttempts = 100  // names tried in the temporary folder before giving up
 };
-// An entry too long for the buffer is therefore never ours (RegistrationIsOurs).
-static_assert(static_cast<int>(kRegisteredCommandSize) >= static_cast<int>(kUninstallCommandSize),
-              "our own command must fit");
 
 const DWORD kOriginalExitWaitMs = 15000;  // how long the copy waits for the original to end
 const DWORD kProgmanWaitMs = 10000;       // for Program Manager's acknowledgement
@@ -147,67 +142,6 @@ int FileChecksumWin32(void*, const char* path, uint32_t* crc, unsigned long* err
   return read ? kRemovalDone : kRemovalFailed;
 }
 
-// Which installation the Add/Remove Programs entry (and with it the Program Manager items, which
-// always point at the latest installation) belongs to.
-enum EntryOwner {
-  kEntryWithoutCommand,  // no entry, or none with an uninstall command: nobody's
-  kEntryOfThisFolder,
-  kEntryOfAnotherFolder  // another folder, or a command longer than ours can be
-};
-
-// Asked before anything is removed, while both folders still exist.
-int FindEntryOwner(const char* keyPath, const char* folder) {
-  HKEY key;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-    return kEntryWithoutCommand;
-  char command[kRegisteredCommandSize];
-  DWORD size = sizeof command - 1;
-  DWORD type = 0;
-  const LONG result = RegQueryValueExA(key, kUninstallEntryValueNames[kEntryUninstallString],
-                                       nullptr, &type, reinterpret_cast<BYTE*>(command), &size);
-  RegCloseKey(key);
-  if (result == ERROR_MORE_DATA) return kEntryOfAnotherFolder;
-  if (result != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ))
-    return kEntryWithoutCommand;
-  command[size < sizeof command ? size : sizeof command - 1] = '\0';
-  char registered[kPathBufferSize];
-  return UninstallCommandFolder(command, registered, sizeof registered) &&
-                 SameOnDisk(registered, folder)
-             ? kEntryOfThisFolder
-             : kEntryOfAnotherFolder;
-}
-
-// Whether an entry of the group's folder is one of our two items, as the shell names their links.
-int IsOurGroupItem(const char* name) {
-  for (const char* title : kGroupItemTitles) {
-    char link[kPathBufferSize];
-    if (FormatText(link, sizeof link, "%s.lnk", title) && lstrcmpiA(name, link) == 0) return 1;
-  }
-  return 0;
-}
-
-// Whether the group's folder in the Start Menu (the user's or the common one) holds anything
-// besides our two items.
-int GroupHoldsOthers() {
-  const int lists[2] = {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS};
-  for (int list : lists) {
-    char programs[kPathBufferSize], pattern[kPathBufferSize];
-    if (!SHGetSpecialFolderPathA(nullptr, programs, list, FALSE)) continue;
-    if (!FormatText(pattern, sizeof pattern, "%s\\%s\\*", programs, kProgmanGroupName)) continue;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(pattern, &found);
-    if (search == INVALID_HANDLE_VALUE) continue;
-    int others = 0;
-    do {
-      others = strcmp(found.cFileName, ".") != 0 && strcmp(found.cFileName, "..") != 0 &&
-               !IsOurGroupItem(found.cFileName);
-    } while (!others && FindNextFileA(search, &found));
-    FindClose(search);
-    if (others) return 1;
-  }
-  return 0;
-}
-
 // Sends one command to Program Manager; only silence is reported (a negative answer comes also
 // when what the command removes is gone already).
 void ExecuteProgman(const char* command, const char* what, RemovalReport* report) {
@@ -221,7 +155,7 @@ void ExecuteProgman(const char* command, const char* what, RemovalReport* report
 void RemoveGroupItems(void*, RemovalReport* report) {
   char command[kGroupCommandSize], what[kGroupWhatSize];
   FormatText(what, sizeof what, "Program Manager group \"%s\"", kProgmanGroupName);
-  if (!GroupHoldsOthers()) {
+  if (!ProgmanGroupHoldsOthers()) {
     FormatProgmanDeleteGroup(command, sizeof command, kProgmanGroupName);
     ExecuteProgman(command, what, report);
     return;
@@ -235,29 +169,9 @@ void RemoveGroupItems(void*, RemovalReport* report) {
   }
 }
 
-// Deletes the entry's own values; the key goes with them only when nothing else is left in it,
-// since another program may keep a value or a sub-key of its own there.
-LONG RemoveEntry(const char* keyPath) {
-  HKEY key;
-  LONG result =
-      RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key);
-  if (result != ERROR_SUCCESS) return result;
-  for (const char* name : kUninstallEntryValueNames) {
-    const LONG deleted = RegDeleteValueA(key, name);
-    if (deleted != ERROR_SUCCESS && deleted != ERROR_FILE_NOT_FOUND) result = deleted;
-  }
-  DWORD subKeys = 0, values = 0;
-  if (result == ERROR_SUCCESS)
-    result = RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values,
-                              nullptr, nullptr, nullptr, nullptr);
-  RegCloseKey(key);
-  if (result != ERROR_SUCCESS || subKeys != 0 || values != 0) return result;
-  return RegDeleteKeyA(HKEY_LOCAL_MACHINE, keyPath);
-}
-
 void RemoveEntryWin32(void* context, RemovalReport* report) {
   const char* keyPath = static_cast<const Win32Removal*>(context)->KeyPath;
-  const LONG result = RemoveEntry(keyPath);
+  const LONG result = DeleteUninstallEntry(keyPath);
   if (result != ERROR_SUCCESS && result != ERROR_FILE_NOT_FOUND) {
     static const char kRoot[] = "HKEY_LOCAL_MACHINE\\";
     char what[sizeof kRoot + kPathBufferSize];
@@ -280,17 +194,16 @@ int WaitForProgramToEnd(const char* folder, const char* caption) {
   return 1;
 }
 
-int Uninstall(const char* folder, const char* selfPath, int inPlace) {
+// Asks, then removes the installation in folder; registrationIsOurs when the entry (and with it
+// the group's items) belongs to it.
+int Uninstall(const char* folder, const char* selfPath, int inPlace, const char* keyPath,
+              int registrationIsOurs) {
   char caption[kCaptionSize], text[kMessageTextSize];
   FormatText(caption, sizeof caption, "%s Uninstall", kUninstallDisplayName);
   FormatText(text, sizeof text, "Remove %s and all of its components?", kUninstallDisplayName);
   const int answer = MessageBoxA(nullptr, text, caption,
                                  MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2 | MB_SETFOREGROUND);
   if (answer != IDYES || !WaitForProgramToEnd(folder, caption)) return kExitDeclined;
-
-  char keyPath[kPathBufferSize];
-  FormatUninstallKeyPath(keyPath, sizeof keyPath, kUninstallKeyName);
-  const int registrationIsOurs = FindEntryOwner(keyPath, folder) != kEntryOfAnotherFolder;
 
   static RemovalReport report;
   StartRemovalReport(&report);
@@ -394,14 +307,13 @@ int FindTemporaryFolder(char* temp, DWORD size) {
 // Whether folder holds an installation: its uninstall.exe, and either the entry names the folder
 // or another installed file there is still as installed. A copy of uninstall.exe anywhere else,
 // alone or among files of its own, is no installation to remove.
-int HoldsInstallation(const char* folder) {
-  char path[kPathBufferSize], keyPath[kPathBufferSize];
+int HoldsInstallation(const char* folder, int entryOwner) {
+  char path[kPathBufferSize];
   const DWORD attributes = ComposeInstalledPath(path, sizeof path, folder, kUninstallerFileName)
                                ? GetFileAttributesA(path)
                                : INVALID_FILE_ATTRIBUTES;
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return 0;
-  FormatUninstallKeyPath(keyPath, sizeof keyPath, kUninstallKeyName);
-  if (FindEntryOwner(keyPath, folder) == kEntryOfThisFolder) return 1;
+  if (entryOwner == kEntryOfThisFolder) return 1;
   RemovalOps ops = {nullptr, nullptr, FileChecksumWin32, nullptr, nullptr, nullptr, nullptr};
   size_t recordSize = 0;
   const uint8_t* record = LoadChecksumRecord(nullptr, &recordSize);
@@ -429,18 +341,18 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int) {
 
   // The installation's folder: this program's own when the user started it, otherwise the one
   // the original handed over, which holds the original.
-  char ownFolder[kPathBufferSize];
+  char ownFolder[kPathBufferSize], keyPath[kPathBufferSize];
   size_t nameStart = 0;
-  const size_t folderLength = FolderPartLength(self, length, &nameStart);
-  memcpy(ownFolder, self, folderLength);
-  ownFolder[folderLength] = '\0';
+  CopyTextPart(ownFolder, sizeof ownFolder, self, FolderPartLength(self, length, &nameStart));
   const int startedByUser = parsed.Mode == kUninstallStartedByUser;
   const char* folder = startedByUser ? ownFolder : parsed.Folder;
+  FormatUninstallKeyPath(keyPath, sizeof keyPath, kUninstallKeyName);
+  const int entryOwner = FindUninstallEntryOwner(keyPath, folder);
   // Only the installation's own uninstaller knows its folder; a copy of it elsewhere (a
   // leftover temporary copy started by hand, or uninstall.exe copied away) would take a
   // stranger's folder for ours. Nothing is deleted before this is settled.
   if ((startedByUser && lstrcmpiA(self + nameStart, kUninstallerFileName) != 0) ||
-      !HoldsInstallation(folder)) {
+      !HoldsInstallation(folder, entryOwner)) {
     SayNoInstallation(folder);
     return kExitNoInstallation;
   }
@@ -452,7 +364,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int) {
     if (hasTemp && StartTemporaryCopy(self, folder, temp)) return kExitRemoved;
     // Started from a shortcut, its own current folder would keep the installation's in use.
     if (GetSystemDirectoryA(temp, sizeof temp)) SetCurrentDirectoryA(temp);
-    return Uninstall(folder, self, 1);
+    return Uninstall(folder, self, 1, keyPath, entryOwner != kEntryOfAnotherFolder);
   }
 
   // Let the original end first, so that its file can be deleted.
@@ -462,5 +374,5 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int) {
   if (hasTemp) SetCurrentDirectoryA(temp);
   // This copy's file was opened for deletion on close by the original; it goes when this
   // process ends, and otherwise with the next run's stale copies.
-  return Uninstall(parsed.Folder, self, 0);
+  return Uninstall(folder, self, 0, keyPath, entryOwner != kEntryOfAnotherFolder);
 }

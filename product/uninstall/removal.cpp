@@ -25,25 +25,17 @@ void Note(RemovalReport* report, const char* what, int outcome, unsigned long er
   if (IsFailure(outcome)) AddRemovalFailure(report, what, outcome, error);
 }
 
-int IsDriveRoot(const char* folder) { return strlen(folder) == 2 && folder[1] == ':'; }
-
 // The maker's folder that holds folder, into parent (kPathBufferSize bytes): folder's parent when
 // it is named like the default destination's ("Marrowby", in any letter case) and is a folder of
 // its own, neither a drive's root nor a share ("\\server\Marrowby"). Returns 0 otherwise.
 int FindMakersFolder(const char* folder, char* parent) {
   const size_t length = FolderPartLength(folder, strlen(folder), nullptr);
   size_t nameStart = 0;
-  const size_t above = FolderPartLength(folder, length, &nameStart);
-  // Only the server's name stands before a share's.
-  const int share = IsPathSeparator(folder[0]) && IsPathSeparator(folder[1]) &&
-                    FolderPartLength(folder, above, nullptr) == 0;
-  if (above == 0 || share ||
+  if (FolderPartLength(folder, length, &nameStart) == 0 || IsVolumeRoot(folder, length) ||
       !IsNameIgnoringCase(folder + nameStart, length - nameStart, kPublisherName)) {
     return 0;
   }
-  memcpy(parent, folder, length);
-  parent[length] = '\0';
-  return 1;
+  return CopyTextPart(parent, kPathBufferSize, folder, length);
 }
 
 // Appends line to lines[0..kRemovalLinesSize) as entry number count (counted from 1) of a list.
@@ -203,9 +195,7 @@ int ComposeInstalledPath(char* out, size_t size, const char* folder, const char*
     CopyText(out, size, "");
     return 0;
   }
-  for (char* at = out + strlen(folder); *at; ++at) {
-    if (*at == '/') *at = '\\';
-  }
+  UseBackslashes(out + strlen(folder));
   return 1;
 }
 
@@ -255,7 +245,9 @@ void RemoveInstalledProduct(const char* folder, const uint8_t* record, size_t re
     if (ComposeInstalledPath(path, sizeof path, folder, kSubFolderNames[i]))
       RemoveOwnFolder(path, kSubFolderNames[i], ops, report);
   }
-  if (IsDriveRoot(folder) || RemoveOwnFolder(folder, "", ops, report) != kRemovalDone) return;
+  if (IsVolumeRoot(folder, strlen(folder)) ||
+      RemoveOwnFolder(folder, "", ops, report) != kRemovalDone)
+    return;
   // The maker's folder of the default destination goes too once nothing else is in it.
   char parent[kPathBufferSize];
   if (FindMakersFolder(folder, parent)) RemoveOwnFolder(parent, nullptr, ops, report);

@@ -11,6 +11,7 @@
 #include "product/pagix/book_list.h"
 #include "product/uninstall/command_line.h"
 #include "product/uninstall/removal.h"
+#include "shell/uninstall_entry.h"
 
 namespace {
 

@@ -6,7 +6,11 @@
 #include <iterator>
 #include <string>
 
+#include "tests/support/code_page_scope.h"
+
 namespace {
+
+using pagix_test::CodePageScope;
 
 const char kKeyPrefix[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
@@ -91,6 +95,45 @@ TEST(UninstallEntry, InstalledPathsInBackslashFormWithoutTrailingSeparator) {
   EXPECT_EQ(0, FormatInstalledPath(out, kPathBufferSize, folder.c_str(), "Pagix.exe2"));
   EXPECT_EQ("", std::string(out));
   EXPECT_EQ("####", std::string(out + kPathBufferSize, 4));
+}
+
+struct FolderCase {
+  const char* Command;
+  const char* Folder;  // empty: none
+  int CodePage = 0;    // 0: single-byte text
+};
+
+TEST(UninstallCommandFolder, IsTheProgramsFolderAsSpelt) {
+  const FolderCase cases[] = {
+      // As the installer writes it: normalised destination, forward slashes, no quotes.
+      {"C:/Program Files/Marrowby/Pagix/uninstall.exe", "C:/Program Files/Marrowby/Pagix"},
+      {"\"C:\\Program Files\\Marrowby\\Pagix\\uninstall.exe\"",
+       "C:\\Program Files\\Marrowby\\Pagix"},
+      {"\"c:\\progra~1\\pagix\\\\uninstall.exe\" /x", "c:\\progra~1\\pagix"},
+      {"  C:\\P\\uninstall.exe  ", "C:\\P"},
+      {"//server/share/Pagix/uninstall.exe", "//server/share/Pagix"},
+      {"uninstall.exe", ""},
+      {"\"uninstall.exe\" C:\\x\\y", ""},
+      {"", ""},
+      // Names ending in 0x5C, at the end of the folder and as the whole folder.
+      {"C:/Data/" CP932_ICHIRAN CP932_HYO "/uninstall.exe", "C:/Data/" CP932_ICHIRAN CP932_HYO,
+       932},
+      {"\"C:\\" CP932_SO CP932_FUTO "\\Pagix\\uninstall.exe\"",
+       "C:\\" CP932_SO CP932_FUTO "\\Pagix", 932},
+      {CP932_HYO "uninstall.exe", "", 932},
+      {"  " CP950_GONG "\\uninstall.exe ", CP950_GONG, 950},
+      {"C:\\" CP936_JUE CP936_JOU "\\uninstall.exe", "C:\\" CP936_JUE CP936_JOU, 936},
+  };
+  for (const FolderCase& c : cases) {
+    CodePageScope scope(c.CodePage);
+    char folder[260] = "unchanged";
+    EXPECT_EQ(UninstallCommandFolder(c.Command, folder, sizeof folder), c.Folder[0] != '\0')
+        << c.Command;
+    EXPECT_STREQ(folder, c.Folder) << c.Command;
+  }
+  char small[8];
+  EXPECT_EQ(UninstallCommandFolder("C:/Marrowby/uninstall.exe", small, sizeof small), 0);
+  EXPECT_STREQ(small, "");
 }
 
 }  // namespace
