@@ -62,19 +62,20 @@ int FindShellDispatch(IUnknown** links) {
          Ask(links, kApplication, __uuidof(IShellDispatch2), kShellDispatch);
 }
 
-}  // namespace
+// What the shell's thread needs, where it outlives the caller's stack: the caller may stop
+// waiting while the thread still waits on the shell.
+struct ShellRequest {
+  // Who starts the program: 0 nobody yet, 1 the shell (taken by the thread right before it hands
+  // the program over, and given back when the shell refuses it), 2 the caller (taken once it has
+  // waited), so that it is never started twice.
+  volatile LONG Claim;
+  int Length;        // of Program, in characters
+  int FolderLength;  // of its folder, with the separator
+  WCHAR Program[kPathBufferSize];
+};
+ShellRequest g_Request;
 
-int LaunchThroughDesktopShell(const char* directory, const char* programFileName) {
-  // The shell takes the program and its folder in the backslash form it shows, as wide text; the
-  // folder is the program's path up to its name, with the separator, so that a drive's root
-  // stays itself ("C:" alone would be the drive's current folder).
-  char program[kPathBufferSize];
-  WCHAR wide[kPathBufferSize];
-  const int length = FormatInstalledPath(program, sizeof program, directory, programFileName)
-                         ? MultiByteToWideChar(CP_ACP, 0, program, -1, wide, kPathBufferSize) - 1
-                         : -1;
-  const int folderLength = length - static_cast<int>(strlen(programFileName));
-  if (folderLength < 1) return 0;
+DWORD WINAPI AskDesktopShell(void*) {
   // Every ole32 has the first three calls, every oleaut32 the other two.
   auto initialize = LoadSystemFunctionAs<decltype(&CoInitialize)>("ole32.dll", "CoInitialize");
   auto create = LoadSystemFunctionAs<decltype(&CoCreateInstance)>("ole32.dll", "CoCreateInstance");
@@ -83,26 +84,25 @@ int LaunchThroughDesktopShell(const char* directory, const char* programFileName
   auto allocate =
       LoadSystemFunctionAs<decltype(&SysAllocStringLen)>("oleaut32.dll", "SysAllocStringLen");
   auto release = LoadSystemFunctionAs<decltype(&SysFreeString)>("oleaut32.dll", "SysFreeString");
-  // A thread whose COM cannot be set up for windows (one of the multithreaded kind) is left as
-  // it is.
   if (!initialize || !allocate || FAILED(initialize(nullptr))) return 0;
 
   IUnknown* links[kLinkCount] = {};
-  int launched = 0;
   if (SUCCEEDED(create(kShellWindowsClass, nullptr, CLSCTX_LOCAL_SERVER, __uuidof(IShellWindows),
                        reinterpret_cast<void**>(&links[kWindowList]))) &&
       FindShellDispatch(links)) {
     VARIANT nothing = {};
     VARIANT folder = {};
     V_VT(&folder) = VT_BSTR;
-    V_BSTR(&folder) = allocate(wide, static_cast<UINT>(folderLength));
+    V_BSTR(&folder) = allocate(g_Request.Program, static_cast<UINT>(g_Request.FolderLength));
     VARIANT show = {};
     V_VT(&show) = VT_I4;
     V_I4(&show) = SW_SHOWNORMAL;
-    BSTR file = allocate(wide, static_cast<UINT>(length));
-    launched = file && V_BSTR(&folder) &&
-               SUCCEEDED(static_cast<IShellDispatch2*>(links[kShellDispatch])
-                             ->ShellExecute(file, nothing, folder, nothing, show));
+    BSTR file = allocate(g_Request.Program, static_cast<UINT>(g_Request.Length));
+    if (file && V_BSTR(&folder) && InterlockedCompareExchange(&g_Request.Claim, 1, 0) == 0 &&
+        FAILED(static_cast<IShellDispatch2*>(links[kShellDispatch])
+                   ->ShellExecute(file, nothing, folder, nothing, show))) {
+      g_Request.Claim = 0;
+    }
     release(file);
     release(V_BSTR(&folder));
   }
@@ -110,5 +110,30 @@ int LaunchThroughDesktopShell(const char* directory, const char* programFileName
     if (link) link->Release();
   }
   uninitialize();
-  return launched;
+  return 0;
+}
+
+}  // namespace
+
+int LaunchThroughDesktopShell(const char* directory, const char* programFileName) {
+  // Without Explorer as the desktop's shell, asking for its window list could start one with the
+  // installer's token. Its taskbar tells, also under Wine, whose desktop names no shell window.
+  if (!FindWindowA("Shell_TrayWnd", nullptr)) return 0;
+  // The shell takes the program and its folder in the backslash form it shows, as wide text; the
+  // folder is the program's path up to its name, with the separator, so that a drive's root
+  // stays itself ("C:" alone would be the drive's current folder).
+  char program[kPathBufferSize];
+  g_Request.Length =
+      FormatInstalledPath(program, sizeof program, directory, programFileName)
+          ? MultiByteToWideChar(CP_ACP, 0, program, -1, g_Request.Program, kPathBufferSize) - 1
+          : -1;
+  g_Request.FolderLength = g_Request.Length - static_cast<int>(strlen(programFileName));
+  if (g_Request.FolderLength < 1) return 0;
+  g_Request.Claim = 0;
+  HANDLE thread = CreateThread(nullptr, 0, AskDesktopShell, nullptr, 0, nullptr);
+  // Nothing is pumped meanwhile, so no install step runs again inside the wait. Without a
+  // thread the wait fails at once, and the caller takes the program.
+  WaitForSingleObject(thread, kShellLaunchWaitMs);
+  CloseHandle(thread);
+  return InterlockedCompareExchange(&g_Request.Claim, 2, 0) != 0;
 }

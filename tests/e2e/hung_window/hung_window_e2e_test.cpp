@@ -1,12 +1,14 @@
 // The real installer and uninstaller while a top-level window of another program has stopped
 // answering messages: both still find the shell's Program Manager, and neither waits for the
-// window that does not answer.
+// window that does not answer. And the launch after "Run Pagix now?" while the shell hangs.
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <string>
 
+#include "app/desktop_launch.h"
 #include "tests/e2e/e2e_scenario.h"
+#include "tests/support/parent_process.h"
 #include "tests/support/wine_test_support.h"
 
 namespace pagix_e2e {
@@ -39,10 +41,31 @@ struct HungWindow {
   }
 };
 
+// Holds every thread of the desktop's process (the desktop window's owner, which also serves the
+// shell's window list), as when Explorer hangs, or lets them go again.
+void HoldDesktop(bool hold) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  THREADENTRY32 entry = {sizeof entry, 0, 0, 0, 0, 0, 0};
+  CONTEXT context = {};
+  context.ContextFlags = CONTEXT_CONTROL;
+  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+    if (entry.th32OwnerProcessID != ProcessOf(GetDesktopWindow())) continue;
+    HANDLE thread = OpenThread(THREAD_ALL_ACCESS, FALSE, entry.th32ThreadID);
+    // Reading the context waits until the suspension has taken effect.
+    if (hold && SuspendThread(thread) != ~0u) GetThreadContext(thread, &context);
+    if (!hold) ResumeThread(thread);
+    CloseHandle(thread);
+  }
+  CloseHandle(snapshot);
+}
+
 class HungWindowTest : public testing::Test {
  protected:
   void SetUp() override { RemoveInstallation(kDestination, kParent); }
-  void TearDown() override { RemoveInstallation(kDestination, kParent); }
+  void TearDown() override {
+    HoldDesktop(false);  // also after a failed check
+    RemoveInstallation(kDestination, kParent);
+  }
 };
 
 TEST_F(HungWindowTest, InstallAndUninstallStillReachProgramManager) {
@@ -67,6 +90,31 @@ TEST_F(HungWindowTest, InstallAndUninstallStillReachProgramManager) {
   EXPECT_TRUE(WaitUntil([] { return !pagix_test::DirectoryExists(kDestination); }));
   EXPECT_TRUE(WaitUntil([] { return pagix_test::FindUninstallerBox() == nullptr; }))
       << "the uninstaller left a message open";
+}
+
+// Yes while the desktop's shell hangs: the installer starts Pagix itself and ends, and the shell,
+// running again, starts no second one.
+TEST_F(HungWindowTest, YesWhileTheShellHangsStartsPagixOnceAndEnds) {
+  InstallerProcess installer;
+  HWND dialog = StartInstaller(installer);
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_TRUE(SetFieldText(dialog, kDestination));
+  Press(dialog, IDOK);
+  AnswerBox(installer, ExpectBox(installer, dialog, kCreateDestination), IDOK);
+  HWND launch = ExpectBox(installer, dialog, kRunPagixNow);
+  ASSERT_NE(launch, nullptr);
+  HoldDesktop(true);
+  AnswerBox(installer, launch, IDYES);
+  std::string error;
+  ASSERT_TRUE(installer.WaitForExit(nullptr, &error, kShellLaunchWaitMs + 3000)) << error;
+  HoldDesktop(false);
+  // Started by a process that has ended (the installer), not by the shell.
+  HWND product = WaitForWindow([] { return FindTopLevel(kProductWindowTitle); });
+  ASSERT_TRUE(product);
+  char parent[MAX_PATH];
+  pagix_test::FindParentProcessName(ProcessOf(product), parent, MAX_PATH);
+  EXPECT_STREQ(parent, "");
+  EXPECT_EQ(CloseWindowsCaptioned(kProductWindowTitle, true), 1);
 }
 
 }  // namespace
