@@ -24,8 +24,17 @@ export DISPLAY
 DISPLAY=$(cat "$state/display-name")
 # The 64-bit build's programs go straight to the 64-bit loader: Debian's wine script would try
 # the 32-bit one first, which a kernel without IA-32 emulation cannot start.
+loader=wine
 if [ "$(cat "$state/machine" 2>/dev/null)" = amd64 ]; then
   export WINELOADER=/usr/lib/wine/wine64
-  exec /usr/lib/wine/wine64 "$@"
+  loader=/usr/lib/wine/wine64
 fi
-exec wine "$@"
+# The program's output goes through a file. Wine ends the desktop's process once no program has
+# used the desktop for a moment, and starts it again for the next program that needs it, with
+# that program's output: were that ctest's pipe, ctest would wait for it until the session ends.
+log=$(mktemp "${TMPDIR:-/tmp}/wine-run.XXXXXX")
+status=0
+"$loader" "$@" >"$log" 2>&1 </dev/null || status=$?
+cat "$log"
+rm -f "$log"
+exit "$status"

@@ -113,12 +113,18 @@ void Screenshot(HWND window, const std::string& name) {
       << name << ": " << error;
 }
 
+HWND StartInstalling(InstallerProcess& installer, const std::string& destination) {
+  HWND dialog = StartInstaller(installer);
+  if (!dialog) return nullptr;
+  EXPECT_TRUE(SetFieldText(dialog, destination));
+  Press(dialog, IDOK);
+  return dialog;
+}
+
 void InstallIntoNewFolder(const std::string& destination, int launchAnswer) {
   InstallerProcess installer;
-  HWND dialog = StartInstaller(installer);
+  HWND dialog = StartInstalling(installer, destination);
   ASSERT_NE(dialog, nullptr);
-  ASSERT_TRUE(SetFieldText(dialog, destination));
-  Press(dialog, IDOK);
   HWND ask = ExpectBox(installer, dialog, kCreateDestination);
   ASSERT_NE(ask, nullptr);
   AnswerBox(installer, ask, IDOK);

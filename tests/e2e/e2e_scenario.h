@@ -42,6 +42,8 @@ extern const ExpectedBox kRunPagixNow;
 // Starts the installer and waits for its dialog; records a failure and returns null when it
 // does not appear.
 HWND StartInstaller(InstallerProcess& installer);
+// StartInstaller, then the field set to destination and Install pressed.
+HWND StartInstalling(InstallerProcess& installer, const std::string& destination);
 
 // Waits for the installer's next message box and checks it: caption, text, icon, buttons, owned
 // by the dialog. Returns the box; null after a recorded failure when no box or a box with

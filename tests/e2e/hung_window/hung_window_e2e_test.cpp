@@ -96,10 +96,8 @@ TEST_F(HungWindowTest, InstallAndUninstallStillReachProgramManager) {
 // running again, starts no second one.
 TEST_F(HungWindowTest, YesWhileTheShellHangsStartsPagixOnceAndEnds) {
   InstallerProcess installer;
-  HWND dialog = StartInstaller(installer);
+  HWND dialog = StartInstalling(installer, kDestination);
   ASSERT_NE(dialog, nullptr);
-  ASSERT_TRUE(SetFieldText(dialog, kDestination));
-  Press(dialog, IDOK);
   AnswerBox(installer, ExpectBox(installer, dialog, kCreateDestination), IDOK);
   HWND launch = ExpectBox(installer, dialog, kRunPagixNow);
   ASSERT_NE(launch, nullptr);

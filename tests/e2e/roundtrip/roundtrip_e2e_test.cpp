@@ -67,10 +67,8 @@ TEST_F(RoundTripTest, InPlaceUninstallLeavesNothingForTheRestartToTake) {
 
   // Installed again into the very folder, then Wine restarts.
   InstallerProcess installer;
-  HWND dialog = StartInstaller(installer);
+  HWND dialog = StartInstalling(installer, kDestination);
   ASSERT_NE(dialog, nullptr);
-  ASSERT_TRUE(SetFieldText(dialog, kDestination));
-  Press(dialog, IDOK);
   AnswerBox(installer, ExpectBox(installer, dialog, kRunPagixNow), IDNO);
   ExpectEndsWithZero(installer);
   EXPECT_TRUE(CloseGroupWindow());

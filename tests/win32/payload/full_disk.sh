@@ -7,7 +7,8 @@
 # LETTER may also be c/NAME: then folder NAME of drive C: is a link to the file system (a folder
 # of one volume that is another volume). SIZE is a tmpfs size (64k) or a folder: then the file
 # system has just the room that an installation of that folder takes (each file in whole pages,
-# and a page for the folder and for each folder in it), and no more.
+# and a page for the folder and for each folder in it), and no more; bytes:FOLDER gives it the
+# folder's file bytes together in whole pages: more than those bytes, less than the installation.
 set -u
 action=$1
 state=$2
@@ -43,6 +44,10 @@ case "$action" in
     while [ $# -ge 2 ]; do
       letter=$1 size=$2
       shift 2
+      case "$size" in
+        bytes:*) size=$(find "${size#bytes:}" -type f -printf '%s\n' |
+          awk -v page="$(getconf PAGESIZE)" '{ t += $1 } END { print int((t + page - 1) / page) * page }') ;;
+      esac
       if [ -d "$size" ]; then
         size=$(room_for "$size")
         # size=0 would mean a tmpfs without a limit.
@@ -50,7 +55,9 @@ case "$action" in
       fi
       place "$letter"
       mkdir -p "$mount_dir"
-      mountpoint -q "$mount_dir" || mount -t tmpfs -o "size=$size" tmpfs "$mount_dir" 2>/dev/null || {
+      # A file system that an interrupted run left there may have another size.
+      mountpoint -q "$mount_dir" && umount "$mount_dir"
+      mount -t tmpfs -o "size=$size" tmpfs "$mount_dir" 2>/dev/null || {
         echo "full_disk: cannot mount a tmpfs here (not root?); the tests on $letter will skip"
         continue
       }
