@@ -95,28 +95,23 @@ int IsWriting(HWND dialog) {
          IsWindowEnabled(dialog);
 }
 
-// Windows Vista and later list the programs that hold up a shutdown with a reason each; older
-// systems lack the calls.
-typedef BOOL(WINAPI* ShutdownBlockReasonCreateFunction)(HWND, LPCWSTR);
-typedef BOOL(WINAPI* ShutdownBlockReasonDestroyFunction)(HWND);
-
-// Lists the dialog as "Installing Pagix 0.9d" while the run writes.
-void NameShutdownBlock(HWND dialog) {
-  ShutdownBlockReasonCreateFunction create =
-      LoadSystemFunctionAs<ShutdownBlockReasonCreateFunction>("user32.dll",
-                                                              "ShutdownBlockReasonCreate");
+// Lists the dialog as "Installing Pagix 0.9d" among the programs that hold up a shutdown while
+// the run writes, and takes it off otherwise (Windows Vista and later; older systems lack the
+// calls).
+void UpdateShutdownBlock(HWND dialog) {
+  if (!IsWriting(dialog)) {
+    auto destroy =
+        LoadSystemFunctionAs<BOOL(WINAPI*)(HWND)>("user32.dll", "ShutdownBlockReasonDestroy");
+    if (destroy) destroy(dialog);
+    return;
+  }
+  auto create =
+      LoadSystemFunctionAs<BOOL(WINAPI*)(HWND, LPCWSTR)>("user32.dll", "ShutdownBlockReasonCreate");
   char reason[64];
   WCHAR wideReason[sizeof reason];
   FormatText(reason, sizeof reason, "Installing %s", kUninstallDisplayName);
   if (create && MultiByteToWideChar(CP_ACP, 0, reason, -1, wideReason, sizeof reason))
     create(dialog, wideReason);
-}
-
-void DropShutdownBlock(HWND dialog) {
-  ShutdownBlockReasonDestroyFunction destroy =
-      LoadSystemFunctionAs<ShutdownBlockReasonDestroyFunction>("user32.dll",
-                                                               "ShutdownBlockReasonDestroy");
-  if (destroy) destroy(dialog);
 }
 
 void OnInstall(HWND dialog) {
@@ -140,10 +135,10 @@ void OnInstall(HWND dialog) {
   g_Installer.Installing = 1;
   g_Installer.ProgressTotal = 0;
   AdvanceProgress(0);
-  NameShutdownBlock(dialog);
+  UpdateShutdownBlock(dialog);
   RunInstallSequence(dialog, fieldText);
-  DropShutdownBlock(dialog);
   g_Installer.Installing = 0;
+  UpdateShutdownBlock(dialog);
   g_ForegroundWatch = kNotWatching;
   if (g_Installer.AbortRequested) {
     NameProgress();
@@ -210,12 +205,7 @@ INT_PTR CALLBACK InstallerDialogProc(HWND dialog, UINT message, WPARAM wParam, L
       return TRUE;
     case WM_ENABLE:
       // A box of the installer opens or closes: the shutdown block lasts only while it writes.
-      if (!g_Installer.Installing) return FALSE;
-      if (IsWriting(dialog)) {
-        NameShutdownBlock(dialog);
-      } else {
-        DropShutdownBlock(dialog);
-      }
+      if (g_Installer.Installing) UpdateShutdownBlock(dialog);
       return FALSE;
     case WM_DDE_TERMINATE:
       ProgmanOnTerminate(dialog, reinterpret_cast<HWND>(wParam));
