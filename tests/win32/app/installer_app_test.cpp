@@ -53,6 +53,8 @@ TEST(ProductConstantsTest, TitleAndDefaultDestination) {
   EXPECT_STREQ(DefaultDestination(), "C:\\Program Files\\Marrowby\\Pagix");
 }
 
+INT_PTR CALLBACK IgnoreEverything(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
 // Windows asks before it ends the session: the dialog says no only while a run writes, not while
 // a box of the installer (which disables the dialog) waits, after a stop or once all is written.
 TEST(EndOfSessionTest, IsRefusedOnlyWhileTheRunWrites) {
@@ -62,9 +64,8 @@ TEST(EndOfSessionTest, IsRefusedOnlyWhileTheRunWrites) {
     short X, Y, Width, Height;
     WORD Menu, Class, Title;
   } empty = {0, 0, 0, 0, 0, 10, 10, 0, 0, 0};  // a hidden dialog without controls
-  auto ignore = [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; };
   HWND dialog = CreateDialogIndirectParamA(nullptr, reinterpret_cast<LPCDLGTEMPLATEA>(&empty),
-                                           nullptr, ignore, 0);
+                                           nullptr, IgnoreEverything, 0);
   ASSERT_TRUE(dialog);
   const struct {
     const char* State;
