@@ -20,8 +20,15 @@ int FormatText(char* out, size_t size, const char* format, ...) {
   int fits = length >= 0 && static_cast<size_t>(length) < size;
 #endif
   va_end(args);
-  // A cut text ends before the character that does not fit whole, as CopyText's does.
-  if (!fits) out[WholeCharactersLength(out, size - 1)] = '\0';
+  out[size - 1] = '\0';
+  if (!fits) {
+    // The formatter cuts by bytes: a lead byte left last has lost its second byte to the cut,
+    // and goes too, so that a cut text ends before the character that does not fit, as
+    // CopyText's does.
+    size_t kept = 0, last = 0;
+    for (; out[kept] != '\0'; kept += CharacterLength(out + kept)) last = kept;
+    if (kept == last + 1 && IsLeadByte(out[last])) out[last] = '\0';
+  }
   return fits;
 }
 

@@ -178,7 +178,7 @@ TEST(JudgeDestinationTest, LengthBeforeCharactersBeforeRoom) {
     int Exact;
     const char* Refusal;
   } cases[] = {
-      {tooLongInvalid, 260, 1, kDestinationTooLong}, {"C:\\Pagix", 8, 0, kDestinationNotValid},
+      {tooLongInvalid, 260, 0, kDestinationTooLong}, {"C:\\Pagix", 8, 0, kDestinationNotValid},
       {twoBytesEach, 203, 1, kDestinationTooLong},   {noRoom, 233, 1, kDestinationTooLong},
       {"C:\\a|b", 6, 1, kDestinationNotValid},
   };
