@@ -7,6 +7,8 @@
 
 #include <cstring>
 
+#include "tests/support/code_page_scope.h"
+
 namespace {
 
 struct BoundCase {
@@ -43,6 +45,18 @@ TEST(TextFormatTest, FormatAndCopyAtTheirBounds) {
       }
       for (size_t i = c.Size; i < sizeof buffer; ++i) EXPECT_EQ(buffer[i], kGuard) << "byte " << i;
     }
+  }
+}
+
+// A cut never parts a double-byte character, over either formatter: msvcrt's fills the buffer,
+// glibc's terminates it.
+TEST(TextFormatTest, ACutKeepsWholeCharacters) {
+  pagix_test::CodePageScope scope(932);
+  const char* text = "pppp\x83\x5C";  // four letters and a katakana whose second byte is "\\"
+  for (int copy = 0; copy < 2; ++copy) {
+    char buffer[6];
+    EXPECT_EQ(copy ? CopyText(buffer, sizeof buffer, text) : FormatText(buffer, 6, "%s", text), 0);
+    EXPECT_STREQ(buffer, "pppp") << (copy ? "CopyText" : "FormatText");
   }
 }
 
